@@ -1,0 +1,104 @@
+// The one process-wide state of the program: image size, the three grey
+// rasters, the picture on show, the preferences and the random source.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using WindowHandle = void*;
+
+enum class SourceKind : int32_t { Stereogram = 1, DepthMap = 2, Pattern = 3 };
+
+enum class ViewKind : int32_t {
+    StereogramWithDots = 1,
+    StereogramPlain = 2,
+    DepthQuantised = 3,
+    DepthOriginal = 4,
+    PatternTiled = 5,
+    PatternStrip = 6,
+};
+
+enum class UnresolvedPolicy : uint8_t { KeepPrevious = 0, Random = 1, Background = 2 };
+
+// One grey value per pixel, row after row, top row first, no gaps.
+// Absent while pixels is null. The recorded size is the size it was
+// allocated with, so a raster left over from another image size is
+// recognised before it is read.
+struct GreyImage {
+    uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// The picture on show as a packed device-independent bitmap: a 40-byte
+// info header, then 24-bit pixel rows, bottom row first, each padded to a
+// multiple of 4 bytes. Absent while bytes is null.
+struct DisplayDib {
+    uint8_t* bytes = nullptr;
+    size_t size = 0;
+};
+
+constexpr size_t DibHeaderSize = 40;
+
+struct Preferences {
+    int32_t depthBits = 3;
+    int32_t depthStep = 32;
+    int32_t repeatCount = 5;
+    int32_t minMatch = 2;
+    int32_t searchRange = 165;
+    bool wallEyed = true;
+    bool randomFill = true;
+    UnresolvedPolicy unresolvedPolicy = UnresolvedPolicy::KeepPrevious;
+};
+
+struct Workspace {
+    int32_t imageWidth = 640;
+    int32_t imageHeight = 480;
+    int32_t patternWidth = 0;
+    GreyImage depthMap;
+    GreyImage pattern;
+    GreyImage stereogram;
+    DisplayDib displayDib;
+    Preferences preferences;
+    uint32_t randomState = 1;
+};
+
+// The program's only random source: never seeded from time, so the same
+// commands from start give the same pictures. Returns 0..32767.
+int32_t nextRandom(Workspace& ws);
+
+// 2^depthBits, the number of depth levels.
+int32_t levelCount(const Preferences& prefs);
+
+// Bytes of one 24-bit pixel row of the given width: 3 * width rounded up
+// to a multiple of 4.
+int64_t rowStride(int64_t width);
+
+// Buffer replacement is release first, allocate second: after a failed
+// allocation the field is absent. Both return false when out of memory.
+bool replaceGreyImage(GreyImage& image, int32_t width, int32_t height);
+bool replaceDisplayDib(DisplayDib& dib, size_t size);
+void releaseGreyImage(GreyImage& image);
+void releaseDisplayDib(DisplayDib& dib);
+// Takes ownership of a block from allocateBytes as the picture on show.
+void adoptDisplayDib(DisplayDib& dib, uint8_t* bytes, size_t size);
+// Frees the rasters and the picture on show, as the window's close does.
+void releaseAll(Workspace& ws);
+
+// Raw blocks for buffers and working rows; null when out of memory.
+uint8_t* allocateBytes(size_t size);
+void releaseBytes(uint8_t* bytes);
+// Lets tests reach the out-of-memory paths: after `count` more successful
+// allocations the next ones fail. A negative count turns this off.
+void failAllocationsAfter(int32_t count);
+
+// "Brak pamięci!" and a request to end the program with exit code -1.
+void reportOutOfMemory(WindowHandle owner);
+
+// The grey value that stands for depth level n: depthStep * n - 1, held
+// within 0..255.
+uint8_t greyOfLevel(int32_t level, int32_t depthStep);
+
+// True when the Pattern was made for the present image height and
+// patternWidth, so it can be read as imageHeight rows of patternWidth.
+bool patternFitsImage(const Workspace& ws);

@@ -1,0 +1,58 @@
+// A recording implementation of the platform layer: every call is kept in
+// order, so tests can assert what the user was shown and in which order.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/ui.h"
+
+enum class UiCallKind {
+    Message,
+    Quit,
+    Status,
+    StepProgress,
+    ResetProgress,
+    FitWindow,
+    Present,
+    RepaintWithErase,
+    ChooseOpen,
+    ChooseSave,
+    PreferencesDialog,
+    Close,
+};
+
+struct UiCall {
+    UiCallKind kind;
+    std::string text;     // message text or status text
+    std::string caption;  // message caption
+    int32_t value = 0;    // exit code; image size at FitWindow/Present is in width/height
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+struct RecordingUi {
+    std::vector<UiCall> calls;
+    // Answers for the file dialogs, taken front first; an empty optional,
+    // or an empty queue, is a cancelled dialog.
+    std::deque<std::optional<std::filesystem::path>> openAnswers;
+    std::deque<std::optional<std::filesystem::path>> saveAnswers;
+    // What the Preferences dialog does while it is shown.
+    std::function<void(Workspace&, WindowHandle)> preferencesDialog;
+};
+
+extern RecordingUi recordedUi;
+
+// Forgets every recorded call and scripted answer.
+void resetRecordedUi();
+
+std::vector<UiCall> recordedCalls(UiCallKind kind);
+// The texts and captions of the message boxes shown, in order.
+std::vector<std::string> recordedMessages();
+std::vector<std::string> recordedCaptions();
+std::vector<std::string> recordedStatusTexts();
+int countRecorded(UiCallKind kind);
