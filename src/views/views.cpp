@@ -1,0 +1,135 @@
+#include "views/views.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "shell/ui.h"
+
+namespace {
+
+constexpr int32_t ControlSquareSize = 20;
+constexpr int32_t ControlSquareTop = 20;
+
+using GreyTable = std::array<uint8_t, 256>;
+
+GreyTable identityTable() {
+    GreyTable table{};
+    for (int32_t v = 0; v < 256; ++v) table[v] = static_cast<uint8_t>(v);
+    return table;
+}
+
+// The depth levels as wall-eyed generation sees them: value v falls into
+// level (v + 1) / depthStep, shown as that level's grey value.
+GreyTable quantisedTable(int32_t depthStep) {
+    GreyTable table{};
+    for (int32_t v = 0; v < 256; ++v)
+        table[v] = depthStep > 0 ? greyOfLevel((v + 1) / depthStep, depthStep) : static_cast<uint8_t>(v);
+    return table;
+}
+
+const GreyImage& rasterOf(const Workspace& ws, SourceKind source) {
+    switch (source) {
+        case SourceKind::Stereogram: return ws.stereogram;
+        case SourceKind::DepthMap: return ws.depthMap;
+        case SourceKind::Pattern: break;
+    }
+    return ws.pattern;
+}
+
+bool pictureFitsDisplayDib(const Workspace& ws) {
+    if (ws.displayDib.bytes == nullptr || ws.imageWidth < 0 || ws.imageHeight < 0) return false;
+    uint64_t needed = DibHeaderSize + static_cast<uint64_t>(rowStride(ws.imageWidth)) *
+                                          static_cast<uint64_t>(ws.imageHeight);
+    return needed <= ws.displayDib.size;
+}
+
+bool rasterFitsImage(const Workspace& ws, const GreyImage& raster) {
+    return raster.width == ws.imageWidth && raster.height == ws.imageHeight;
+}
+
+void writeGreyPixels(uint8_t* out, const uint8_t* values, int32_t count, const GreyTable& table) {
+    for (int32_t x = 0; x < count; ++x) {
+        uint8_t grey = table[values[x]];
+        out[0] = grey;
+        out[1] = grey;
+        out[2] = grey;
+        out += 3;
+    }
+}
+
+void writeBlackPixels(uint8_t* out, int32_t count) {
+    if (count > 0) std::memset(out, 0, static_cast<size_t>(count) * 3);
+}
+
+void writePatternTiled(uint8_t* out, const uint8_t* strip, int32_t stripWidth, int32_t width,
+                       const GreyTable& table) {
+    for (int32_t x = 0; x < width; x += stripWidth)
+        writeGreyPixels(out + 3 * static_cast<size_t>(x), strip, std::min(stripWidth, width - x), table);
+}
+
+void blackenSpan(uint8_t* out, int32_t left, int32_t width) {
+    int32_t first = std::max(left, 0);
+    int32_t end = std::min(left + ControlSquareSize, width);
+    if (first < end) writeBlackPixels(out + 3 * static_cast<size_t>(first), end - first);
+}
+
+// One picture row, y counted from the top, into its place in the DisplayDib.
+void writeViewRow(const Workspace& ws, ViewKind view, int32_t y, uint8_t* out, const GreyTable& table) {
+    const int32_t width = ws.imageWidth;
+    const size_t rowStart = static_cast<size_t>(y) * static_cast<size_t>(width);
+    switch (view) {
+        case ViewKind::StereogramWithDots:
+        case ViewKind::StereogramPlain:
+            writeGreyPixels(out, ws.stereogram.pixels + rowStart, width, table);
+            break;
+        case ViewKind::DepthQuantised:
+        case ViewKind::DepthOriginal:
+            writeGreyPixels(out, ws.depthMap.pixels + rowStart, width, table);
+            break;
+        case ViewKind::PatternTiled:
+        case ViewKind::PatternStrip: {
+            const int32_t stripWidth = ws.patternWidth;
+            const uint8_t* strip = ws.pattern.pixels + static_cast<size_t>(y) * static_cast<size_t>(stripWidth);
+            if (view == ViewKind::PatternTiled) {
+                writePatternTiled(out, strip, stripWidth, width, table);
+            } else {
+                int32_t shown = std::min(stripWidth, width);
+                writeGreyPixels(out, strip, shown, table);
+                writeBlackPixels(out + 3 * static_cast<size_t>(shown), width - shown);
+            }
+            break;
+        }
+    }
+    if (view == ViewKind::StereogramWithDots && y >= ControlSquareTop &&
+        y < ControlSquareTop + ControlSquareSize) {
+        blackenSpan(out, (width - ws.patternWidth) / 2, width);
+        blackenSpan(out, (width + ws.patternWidth) / 2, width);
+    }
+}
+
+}  // namespace
+
+void renderView(Workspace& ws, WindowHandle mainWindow, SourceKind source, ViewKind view) {
+    const GreyImage& raster = rasterOf(ws, source);
+    bool available = source == SourceKind::Pattern ? raster.pixels != nullptr && raster.width > 0
+                                               : raster.pixels != nullptr && rasterFitsImage(ws, raster);
+    if (!available) {
+        showMessage(mainWindow, "Sorki, ale nie ma co wyświetlać", "UWAGA");
+        return;
+    }
+    if (source == SourceKind::Pattern && !patternFitsImage(ws)) {
+        // A pattern made for an image of another height is kept but not shown.
+        showMessage(mainWindow, "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.", "");
+        return;
+    }
+    if (!pictureFitsDisplayDib(ws)) return;
+
+    const GreyTable table = view == ViewKind::DepthQuantised ? quantisedTable(ws.preferences.depthStep)
+                                                             : identityTable();
+    const size_t stride = static_cast<size_t>(rowStride(ws.imageWidth));
+    uint8_t* rows = ws.displayDib.bytes + DibHeaderSize;
+    for (int32_t j = 0; j < ws.imageHeight; ++j)
+        writeViewRow(ws, view, ws.imageHeight - 1 - j, rows + static_cast<size_t>(j) * stride, table);
+    presentPicture(ws, mainWindow);
+}

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "recording_ui.h"
+#include "views/views.h"
+
+namespace {
+
+void putLe32(uint8_t* at, int32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+// A workspace of the given size with a DisplayDib whose rows and padding
+// hold 0xAB, so untouched bytes show.
+Workspace workspaceWithPicture(int32_t width, int32_t height) {
+    Workspace ws;
+    ws.imageWidth = width;
+    ws.imageHeight = height;
+    size_t size = DibHeaderSize + static_cast<size_t>(rowStride(width)) * static_cast<size_t>(height);
+    EXPECT_TRUE(replaceDisplayDib(ws.displayDib, size));
+    std::memset(ws.displayDib.bytes, 0xAB, size);
+    std::memset(ws.displayDib.bytes, 0, DibHeaderSize);
+    putLe32(ws.displayDib.bytes, 40);
+    putLe32(ws.displayDib.bytes + 4, width);
+    putLe32(ws.displayDib.bytes + 8, height);
+    ws.displayDib.bytes[12] = 1;
+    ws.displayDib.bytes[14] = 24;
+    return ws;
+}
+
+void fillRaster(GreyImage& image, int32_t width, int32_t height, uint8_t (*valueAt)(int32_t x, int32_t y)) {
+    ASSERT_TRUE(replaceGreyImage(image, width, height));
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) image.pixels[y * width + x] = valueAt(x, y);
+}
+
+// Grey value at (x, y), y counted from the top, checking the three bytes agree.
+int shownAt(const Workspace& ws, int32_t x, int32_t y) {
+    const uint8_t* pixel = ws.displayDib.bytes + DibHeaderSize +
+                           (ws.imageHeight - 1 - y) * rowStride(ws.imageWidth) + 3 * x;
+    if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) return -1;
+    return pixel[0];
+}
+
+uint8_t diagonal(int32_t x, int32_t y) { return static_cast<uint8_t>(x + 3 * y + 1); }
+
+class Views : public ::testing::Test {
+protected:
+    void SetUp() override { resetRecordedUi(); }
+    void TearDown() override { releaseAll(ws); }
+    Workspace ws;
+};
+
+TEST_F(Views, StereogramWithDotsBlackensTwoSquaresPatternWidthApart) {
+    ws = workspaceWithPicture(640, 480);
+    ws.patternWidth = 128;
+    fillRaster(ws.stereogram, 640, 480, [](int32_t x, int32_t y) { return static_cast<uint8_t>((x + y) % 200 + 50); });
+    renderView(ws, nullptr, SourceKind::Stereogram, ViewKind::StereogramWithDots);
+    for (int32_t y = 0; y < 480; ++y) {
+        for (int32_t x = 0; x < 640; ++x) {
+            bool inRows = y >= 20 && y <= 39;
+            bool inSquare = inRows && ((x >= 256 && x <= 275) || (x >= 384 && x <= 403));
+            int expected = inSquare ? 0 : (x + y) % 200 + 50;
+            ASSERT_EQ(shownAt(ws, x, y), expected) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(countRecorded(UiCallKind::Present), 1);
+    EXPECT_TRUE(recordedMessages().empty());
+}
+
+TEST_F(Views, ControlSquaresFollowThePatternWidthAndAreClipped) {
+    ws = workspaceWithPicture(640, 30);
+    fillRaster(ws.stereogram, 640, 30, [](int32_t, int32_t) { return uint8_t{200}; });
+    ws.patternWidth = 0;  // both squares on the middle, shown as one
+    renderView(ws, nullptr, SourceKind::Stereogram, ViewKind::StereogramWithDots);
+    EXPECT_EQ(shownAt(ws, 319, 25), 200);
+    EXPECT_EQ(shownAt(ws, 320, 25), 0);
+    EXPECT_EQ(shownAt(ws, 339, 29), 0);
+    EXPECT_EQ(shownAt(ws, 340, 25), 200);
+    EXPECT_EQ(shownAt(ws, 330, 19), 200);
+
+    ws.patternWidth = 129;
+    renderView(ws, nullptr, SourceKind::Stereogram, ViewKind::StereogramWithDots);
+    EXPECT_EQ(shownAt(ws, 254, 20), 200);
+    EXPECT_EQ(shownAt(ws, 255, 20), 0);
+    EXPECT_EQ(shownAt(ws, 384, 20), 0);
+    EXPECT_EQ(shownAt(ws, 383, 20), 200);
+
+    // Squares reaching past the edges are cut off, not written outside.
+    ws.patternWidth = 630;
+    renderView(ws, nullptr, SourceKind::Stereogram, ViewKind::StereogramWithDots);
+    EXPECT_EQ(shownAt(ws, 5, 25), 0);
+    EXPECT_EQ(shownAt(ws, 24, 25), 0);
+    EXPECT_EQ(shownAt(ws, 25, 25), 200);
+    EXPECT_EQ(shownAt(ws, 635, 25), 0);
+    EXPECT_EQ(shownAt(ws, 639, 25), 0);
+}
+
+TEST_F(Views, PlainStereogramAndOriginalDepthAreTheRasterUpright) {
+    ws = workspaceWithPicture(7, 5);
+    fillRaster(ws.stereogram, 7, 5, diagonal);
+    fillRaster(ws.depthMap, 7, 5, [](int32_t x, int32_t y) { return static_cast<uint8_t>(250 - x - 10 * y); });
+    renderView(ws, nullptr, SourceKind::Stereogram, ViewKind::StereogramPlain);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 7; ++x) EXPECT_EQ(shownAt(ws, x, y), diagonal(x, y));
+    // The top raster row is stored last in the bitmap.
+    EXPECT_EQ(ws.displayDib.bytes[DibHeaderSize + 4 * rowStride(7)], diagonal(0, 0));
+    renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthOriginal);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 7; ++x) EXPECT_EQ(shownAt(ws, x, y), 250 - x - 10 * y);
+}
+
+TEST_F(Views, PaddingBytesKeepTheirValues) {
+    ws = workspaceWithPicture(5, 3);  // 15 bytes a row, stride 16
+    fillRaster(ws.depthMap, 5, 3, diagonal);
+    renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthOriginal);
+    for (int32_t j = 0; j < 3; ++j) EXPECT_EQ(ws.displayDib.bytes[DibHeaderSize + j * 16 + 15], 0xAB);
+}
+
+TEST_F(Views, QuantisedDepthShowsTheLevelValues) {
+    ws = workspaceWithPicture(256, 1);
+    fillRaster(ws.depthMap, 256, 1, [](int32_t x, int32_t) { return static_cast<uint8_t>(x); });
+    renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthQuantised);
+    const int expected32[][2] = {{0, 0},     {30, 0},    {31, 31},   {62, 31},   {63, 63},   {94, 63},
+                                 {95, 95},   {126, 95},  {127, 127}, {158, 127}, {159, 159}, {190, 159},
+                                 {191, 191}, {222, 191}, {223, 223}, {254, 223}, {255, 255}};
+    for (const auto& pair : expected32) EXPECT_EQ(shownAt(ws, pair[0], 0), pair[1]) << pair[0];
+
+    ws.preferences.depthStep = 128;
+    renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthQuantised);
+    EXPECT_EQ(shownAt(ws, 0, 0), 0);
+    EXPECT_EQ(shownAt(ws, 126, 0), 0);
+    EXPECT_EQ(shownAt(ws, 127, 0), 127);
+    EXPECT_EQ(shownAt(ws, 254, 0), 127);
+    EXPECT_EQ(shownAt(ws, 255, 0), 255);
+
+    ws.preferences.depthStep = 1;
+    renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthQuantised);
+    for (int32_t v = 0; v < 256; ++v) ASSERT_EQ(shownAt(ws, v, 0), v);
+}
+
+TEST_F(Views, PatternViewsFillTheWholePicture) {
+    ws = workspaceWithPicture(640, 4);
+    ws.patternWidth = 128;
+    fillRaster(ws.pattern, 128, 4, diagonal);
+    renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternStrip);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 640; ++x) ASSERT_EQ(shownAt(ws, x, y), x < 128 ? diagonal(x, y) : 0);
+    renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternTiled);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 640; ++x) ASSERT_EQ(shownAt(ws, x, y), diagonal(x % 128, y));
+}
+
+TEST_F(Views, PatternWiderThanThePictureIsCutAtTheRightEdge) {
+    ws = workspaceWithPicture(10, 2);
+    ws.patternWidth = 13;
+    fillRaster(ws.pattern, 13, 2, diagonal);
+    renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternStrip);
+    for (int32_t x = 0; x < 10; ++x) EXPECT_EQ(shownAt(ws, x, 1), diagonal(x, 1));
+    renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternTiled);
+    for (int32_t x = 0; x < 10; ++x) EXPECT_EQ(shownAt(ws, x, 1), diagonal(x, 1));
+    EXPECT_EQ(shownAt(ws, 0, 0), diagonal(0, 0));
+}
+
+TEST_F(Views, AbsentSourceShowsTheMessageAndChangesNothing) {
+    ws = workspaceWithPicture(8, 2);
+    fillRaster(ws.stereogram, 8, 2, diagonal);
+    std::vector<uint8_t> before(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size);
+    renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthQuantised);
+    renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthOriginal);
+    renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternTiled);
+    EXPECT_EQ(recordedMessages(), (std::vector<std::string>(3, "Sorki, ale nie ma co wyświetlać")));
+    EXPECT_EQ(recordedCaptions(), (std::vector<std::string>(3, "UWAGA")));
+    EXPECT_EQ(countRecorded(UiCallKind::Present), 0);
+    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size), before);
+}
+
+TEST_F(Views, PatternLeftFromAnotherHeightIsRefusedNotReadPastItsEnd) {
+    ws = workspaceWithPicture(16, 6);
+    ws.patternWidth = 4;
+    fillRaster(ws.pattern, 4, 3, diagonal);
+    std::vector<uint8_t> before(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size);
+    renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternStrip);
+    ASSERT_EQ(recordedMessages().size(), 1u);
+    EXPECT_EQ(recordedMessages()[0], "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.");
+    EXPECT_EQ(recordedCaptions()[0], "");
+    EXPECT_EQ(countRecorded(UiCallKind::Present), 0);
+    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size), before);
+}
+
+}  // namespace
