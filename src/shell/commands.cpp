@@ -1,0 +1,146 @@
+#include "shell/commands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "bmp/bmp.h"
+#include "engine/engine.h"
+#include "shell/ui.h"
+#include "views/views.h"
+
+const char* const ReadyText = "Gotów!";
+
+namespace {
+
+// Loads a file chosen in the open dialog. After a confirmed name the
+// window is refitted (for depth maps and stereograms) whatever the load
+// made of the file; a cancelled dialog leaves the command's status text.
+void loadChosenFile(Workspace& ws, WindowHandle mainWindow, const char* statusText, SourceKind kind) {
+    setStatusText(statusText);
+    std::filesystem::path fileName;
+    if (!chooseFileToOpen(mainWindow, fileName)) return;
+    loadBmp(ws, fileName, mainWindow, kind);
+    if (kind != SourceKind::Pattern) fitWindowToImage(ws);
+    setStatusText(ReadyText);
+    repaintWithErase(mainWindow);
+}
+
+bool saveChosenFile(Workspace& ws, WindowHandle mainWindow) {
+    setStatusText("Zapisywanie wyświetlanego obrazka...");
+    if (ws.displayDib.bytes == nullptr) {
+        showMessage(mainWindow, "Teee...... nie ma co nagrywać!", "");
+        return false;
+    }
+    std::filesystem::path fileName;
+    if (!chooseFileToSave(mainWindow, fileName)) return true;
+    saveDisplayedPicture(ws, fileName, mainWindow);
+    setStatusText(ReadyText);
+    return true;
+}
+
+void runAction(Workspace& ws, WindowHandle mainWindow, const char* statusText,
+               void (*operation)(Workspace&, WindowHandle)) {
+    if (statusText != nullptr) setStatusText(statusText);
+    operation(ws, mainWindow);
+    setStatusText(ReadyText);
+}
+
+std::string formatted(const char* format, int32_t first, int32_t second) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, first, second);
+    return text;
+}
+
+}  // namespace
+
+bool handleCommand(Workspace& ws, WindowHandle mainWindow, int32_t commandId) {
+    switch (commandId) {
+        case CmdLoadDepthMap:
+            loadChosenFile(ws, mainWindow, "Wczytywanie mapy głębokości...", SourceKind::DepthMap);
+            break;
+        case CmdLoadStereogram:
+            loadChosenFile(ws, mainWindow, "Wczytywanie stereogramu...", SourceKind::Stereogram);
+            break;
+        case CmdLoadPattern:
+            loadChosenFile(ws, mainWindow, "Wczytywanie wzorca...", SourceKind::Pattern);
+            break;
+        case CmdSavePicture:
+            return saveChosenFile(ws, mainWindow);
+        case CmdPreferences:
+            setStatusText("Zmiana preferencji...");
+            runPreferencesDialog(ws, mainWindow);
+            setStatusText(ReadyText);
+            break;
+        case CmdExit:
+            requestClose(mainWindow);
+            break;
+        case CmdGeneratePattern:
+            runAction(ws, mainWindow, "Generowanie losowego wzorca...", generatePattern);
+            break;
+        case CmdGenerateStereogram:
+            runAction(ws, mainWindow, "Generowanie stereogramu...", generateStereogram);
+            break;
+        case CmdDecodeStereogram:
+            runAction(ws, mainWindow, "Dekodowanie stereogramu...", decodeStereogram);
+            break;
+        case CmdRoundTrip:
+            runAction(ws, mainWindow, nullptr, runRoundTrip);
+            break;
+        case CmdShowStereogramWithDots:
+            renderView(ws, mainWindow, SourceKind::Stereogram, ViewKind::StereogramWithDots);
+            break;
+        case CmdShowStereogramPlain:
+            renderView(ws, mainWindow, SourceKind::Stereogram, ViewKind::StereogramPlain);
+            break;
+        case CmdShowDepthQuantised:
+            renderView(ws, mainWindow, SourceKind::DepthMap, ViewKind::DepthQuantised);
+            break;
+        case CmdShowDepthOriginal:
+            renderView(ws, mainWindow, SourceKind::DepthMap, ViewKind::DepthOriginal);
+            break;
+        case CmdShowPatternStrip:
+            renderView(ws, mainWindow, SourceKind::Pattern, ViewKind::PatternStrip);
+            break;
+        case CmdShowPatternTiled:
+            renderView(ws, mainWindow, SourceKind::Pattern, ViewKind::PatternTiled);
+            break;
+        case CmdPictureInfo:
+            showPictureInfo(ws, mainWindow);
+            break;
+        case CmdAbout:
+            showAbout(mainWindow);
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+void closeWorkspace(Workspace& ws) {
+    releaseAll(ws);
+    requestQuit(0);
+}
+
+void showPictureInfo(const Workspace& ws, WindowHandle mainWindow) {
+    std::string text;
+    text += ws.stereogram.pixels != nullptr
+                ? formatted("Wymiary sterogramu: %d x %d\n", ws.imageWidth, ws.imageHeight)
+                : "Stereogramu nie ma.\n";
+    text += ws.depthMap.pixels != nullptr
+                ? formatted("Wymiary mapy głębokości: %d x %d\n", ws.imageWidth, ws.imageHeight)
+                : "Mapy głebokości nie załadowano.\n";
+    text += ws.pattern.pixels != nullptr
+                ? formatted("Wymiary wzorca: %d x %d\n", ws.patternWidth, ws.imageHeight)
+                : "Wzorca nie załadowano.\n";
+    text += formatted("Ilość poziomów: %d", levelCount(ws.preferences), 0);
+    showMessage(mainWindow, text.c_str(), "Informacja o załadowanych komponentach");
+}
+
+void showAbout(WindowHandle mainWindow) {
+    showMessage(mainWindow,
+                "Tavrelic\n\nTworzenie i odczytywanie stereogramów z losowych punktów (SIRDS):\n"
+                "mapa głębokości i wzorzec dają stereogram, a stereogram\n"
+                "można z powrotem zamienić w mapę głębokości.",
+                "Informacja");
+}
