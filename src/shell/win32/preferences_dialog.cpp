@@ -1,0 +1,117 @@
+#include "shell/win32/preferences_dialog.h"
+
+#include <string>
+
+#include "shell/preferences_form.h"
+#include "shell/resources/resource_ids.h"
+#include "shell/win32/text_conversion.h"
+#include "workspace/workspace.h"
+
+namespace {
+
+Workspace& workspaceOf(HWND dialog)
+{
+    return *reinterpret_cast<Workspace*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+void setField(HWND dialog, int id, const std::string& text)
+{
+    SetDlgItemTextW(dialog, id, widen(text.c_str()).c_str());
+}
+
+// The whole text, however long it was typed or pasted.
+std::string fieldText(HWND dialog, int id)
+{
+    HWND field = GetDlgItem(dialog, id);
+    int length = GetWindowTextLengthW(field);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(field, &text[0], length + 1);
+    return narrow(text.c_str());
+}
+
+void tickIf(HWND dialog, int id, bool on)
+{
+    if (on) {
+        CheckDlgButton(dialog, id, BST_CHECKED);
+    }
+}
+
+bool isTicked(HWND dialog, int id)
+{
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+void fillControls(HWND dialog, const PreferencesForm& form)
+{
+    setField(dialog, IDC_DEPTH_BITS, form.depthBits);
+    setField(dialog, IDC_REPEAT_COUNT, form.repeatCount);
+    setField(dialog, IDC_MIN_MATCH, form.minMatch);
+    setField(dialog, IDC_SEARCH_RANGE, form.searchRange);
+    tickIf(dialog, IDC_WALL_EYED, form.wallEyed);
+    tickIf(dialog, IDC_RANDOM_FILL, form.randomFill);
+    tickIf(dialog, IDC_KEEP_PREVIOUS, form.keepPrevious);
+    tickIf(dialog, IDC_RANDOM_VALUE, form.randomValue);
+    tickIf(dialog, IDC_BACKGROUND_VALUE, form.backgroundValue);
+}
+
+PreferencesForm readControls(HWND dialog)
+{
+    PreferencesForm form;
+    form.depthBits = fieldText(dialog, IDC_DEPTH_BITS);
+    form.repeatCount = fieldText(dialog, IDC_REPEAT_COUNT);
+    form.minMatch = fieldText(dialog, IDC_MIN_MATCH);
+    form.searchRange = fieldText(dialog, IDC_SEARCH_RANGE);
+    form.wallEyed = isTicked(dialog, IDC_WALL_EYED);
+    form.randomFill = isTicked(dialog, IDC_RANDOM_FILL);
+    form.keepPrevious = isTicked(dialog, IDC_KEEP_PREVIOUS);
+    form.randomValue = isTicked(dialog, IDC_RANDOM_VALUE);
+    form.backgroundValue = isTicked(dialog, IDC_BACKGROUND_VALUE);
+    return form;
+}
+
+INT_PTR onInitDialog(HWND dialog, LPARAM workspace)
+{
+    SetWindowLongPtrW(dialog, DWLP_USER, workspace);
+    fillControls(dialog, preferencesFormFrom(workspaceOf(dialog).preferences));
+    return TRUE;  // the focus goes to the first Tab stop
+}
+
+void onConfirm(HWND dialog)
+{
+    if (confirmPreferences(workspaceOf(dialog), readControls(dialog), dialog)) {
+        EndDialog(dialog, 1);
+    }
+}
+
+// Only the two push buttons act. The standard IDOK and IDCANCEL, sent for
+// Enter and Esc, are ignored like every other command.
+INT_PTR onCommand(HWND dialog, int commandId)
+{
+    switch (commandId) {
+    case IDC_PREF_OK:
+        onConfirm(dialog);
+        return TRUE;
+    case IDC_PREF_CANCEL:
+        SendMessageW(dialog, WM_CLOSE, 0, 0);
+        return TRUE;
+    default:
+        return TRUE;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK preferencesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return onInitDialog(dialog, lParam);
+    case WM_COMMAND:
+        return onCommand(dialog, LOWORD(wParam));
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
