@@ -1,5 +1,6 @@
 #include "shell/win32/preferences_dialog.h"
 
+#include <initializer_list>
 #include <string>
 
 #include "shell/preferences_form.h"
@@ -41,6 +42,17 @@ bool isTicked(HWND dialog, int id)
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
+// A radio button makes itself a Tab stop whenever it is checked; the
+// dialog keeps all three out of the Tab order.
+void keepRadiosOutOfTabOrder(HWND dialog)
+{
+    for (int id : {IDC_KEEP_PREVIOUS, IDC_RANDOM_VALUE, IDC_BACKGROUND_VALUE}) {
+        HWND radio = GetDlgItem(dialog, id);
+        LONG_PTR style = GetWindowLongPtrW(radio, GWL_STYLE);
+        SetWindowLongPtrW(radio, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    }
+}
+
 void fillControls(HWND dialog, const PreferencesForm& form)
 {
     setField(dialog, IDC_DEPTH_BITS, form.depthBits);
@@ -52,6 +64,7 @@ void fillControls(HWND dialog, const PreferencesForm& form)
     tickIf(dialog, IDC_KEEP_PREVIOUS, form.keepPrevious);
     tickIf(dialog, IDC_RANDOM_VALUE, form.randomValue);
     tickIf(dialog, IDC_BACKGROUND_VALUE, form.backgroundValue);
+    keepRadiosOutOfTabOrder(dialog);
 }
 
 PreferencesForm readControls(HWND dialog)
@@ -93,6 +106,11 @@ INT_PTR onCommand(HWND dialog, int commandId)
         return TRUE;
     case IDC_PREF_CANCEL:
         SendMessageW(dialog, WM_CLOSE, 0, 0);
+        return TRUE;
+    case IDC_KEEP_PREVIOUS:
+    case IDC_RANDOM_VALUE:
+    case IDC_BACKGROUND_VALUE:
+        keepRadiosOutOfTabOrder(dialog);
         return TRUE;
     default:
         return TRUE;
