@@ -124,7 +124,7 @@ void registerBarClasses()
 // Returns the code that the quit request carried.
 int runEventLoop()
 {
-    MSG message;
+    MSG message = {};
     BOOL got;
     while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
