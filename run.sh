@@ -16,14 +16,16 @@ case "$(uname -s)" in
     ;;
 esac
 
+# Wine shows its windows on an X display; say so before a long build.
+if [ -z "${DISPLAY:-}" ]; then
+  echo "No display: DISPLAY is not set. Run this from a desktop session, or start" >&2
+  echo "a virtual one first, e.g.  Xvfb :91 & export DISPLAY=:91" >&2
+  exit 1
+fi
+
 ./scripts/install-deps.sh
 cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release
 cmake --build build/mingw -j "$jobs"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: DISPLAY is not set. Run this from a desktop session, or start" >&2
-  echo "a virtual one first, e.g.  Xvfb :91 & export DISPLAY=:91" >&2
-  exit 1
-fi
 exec wine build/mingw/src/shell/win32/tavrelic.exe
