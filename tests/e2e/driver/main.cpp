@@ -1,0 +1,102 @@
+// tavrelic_driver: runs the scenario scripts of the end-to-end tests against
+// tavrelic.exe and prints one line per scenario, "PASS name" or
+// "FAIL name: what differed". Exits with 0 when every scenario passed.
+//
+//   tavrelic_driver SCRIPT PROGRAM
+//
+// A script is a list of steps (see steps.cpp), one a line, in scenarios
+// that each begin with "scenario NAME" and start the program afresh. The
+// first failing step ends its scenario; the program is then ended too.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "program_windows.h"
+#include "script.h"
+#include "steps.h"
+
+namespace {
+
+void printLine(const std::string& text) {
+    const std::string line = text + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+              nullptr);
+}
+
+struct Scenario {
+    std::string name;
+    std::string failure;  // empty while every step passed
+};
+
+void finishScenario(Session& session, const Scenario& scenario, int& failures) {
+    endProgram(session);
+    if (scenario.name.empty()) return;
+    if (scenario.failure.empty()) {
+        printLine("PASS " + scenario.name);
+    } else {
+        printLine("FAIL " + scenario.name + ": " + scenario.failure);
+        ++failures;
+    }
+}
+
+// Expands the variables of every argument; the step name stays as it is.
+bool expandArguments(std::vector<std::string>& words, std::string& failure) {
+    for (size_t i = 1; i < words.size(); ++i) {
+        std::string expanded;
+        if (!expandVariables(words[i], expanded, failure)) return false;
+        words[i] = expanded;
+    }
+    return true;
+}
+
+int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programPath) {
+    Session session;
+    session.programPath = programPath;
+    Scenario scenario;
+    int failures = 0;
+    for (const ScriptLine& line : lines) {
+        if (line.words[0] == "scenario") {
+            finishScenario(session, scenario, failures);
+            scenario = Scenario();
+            scenario.name = line.words.size() > 1 ? line.words[1] : "unnamed";
+            session.waitMs = 5000;
+            continue;
+        }
+        if (scenario.name.empty()) {
+            printLine("FAIL script: line " + std::to_string(line.number) + " comes before any scenario");
+            return 1;
+        }
+        if (!scenario.failure.empty()) continue;
+        std::vector<std::string> words = line.words;
+        std::string failure;
+        if (!expandArguments(words, failure) || !performStep(session, words, failure))
+            scenario.failure = "line " + std::to_string(line.number) + " (" + words[0] + "): " + failure;
+    }
+    finishScenario(session, scenario, failures);
+    return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main() {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments == nullptr || count != 3) {
+        printLine("usage: tavrelic_driver SCRIPT PROGRAM");
+        return 2;
+    }
+    std::vector<ScriptLine> lines;
+    std::string error;
+    const std::string scriptName = narrow(arguments[1]);
+    const std::wstring programPath = arguments[2];
+    LocalFree(arguments);
+    if (!readScript(scriptName, lines, error)) {
+        printLine("FAIL script: " + error);
+        return 2;
+    }
+    return runScript(lines, programPath);
+}

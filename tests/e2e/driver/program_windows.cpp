@@ -1,0 +1,142 @@
+#include "program_windows.h"
+
+#include <vector>
+
+#include "script.h"
+#include "shell/resources/resource_ids.h"
+
+namespace {
+
+// The file-name box of the explorer-style file dialogs (cmb13).
+constexpr int FileNameComboId = 0x47C;
+// The text of a message box.
+constexpr int MessageTextId = 0xFFFF;
+
+struct WindowSearch {
+    DWORD processId = 0;
+    const wchar_t* className = nullptr;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
+    WindowSearch& search = *reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (lstrcmpiW(className, search.className) == 0) search.found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> topLevelWindows(DWORD processId, const wchar_t* className) {
+    WindowSearch search;
+    search.processId = processId;
+    search.className = className;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool isPreferencesDialog(HWND dialog) { return GetDlgItem(dialog, IDC_DEPTH_BITS) != nullptr; }
+bool isFileDialog(HWND dialog) { return GetDlgItem(dialog, FileNameComboId) != nullptr; }
+bool isMessageBox(HWND dialog) {
+    return GetDlgItem(dialog, MessageTextId) != nullptr && !isPreferencesDialog(dialog) &&
+           !isFileDialog(dialog);
+}
+
+// Of several matching dialogs the enabled one is in front: a message box
+// disables the dialog that owns it.
+HWND findDialog(DWORD processId, bool (*matches)(HWND)) {
+    HWND found = nullptr;
+    for (HWND dialog : topLevelWindows(processId, L"#32770")) {
+        if (!matches(dialog)) continue;
+        if (IsWindowEnabled(dialog)) return dialog;
+        found = dialog;
+    }
+    return found;
+}
+
+bool anyDialog(HWND) { return true; }
+
+BOOL CALLBACK countButton(HWND child, LPARAM parameter) {
+    wchar_t className[16] = {};
+    GetClassNameW(child, className, 16);
+    if (lstrcmpiW(className, L"Button") == 0 && IsWindowVisible(child))
+        ++*reinterpret_cast<int*>(parameter);
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring widen(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                           nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+    return wide;
+}
+
+std::string narrow(const std::wstring& utf16) {
+    if (utf16.empty()) return std::string();
+    const int length = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), &bytes[0], length,
+                        nullptr, nullptr);
+    return bytes;
+}
+
+HWND findMainWindow(DWORD processId) {
+    const std::vector<HWND> windows = topLevelWindows(processId, L"TavrelicClassWin");
+    return windows.empty() ? nullptr : windows.front();
+}
+
+HWND findMessageBox(DWORD processId) { return findDialog(processId, isMessageBox); }
+HWND findPreferencesDialog(DWORD processId) { return findDialog(processId, isPreferencesDialog); }
+HWND findFileDialog(DWORD processId) { return findDialog(processId, isFileDialog); }
+HWND findAnyDialog(DWORD processId) { return findDialog(processId, anyDialog); }
+
+bool sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+                     DWORD_PTR& result) {
+    result = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+bool readWindowText(HWND window, DWORD timeoutMs, std::wstring& text) {
+    DWORD_PTR length = 0;
+    if (!sendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, timeoutMs, length)) return false;
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!sendWithTimeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                         timeoutMs, copied))
+        return false;
+    text.assign(buffer.data(), copied < buffer.size() ? copied : buffer.size() - 1);
+    return true;
+}
+
+bool writeWindowText(HWND window, DWORD timeoutMs, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    return sendWithTimeout(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), timeoutMs,
+                           result) &&
+           result != 0;
+}
+
+int countVisibleButtons(HWND dialog) {
+    int count = 0;
+    EnumChildWindows(dialog, countButton, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+std::string describeOpenDialog(DWORD processId, DWORD timeoutMs) {
+    HWND dialog = findAnyDialog(processId);
+    if (dialog == nullptr) return std::string();
+    std::wstring caption;
+    readWindowText(dialog, timeoutMs, caption);
+    std::string description = "; open dialog " + quoted(narrow(caption));
+    HWND messageText = isMessageBox(dialog) ? GetDlgItem(dialog, MessageTextId) : nullptr;
+    std::wstring text;
+    if (messageText != nullptr && readWindowText(messageText, timeoutMs, text))
+        description += " with the text " + quoted(narrow(text));
+    return description;
+}

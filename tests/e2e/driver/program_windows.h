@@ -1,0 +1,38 @@
+// What the driver finds and reads in the windows of the program under test.
+// Every query that sends a message to the program uses a timeout, so a hung
+// program makes a step fail instead of hanging the driver.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+std::wstring widen(const std::string& utf8);
+std::string narrow(const std::wstring& utf16);
+
+// The visible main window (class TavrelicClassWin) of the process, or null.
+HWND findMainWindow(DWORD processId);
+
+// The visible dialog windows (class #32770) of the process, whether owned
+// or not; the three kinds the program shows are told apart by their
+// controls.
+HWND findMessageBox(DWORD processId);
+HWND findPreferencesDialog(DWORD processId);
+HWND findFileDialog(DWORD processId);
+HWND findAnyDialog(DWORD processId);
+
+// The text of a window through WM_GETTEXT, which the system carries across
+// processes. False when the window does not answer within timeoutMs.
+bool readWindowText(HWND window, DWORD timeoutMs, std::wstring& text);
+bool writeWindowText(HWND window, DWORD timeoutMs, const std::wstring& text);
+
+// A message sent with a timeout; false when it was not answered.
+bool sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+                     DWORD_PTR& result);
+
+// The buttons of a dialog that are shown.
+int countVisibleButtons(HWND dialog);
+
+// A short description of the dialog or message box that is open, for
+// failure reports; empty when none is.
+std::string describeOpenDialog(DWORD processId, DWORD timeoutMs);

@@ -1,0 +1,547 @@
+#include "steps.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+
+#include "program_windows.h"
+#include "script.h"
+
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+constexpr DWORD PollMs = 20;
+constexpr int FileNameComboId = 0x47C;
+
+// Polls the condition until it holds or the limit passes.
+template <typename Condition>
+bool waitUntil(DWORD limitMs, Condition condition) {
+    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    while (true) {
+        if (condition()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(PollMs);
+    }
+}
+
+std::string seconds(const Session& session) {
+    return std::to_string(session.waitMs / 1000.0).substr(0, 4) + " s";
+}
+
+bool programEnded(const Session& session) {
+    return WaitForSingleObject(session.process.hProcess, 0) == WAIT_OBJECT_0;
+}
+
+std::string exitCodeText(const Session& session) {
+    DWORD code = 0;
+    GetExitCodeProcess(session.process.hProcess, &code);
+    return std::to_string(static_cast<int32_t>(code));
+}
+
+// What the failure report adds about the program's state.
+std::string stateNote(const Session& session) {
+    if (programEnded(session)) return "; the program has ended with exit code " + exitCodeText(session);
+    return describeOpenDialog(session.process.dwProcessId, 500);
+}
+
+bool requireRunning(const Session& session, std::string& failure) {
+    if (!session.started) {
+        failure = "the program was not started";
+        return false;
+    }
+    if (programEnded(session)) {
+        failure = "the program has ended with exit code " + exitCodeText(session);
+        return false;
+    }
+    return true;
+}
+
+// Returns once the program's thread has handled a message sent after
+// everything sent before: it is idle, or inside a modal box or dialog.
+bool waitForIdle(const Session& session, std::string& failure) {
+    DWORD_PTR result = 0;
+    if (sendWithTimeout(session.mainWindow, WM_NULL, 0, 0, session.waitMs, result)) return true;
+    if (!IsWindow(session.mainWindow) || programEnded(session)) return true;
+    failure = "the program did not answer within " + seconds(session);
+    return false;
+}
+
+bool readInteger(const std::string& word, long long& value, std::string& failure) {
+    if (parseInteger(word, value)) return true;
+    failure = "not a number: " + word;
+    return false;
+}
+
+HWND statusBar(const Session& session) {
+    return FindWindowExW(session.mainWindow, nullptr, STATUSCLASSNAMEW, nullptr);
+}
+
+HWND progressBar(const Session& session) {
+    return FindWindowExW(session.mainWindow, nullptr, PROGRESS_CLASSW, nullptr);
+}
+
+bool readStatusText(const Session& session, std::string& text) {
+    std::wstring wide;
+    HWND bar = statusBar(session);
+    if (bar == nullptr || !readWindowText(bar, 500, wide)) return false;
+    text = narrow(wide);
+    return true;
+}
+
+// Waits for a dialog of one kind; the failure names the kind.
+bool waitForDialog(const Session& session, HWND (*find)(DWORD), const char* kind, HWND& dialog,
+                   std::string& failure) {
+    dialog = nullptr;
+    const bool found = waitUntil(session.waitMs, [&] {
+        dialog = find(session.process.dwProcessId);
+        return dialog != nullptr || programEnded(session);
+    });
+    if (found && dialog != nullptr) return true;
+    failure = std::string("no ") + kind + " appeared within " + seconds(session) + stateNote(session);
+    return false;
+}
+
+bool waitUntilClosed(const Session& session, HWND dialog, const char* kind, std::string& failure) {
+    if (waitUntil(session.waitMs, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }))
+        return true;
+    failure = std::string("the ") + kind + " stayed open for " + seconds(session) + stateNote(session);
+    return false;
+}
+
+bool controlOf(HWND dialog, const std::string& word, HWND& control, std::string& failure) {
+    long long id = 0;
+    if (!readInteger(word, id, failure)) return false;
+    control = GetDlgItem(dialog, static_cast<int>(id));
+    if (control != nullptr) return true;
+    failure = "the dialog has no control " + word;
+    return false;
+}
+
+// --- the steps -----------------------------------------------------------
+
+bool stepStart(Session& session, const Arguments&, std::string& failure) {
+    if (session.started) {
+        failure = "the program is already running";
+        return false;
+    }
+    std::wstring commandLine = L"\"" + session.programPath + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(session.programPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &session.process)) {
+        failure = "cannot start " + narrow(session.programPath) + " (error " +
+                  std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    session.started = true;
+    const bool shown = waitUntil(session.waitMs, [&] {
+        session.mainWindow = findMainWindow(session.process.dwProcessId);
+        return session.mainWindow != nullptr || programEnded(session);
+    });
+    if (!shown || session.mainWindow == nullptr) {
+        failure = "no main window of class TavrelicClassWin appeared within " + seconds(session) +
+                  stateNote(session);
+        return false;
+    }
+    return waitForIdle(session, failure);
+}
+
+// The command is delivered as a notification (sent, not posted): it then
+// runs before any message the driver sends after it, so the idle wait that
+// follows returns only when the command has ended or shows a modal window.
+// A posted command would come after that wait's own message.
+bool stepCommand(Session& session, const Arguments& args, std::string& failure) {
+    long long id = 0;
+    if (!readInteger(args[0], id, failure) || !requireRunning(session, failure)) return false;
+    if (!SendNotifyMessageW(session.mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0)) {
+        failure = "cannot deliver the command";
+        return false;
+    }
+    return waitForIdle(session, failure);
+}
+
+bool stepClose(Session& session, const Arguments&, std::string& failure) {
+    if (!requireRunning(session, failure)) return false;
+    // The close box of the caption raises this system command.
+    if (PostMessageW(session.mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0)) return true;
+    failure = "cannot post the close request";
+    return false;
+}
+
+bool stepExpectExit(Session& session, const Arguments& args, std::string& failure) {
+    long long expected = 0;
+    if (!readInteger(args[0], expected, failure)) return false;
+    if (!session.started) {
+        failure = "the program was not started";
+        return false;
+    }
+    if (!waitUntil(session.waitMs, [&] { return programEnded(session); })) {
+        failure = "the program was still running after " + seconds(session) + stateNote(session);
+        return false;
+    }
+    const std::string code = exitCodeText(session);
+    if (code == std::to_string(expected)) return true;
+    failure = "exit code " + code + ", expected " + args[0];
+    return false;
+}
+
+bool stepTimeout(Session& session, const Arguments& args, std::string& failure) {
+    long long secondsValue = 0;
+    if (!readInteger(args[0], secondsValue, failure)) return false;
+    if (secondsValue < 1 || secondsValue > 600) {
+        failure = "a timeout must lie between 1 and 600 s";
+        return false;
+    }
+    session.waitMs = static_cast<DWORD>(secondsValue * 1000);
+    return true;
+}
+
+// expect-message TEXT CAPTION: a box with one OK button and no icon shows
+// exactly these texts ("*" as TEXT takes any text); OK closes it.
+bool stepExpectMessage(Session& session, const Arguments& args, std::string& failure) {
+    HWND box = nullptr;
+    if (!requireRunning(session, failure) ||
+        !waitForDialog(session, findMessageBox, "message box", box, failure))
+        return false;
+    std::wstring text, caption;
+    readWindowText(GetDlgItem(box, 0xFFFF), session.waitMs, text);
+    readWindowText(box, session.waitMs, caption);
+    const int buttons = countVisibleButtons(box);
+    // The icon place of the box (stc1) holds no icon for a plain MB_OK.
+    HWND icon = GetDlgItem(box, 0x440);
+    DWORD_PTR iconHandle = 0;
+    const bool iconShown = icon != nullptr && IsWindowVisible(icon) &&
+                           sendWithTimeout(icon, STM_GETICON, 0, 0, session.waitMs, iconHandle) &&
+                           iconHandle != 0;
+    HWND ok = GetDlgItem(box, IDOK);
+    if (ok == nullptr) {
+        failure = "the message box " + quoted(narrow(text)) + " has no OK button";
+        return false;
+    }
+    PostMessageW(ok, BM_CLICK, 0, 0);
+    if (!waitUntilClosed(session, box, "message box", failure) || !waitForIdle(session, failure))
+        return false;
+    const bool textMatches = args[0] == "*" || narrow(text) == args[0];
+    if (textMatches && narrow(caption) == args[1] && buttons == 1 && !iconShown) return true;
+    failure = "message box " + quoted(narrow(text)) + " with caption " + quoted(narrow(caption)) +
+              ", " + std::to_string(buttons) + " button(s)" + (iconShown ? " and an icon" : "") +
+              "; expected " + (args[0] == "*" ? std::string("any text") : quoted(args[0])) +
+              " with caption " + quoted(args[1]) + ", one button, no icon";
+    return false;
+}
+
+// No dialog is open, and none opens while the program finishes what it is
+// doing.
+bool stepExpectNoDialog(Session& session, const Arguments&, std::string& failure) {
+    if (!requireRunning(session, failure)) return false;
+    const DWORD id = session.process.dwProcessId;
+    const bool closed = waitUntil(session.waitMs, [&] { return findAnyDialog(id) == nullptr; });
+    if (closed && waitForIdle(session, failure) && findAnyDialog(id) == nullptr) return true;
+    if (failure.empty()) failure = "a dialog is open" + describeOpenDialog(id, 500);
+    return false;
+}
+
+bool stepExpectStatus(Session& session, const Arguments& args, std::string& failure) {
+    if (!requireRunning(session, failure)) return false;
+    std::string shown = "(unreadable)";
+    if (waitUntil(session.waitMs, [&] { return readStatusText(session, shown) && shown == args[0]; }))
+        return true;
+    failure = "the status bar shows " + quoted(shown) + ", expected " + quoted(args[0]) +
+              stateNote(session);
+    return false;
+}
+
+bool stepExpectClient(Session& session, const Arguments& args, std::string& failure) {
+    long long width = 0, height = 0;
+    if (!readInteger(args[0], width, failure) || !readInteger(args[1], height, failure) ||
+        !requireRunning(session, failure))
+        return false;
+    RECT client = {};
+    if (waitUntil(session.waitMs, [&] {
+            return GetClientRect(session.mainWindow, &client) && client.right == width &&
+                   client.bottom == height;
+        }))
+        return true;
+    failure = "the client area is " + std::to_string(client.right) + " x " +
+              std::to_string(client.bottom) + ", expected " + args[0] + " x " + args[1] +
+              stateNote(session);
+    return false;
+}
+
+struct ProgressState {
+    DWORD_PTR position = 0, minimum = 0, maximum = 0;
+};
+
+bool readProgress(const Session& session, ProgressState& state) {
+    HWND bar = progressBar(session);
+    return bar != nullptr && sendWithTimeout(bar, PBM_GETPOS, 0, 0, 500, state.position) &&
+           sendWithTimeout(bar, PBM_GETRANGE, TRUE, 0, 500, state.minimum) &&
+           sendWithTimeout(bar, PBM_GETRANGE, FALSE, 0, 500, state.maximum);
+}
+
+bool stepExpectProgress(Session& session, const Arguments& args, std::string& failure) {
+    long long position = 0, minimum = 0, maximum = 0;
+    if (!readInteger(args[0], position, failure) || !readInteger(args[1], minimum, failure) ||
+        !readInteger(args[2], maximum, failure) || !requireRunning(session, failure))
+        return false;
+    ProgressState state;
+    if (waitUntil(session.waitMs, [&] {
+            return readProgress(session, state) && static_cast<long long>(state.position) == position &&
+                   static_cast<long long>(state.minimum) == minimum &&
+                   static_cast<long long>(state.maximum) == maximum;
+        }))
+        return true;
+    failure = "the progress bar is at " + std::to_string(state.position) + " of " +
+              std::to_string(state.minimum) + ".." + std::to_string(state.maximum) + ", expected " +
+              args[0] + " of " + args[1] + ".." + args[2] + stateNote(session);
+    return false;
+}
+
+// Confirms or cancels the open or save dialog; a confirmed name is typed
+// into the file-name box first.
+bool finishFileDialog(Session& session, const std::string* fileName, std::string& failure) {
+    HWND dialog = nullptr;
+    if (!requireRunning(session, failure) ||
+        !waitForDialog(session, findFileDialog, "file dialog", dialog, failure))
+        return false;
+    if (fileName != nullptr) {
+        HWND combo = GetDlgItem(dialog, FileNameComboId);
+        HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+        if (!writeWindowText(edit != nullptr ? edit : combo, session.waitMs, widen(*fileName))) {
+            failure = "cannot type the file name";
+            return false;
+        }
+    }
+    const int button = fileName != nullptr ? IDOK : IDCANCEL;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    return waitUntilClosed(session, dialog, "file dialog", failure) && waitForIdle(session, failure);
+}
+
+bool stepChooseFile(Session& session, const Arguments& args, std::string& failure) {
+    return finishFileDialog(session, &args[0], failure);
+}
+
+bool stepCancelFile(Session& session, const Arguments&, std::string& failure) {
+    return finishFileDialog(session, nullptr, failure);
+}
+
+bool preferencesControl(Session& session, const std::string& id, HWND& dialog, HWND& control,
+                        std::string& failure) {
+    return requireRunning(session, failure) &&
+           waitForDialog(session, findPreferencesDialog, "Preferences dialog", dialog, failure) &&
+           controlOf(dialog, id, control, failure);
+}
+
+bool stepPrefsSet(Session& session, const Arguments& args, std::string& failure) {
+    HWND dialog = nullptr, field = nullptr;
+    if (!preferencesControl(session, args[0], dialog, field, failure)) return false;
+    if (writeWindowText(field, session.waitMs, widen(args[1]))) return true;
+    failure = "cannot write into the field " + args[0];
+    return false;
+}
+
+// Posted, as a real click arrives: the dialog may answer it with a modal
+// message box, which the next step handles.
+bool stepPrefsClick(Session& session, const Arguments& args, std::string& failure) {
+    HWND dialog = nullptr, button = nullptr;
+    if (!preferencesControl(session, args[0], dialog, button, failure)) return false;
+    if (PostMessageW(button, BM_CLICK, 0, 0)) return true;
+    failure = "cannot click " + args[0];
+    return false;
+}
+
+bool stepPrefsExpect(Session& session, const Arguments& args, std::string& failure) {
+    HWND dialog = nullptr, field = nullptr;
+    if (!preferencesControl(session, args[0], dialog, field, failure)) return false;
+    std::wstring text;
+    if (waitUntil(session.waitMs, [&] { return readWindowText(field, 500, text) && narrow(text) == args[1]; }))
+        return true;
+    failure = "the field " + args[0] + " holds " + quoted(narrow(text)) + ", expected " +
+              quoted(args[1]);
+    return false;
+}
+
+bool stepPrefsExpectCheck(Session& session, const Arguments& args, std::string& failure) {
+    HWND dialog = nullptr, button = nullptr;
+    long long expected = 0;
+    if (!readInteger(args[1], expected, failure) ||
+        !preferencesControl(session, args[0], dialog, button, failure))
+        return false;
+    DWORD_PTR state = 0;
+    if (waitUntil(session.waitMs, [&] {
+            return sendWithTimeout(button, BM_GETCHECK, 0, 0, 500, state) &&
+                   static_cast<long long>(state) == expected;
+        }))
+        return true;
+    failure = "the button " + args[0] + " has the state " + std::to_string(state) + ", expected " +
+              args[1];
+    return false;
+}
+
+// prefs-key escape|enter: the key goes to the dialog's first field, which
+// gets the focus first. A digit typed after it shows when the dialog has
+// handled the key; the dialog must still be open then.
+bool stepPrefsKey(Session& session, const Arguments& args, std::string& failure) {
+    const WPARAM key = args[0] == "escape" ? VK_ESCAPE : args[0] == "enter" ? VK_RETURN : 0;
+    if (key == 0) {
+        failure = "unknown key " + args[0] + " (escape or enter)";
+        return false;
+    }
+    HWND dialog = nullptr, field = nullptr;
+    if (!preferencesControl(session, "1000", dialog, field, failure)) return false;
+    DWORD_PTR result = 0;
+    std::wstring before;
+    if (!sendWithTimeout(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE,
+                         session.waitMs, result) ||
+        !readWindowText(field, session.waitMs, before)) {
+        failure = "the dialog does not answer";
+        return false;
+    }
+    const wchar_t marker = before == L"1" ? L'2' : L'1';
+    PostMessageW(field, WM_KEYDOWN, key, 1);
+    PostMessageW(field, WM_KEYUP, key, 0xC0000001);
+    PostMessageW(field, WM_CHAR, marker, 1);
+    std::wstring after = before;
+    const bool handled = waitUntil(session.waitMs, [&] {
+        return !IsWindow(dialog) || !IsWindowVisible(dialog) ||
+               (readWindowText(field, 500, after) && after != before);
+    });
+    if (IsWindow(dialog) && IsWindowVisible(dialog) && handled) return true;
+    failure = IsWindow(dialog) && IsWindowVisible(dialog)
+                  ? "the dialog did not take the key within " + seconds(session)
+                  : "the key " + args[0] + " closed the Preferences dialog";
+    return false;
+}
+
+bool readWholeFile(const std::string& fileName, std::string& bytes) {
+    std::ifstream file(widen(fileName).c_str(), std::ios::binary);
+    if (!file) return false;
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+}
+
+bool stepExpectSameFile(Session&, const Arguments& args, std::string& failure) {
+    std::string actual, expected;
+    if (!readWholeFile(args[0], actual) || !readWholeFile(args[1], expected)) {
+        failure = "cannot read " + (actual.empty() ? args[0] : args[1]);
+        return false;
+    }
+    if (actual == expected) return true;
+    size_t offset = 0;
+    while (offset < actual.size() && offset < expected.size() && actual[offset] == expected[offset])
+        ++offset;
+    failure = args[0] + " (" + std::to_string(actual.size()) + " bytes) differs from " + args[1] +
+              " (" + std::to_string(expected.size()) + " bytes) from byte " + std::to_string(offset);
+    return false;
+}
+
+bool writeTextFile(const std::string& fileName, const std::string& text) {
+    std::ofstream file(widen(fileName).c_str(), std::ios::binary);
+    file << text;
+    return static_cast<bool>(file);
+}
+
+std::string rectangleWords(const RECT& r) {
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+           std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
+}
+
+// screenshot NAME [EXPECTED]: once the window is painted, asks the runner
+// (tests/e2e/run.sh) through NAME.req in %E2E_SHOTS% to photograph the
+// screen; with EXPECTED, a BMP file, the runner waits until the client area
+// shows exactly that picture. Its answer arrives in NAME.done.
+bool stepScreenshot(Session& session, const Arguments& args, std::string& failure) {
+    if (!requireRunning(session, failure)) return false;
+    std::string folder;
+    if (!expandVariables("%E2E_SHOTS%", folder, failure)) return false;
+    if (!waitUntil(session.waitMs, [&] { return !GetUpdateRect(session.mainWindow, nullptr, FALSE); }) ||
+        !waitForIdle(session, failure)) {
+        if (failure.empty()) failure = "the window was not painted within " + seconds(session);
+        return false;
+    }
+    RECT client = {}, window = {};
+    GetClientRect(session.mainWindow, &client);
+    MapWindowPoints(session.mainWindow, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    GetWindowRect(session.mainWindow, &window);
+    const std::string base = folder + "\\" + args[0];
+    const std::string request = args[0] + " " + rectangleWords(client) + " " +
+                                rectangleWords(window) + (args.size() > 1 ? " " + args[1] : "") + "\n";
+    DeleteFileW(widen(base + ".done").c_str());
+    if (!writeTextFile(base + ".req.tmp", request) ||
+        !MoveFileW(widen(base + ".req.tmp").c_str(), widen(base + ".req").c_str())) {
+        failure = "cannot write " + base + ".req";
+        return false;
+    }
+    // The runner may wait for the picture to settle, so give it longer.
+    const DWORD answerMs = session.waitMs < 15000 ? 15000 : session.waitMs;
+    std::string answer;
+    if (!waitUntil(answerMs, [&] { return readWholeFile(base + ".done", answer) && !answer.empty(); })) {
+        failure = "no screenshot was taken (is the runner watching " + folder + "?)";
+        return false;
+    }
+    if (answer.compare(0, 2, "ok") == 0) return true;
+    failure = "screenshot " + args[0] + ": " + answer.substr(0, answer.find('\n'));
+    return false;
+}
+
+struct StepKind {
+    const char* name;
+    size_t minArguments;
+    size_t maxArguments;
+    bool (*perform)(Session&, const Arguments&, std::string&);
+};
+
+const StepKind Steps[] = {
+    {"start", 0, 0, stepStart},
+    {"command", 1, 1, stepCommand},
+    {"close", 0, 0, stepClose},
+    {"expect-exit", 1, 1, stepExpectExit},
+    {"timeout", 1, 1, stepTimeout},
+    {"expect-message", 2, 2, stepExpectMessage},
+    {"expect-no-dialog", 0, 0, stepExpectNoDialog},
+    {"expect-status", 1, 1, stepExpectStatus},
+    {"expect-client", 2, 2, stepExpectClient},
+    {"expect-progress", 3, 3, stepExpectProgress},
+    {"choose-file", 1, 1, stepChooseFile},
+    {"cancel-file", 0, 0, stepCancelFile},
+    {"prefs-set", 2, 2, stepPrefsSet},
+    {"prefs-click", 1, 1, stepPrefsClick},
+    {"prefs-expect", 2, 2, stepPrefsExpect},
+    {"prefs-expect-check", 2, 2, stepPrefsExpectCheck},
+    {"prefs-key", 1, 1, stepPrefsKey},
+    {"expect-same-file", 2, 2, stepExpectSameFile},
+    {"screenshot", 1, 2, stepScreenshot},
+};
+
+}  // namespace
+
+bool performStep(Session& session, const std::vector<std::string>& words, std::string& failure) {
+    const Arguments args(words.begin() + 1, words.end());
+    for (const StepKind& step : Steps) {
+        if (words[0] != step.name) continue;
+        if (args.size() < step.minArguments || args.size() > step.maxArguments) {
+            failure = "wrong number of arguments";
+            return false;
+        }
+        return step.perform(session, args, failure);
+    }
+    failure = "unknown step";
+    return false;
+}
+
+void endProgram(Session& session) {
+    if (!session.started) return;
+    if (!programEnded(session)) {
+        TerminateProcess(session.process.hProcess, 1);
+        WaitForSingleObject(session.process.hProcess, 5000);
+    }
+    CloseHandle(session.process.hThread);
+    CloseHandle(session.process.hProcess);
+    session.process = PROCESS_INFORMATION{};
+    session.started = false;
+    session.mainWindow = nullptr;
+}

@@ -1,0 +1,23 @@
+// The steps of a scenario script as the driver performs them against a
+// running tavrelic.exe.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct Session {
+    std::wstring programPath;
+    DWORD waitMs = 5000;  // the limit of every wait of a step
+    PROCESS_INFORMATION process = {};
+    bool started = false;  // the process handles are open
+    HWND mainWindow = nullptr;
+};
+
+// Performs one step; false with a reason when it failed. An unknown step or
+// a wrong number of arguments is a failure too.
+bool performStep(Session& session, const std::vector<std::string>& words, std::string& failure);
+
+// Ends a program that is still running and closes its handles.
+void endProgram(Session& session);
