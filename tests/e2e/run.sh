@@ -59,6 +59,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 
 # The Windows name of a Unix path, through Wine's drive Z: (the root).
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -180,6 +181,15 @@ for script in "$here"/scenarios/*.txt; do
   fi
 done
 
+# Right after start the image area, the client area above the strip, is
+# white.
+if [ -f "$shots/start-client.png" ] &&
+   [ "$(convert "$shots/start-client.png" -crop 640x480+0+0 +repage -format '%[fx:minima]' info:)" = "1" ]; then
+  echo "PASS start-picture-white"
+else
+  echo "FAIL start-picture-white: the image area of $shots/start-client.png is not all white"
+  status=1
+fi
 if reason=$(check_squares "$shots/stereogram-image.png"); then
   echo "PASS convergence-squares"
 else

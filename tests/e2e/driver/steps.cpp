@@ -27,9 +27,7 @@ bool waitUntil(DWORD limitMs, Condition condition) {
     }
 }
 
-std::string seconds(const Session& session) {
-    return std::to_string(session.waitMs / 1000.0).substr(0, 4) + " s";
-}
+std::string seconds(const Session& session) { return std::to_string(session.waitMs / 1000) + " s"; }
 
 bool programEnded(const Session& session) {
     return WaitForSingleObject(session.process.hProcess, 0) == WAIT_OBJECT_0;
@@ -271,6 +269,31 @@ bool stepExpectClient(Session& session, const Arguments& args, std::string& fail
     return false;
 }
 
+// expect-child-at CLASS X Y: the child window of that class has its top
+// left corner there, in client coordinates of the main window.
+bool stepExpectChildAt(Session& session, const Arguments& args, std::string& failure) {
+    long long x = 0, y = 0;
+    if (!readInteger(args[1], x, failure) || !readInteger(args[2], y, failure) ||
+        !requireRunning(session, failure))
+        return false;
+    HWND child = FindWindowExW(session.mainWindow, nullptr, widen(args[0]).c_str(), nullptr);
+    if (child == nullptr) {
+        failure = "the main window has no child of class " + args[0];
+        return false;
+    }
+    RECT place = {};
+    if (waitUntil(session.waitMs, [&] {
+            GetWindowRect(child, &place);
+            MapWindowPoints(nullptr, session.mainWindow, reinterpret_cast<POINT*>(&place), 2);
+            return place.left == x && place.top == y;
+        }))
+        return true;
+    failure = args[0] + " is at " + std::to_string(place.left) + ", " + std::to_string(place.top) +
+              " (" + std::to_string(place.right - place.left) + " x " +
+              std::to_string(place.bottom - place.top) + "), expected " + args[1] + ", " + args[2];
+    return false;
+}
+
 struct ProgressState {
     DWORD_PTR position = 0, minimum = 0, maximum = 0;
 };
@@ -506,6 +529,7 @@ const StepKind Steps[] = {
     {"expect-status", 1, 1, stepExpectStatus},
     {"expect-client", 2, 2, stepExpectClient},
     {"expect-progress", 3, 3, stepExpectProgress},
+    {"expect-child-at", 3, 3, stepExpectChildAt},
     {"choose-file", 1, 1, stepChooseFile},
     {"cancel-file", 0, 0, stepCancelFile},
     {"prefs-set", 2, 2, stepPrefsSet},
