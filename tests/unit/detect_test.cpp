@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "engine/engine.h"
+#include "reference_decoding.h"
+
+namespace {
+
+void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+    ws.imageWidth = width;
+    ws.imageHeight = height;
+    ASSERT_TRUE(replaceGreyImage(ws.stereogram, width, height));
+    if (!pixels.empty()) std::memcpy(ws.stereogram.pixels, pixels.data(), pixels.size());
+}
+
+// One row of the given width that repeats with exactly this period
+// (at most 256, so the values of one period all differ).
+std::vector<uint8_t> periodicRow(int32_t width, int32_t period, int32_t offset = 0) {
+    std::vector<uint8_t> row(static_cast<size_t>(width));
+    for (int32_t x = 0; x < width; ++x) row[x] = static_cast<uint8_t>((x % period + offset) % 256);
+    return row;
+}
+
+std::vector<uint8_t> concat(std::vector<uint8_t> first, const std::vector<uint8_t>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+class Detection : public ::testing::Test {
+protected:
+    void TearDown() override { releaseAll(ws); }
+
+    int32_t detect(int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+        putStereogram(ws, width, height, pixels);
+        return detectPatternWidth(ws);
+    }
+
+    Workspace ws;
+};
+
+TEST_F(Detection, OnlyDivisorsFromAThirtiethUpToBelowAThirdAreCandidates) {
+    struct Case {
+        int32_t width;
+        std::vector<int32_t> candidates;
+    };
+    const Case cases[] = {
+        {640, {32, 40, 64, 80, 128, 160}},
+        {600, {20, 24, 25, 30, 40, 50, 60, 75, 100, 120, 150}},
+        {642, {107}},
+    };
+    for (const Case& c : cases) {
+        // A row of period p is answered with p, at excess 0, exactly when p
+        // is a candidate: any answer is a candidate, and no smaller
+        // candidate is itself a period of the row.
+        for (int32_t period = 2; period <= 256; ++period) {
+            bool isCandidate = std::count(c.candidates.begin(), c.candidates.end(), period) > 0;
+            int32_t answer = detect(c.width, 1, periodicRow(c.width, period));
+            EXPECT_EQ(answer == period, isCandidate) << "width " << c.width << " period " << period;
+            releaseAll(ws);
+        }
+    }
+}
+
+TEST_F(Detection, AStripOfAThirdOfTheWidthIsNeverFoundWithExcessZero) {
+    // 214 is exactly a third of 642; only 107 is tried and confirms 214 with excess 107.
+    EXPECT_EQ(detect(642, 1, periodicRow(642, 214)), 107);
+}
+
+TEST_F(Detection, Period136IsAnsweredAsStrip128WithExcess8) {
+    const std::vector<uint8_t> row = flatStereogram(640, 1, 128, 3, 0, 7);
+    EXPECT_EQ(detect(640, 1, row), 128);
+    releaseAll(ws);
+    // A later row that confirms candidate 160 with excess 7 takes over...
+    EXPECT_EQ(detect(640, 2, concat(row, periodicRow(640, 167))), 160);
+    releaseAll(ws);
+    // ...one with the same excess 8 does not: the earlier row keeps it.
+    EXPECT_EQ(detect(640, 2, concat(row, periodicRow(640, 168))), 128);
+}
+
+TEST_F(Detection, AllEqualPixelsAnswerTheSmallestCandidate) {
+    EXPECT_EQ(detect(640, 3, std::vector<uint8_t>(640 * 3, 77)), 32);
+    releaseAll(ws);
+    EXPECT_EQ(detect(600, 3, std::vector<uint8_t>(600 * 3, 0)), 20);
+    releaseAll(ws);
+    // 30 columns give the candidates 1, 2, 3, 5 and 6; period 1 is too
+    // short for the initial minMatch of 2, so 2 wins, unless minMatch allows 1.
+    EXPECT_EQ(detect(30, 1, std::vector<uint8_t>(30, 9)), 2);
+    releaseAll(ws);
+    ws.preferences.minMatch = 1;
+    EXPECT_EQ(detect(30, 1, std::vector<uint8_t>(30, 9)), 1);
+}
+
+TEST_F(Detection, RowsThatDoNotRepeatAnswerZero) {
+    std::vector<uint8_t> noise(640 * 40);
+    uint32_t state = 12345;
+    for (uint8_t& v : noise) v = static_cast<uint8_t>(referenceRandom(state) % 256);
+    EXPECT_EQ(detect(640, 40, noise), 0);
+}
+
+TEST_F(Detection, AWidthWithoutCandidatesAnswersZeroWhateverTheRowsHold) {
+    EXPECT_EQ(detect(641, 2, std::vector<uint8_t>(641 * 2, 5)), 0);
+    releaseAll(ws);
+    EXPECT_EQ(detect(641, 1, periodicRow(641, 128)), 0);
+}
+
+TEST_F(Detection, MinMatchDecidesWhichPeriodsCanBeConfirmed) {
+    const std::vector<uint8_t> flat(640, 200);
+    struct Case {
+        int32_t minMatch;
+        int32_t answer;
+    };
+    // Every period repeats in a flat row; minMatch rules out the short ones,
+    // and the room for w + 2k columns and the largest excess 254 the long ones.
+    const Case cases[] = {{INT_MIN, 32}, {-5, 32}, {0, 32},   {32, 32},  {33, 40},  {41, 64},
+                          {160, 160},  {240, 160}, {241, 128}, {257, 80}, {281, 64}, {289, 40},
+                          {294, 40},   {295, 0},   {INT_MAX, 0}};
+    for (const Case& c : cases) {
+        ws.preferences.minMatch = c.minMatch;
+        EXPECT_EQ(detect(640, 1, flat), c.answer) << "minMatch " << c.minMatch;
+        releaseAll(ws);
+    }
+}
+
+TEST_F(Detection, NarrowImagesAndEmptyStereogramsAnswerZero) {
+    for (int32_t width = 0; width < 30; ++width) {
+        EXPECT_EQ(detect(width, 4, std::vector<uint8_t>(static_cast<size_t>(width) * 4, 3)), 0) << width;
+        releaseAll(ws);
+    }
+    EXPECT_EQ(detect(640, 0, {}), 0);
+    releaseAll(ws);
+    // A Stereogram left from another image size is not read.
+    putStereogram(ws, 640, 2, std::vector<uint8_t>(1280, 3));
+    ws.imageWidth = 1280;
+    ws.imageHeight = 1;
+    EXPECT_EQ(detectPatternWidth(ws), 0);
+}
+
+TEST_F(Detection, FlatBackgroundAnswersFollowTheDepthBits) {
+    struct Case {
+        int32_t depthBits;
+        int32_t answer;
+        int32_t excess;
+        // A candidate that a second row, of period probe + excess - 1, lets
+        // win with a smaller excess; 0 where no such row fits in 640 columns.
+        int32_t probe;
+    };
+    const Case cases[] = {{1, 128, 2, 160}, {2, 128, 4, 160}, {3, 128, 8, 160}, {4, 128, 16, 160},
+                          {5, 160, 0, 0},   {6, 160, 32, 80}, {7, 128, 128, 0}, {8, 0, 256, 0}};
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> rows = flatStereogram(640, 3, 128, c.depthBits, 0, 40 + c.depthBits);
+        EXPECT_EQ(detect(640, 3, rows), c.answer) << "depthBits " << c.depthBits;
+        releaseAll(ws);
+        if (c.probe == 0) continue;
+        EXPECT_EQ(detect(640, 4, concat(rows, periodicRow(640, c.probe + c.excess - 1))), c.probe)
+            << "depthBits " << c.depthBits;
+        releaseAll(ws);
+        EXPECT_EQ(detect(640, 4, concat(rows, periodicRow(640, c.probe + c.excess))), c.answer)
+            << "depthBits " << c.depthBits;
+        releaseAll(ws);
+    }
+}
+
+TEST_F(Detection, RunsToTheLeftStayInsideTheRow) {
+    // Row 0: 1 2 3 1 2 3 1 2; row 1: all 4.
+    putStereogram(ws, 8, 2, {1, 2, 3, 1, 2, 3, 1, 2, 4, 4, 4, 4, 4, 4, 4, 4});
+    ws.preferences.minMatch = 1;
+    EXPECT_EQ(matchRunLeft(ws, 3, 0, 3), 3);  // capped at the distance
+    EXPECT_EQ(matchRunLeft(ws, 6, 0, 3), 2);  // stopped by the row's end
+    EXPECT_EQ(matchRunLeft(ws, 4, 0, 2), 0);
+    EXPECT_EQ(matchRunLeft(ws, 1, 1, 1), 1);
+    EXPECT_EQ(matchRunLeft(ws, 2, 1, 2), 2);
+    // Nothing before column 0 or after the last row is read.
+    EXPECT_EQ(matchRunLeft(ws, 1, 1, 3), 0);
+    EXPECT_EQ(matchRunLeft(ws, -1, 0, 1), 0);
+    EXPECT_EQ(matchRunLeft(ws, INT_MIN, 0, INT_MAX), 0);
+    EXPECT_EQ(matchRunLeft(ws, INT_MAX, 0, 1), 0);
+    EXPECT_EQ(matchRunLeft(ws, 7, 0, INT_MAX), 0);
+    EXPECT_EQ(matchRunLeft(ws, 3, 2, 3), 0);
+    EXPECT_EQ(matchRunLeft(ws, 3, -1, 3), 0);
+    EXPECT_EQ(matchRunLeft(ws, 3, 0, 0), 0);
+    EXPECT_EQ(matchRunLeft(ws, 3, 0, -3), 0);
+    ws.preferences.minMatch = 3;
+    EXPECT_EQ(matchRunLeft(ws, 6, 0, 3), 0);
+    EXPECT_EQ(matchRunLeft(ws, 3, 0, 3), 3);
+}
+
+TEST_F(Detection, AgreesWithThePlainVersionOnRandomStereograms) {
+    uint32_t state = 2024;
+    auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
+    for (int trial = 0; trial < 1000; ++trial) {
+        const int32_t width = 1 + draw(260);
+        const int32_t height = 1 + draw(6);
+        const int32_t period = 1 + draw(std::max(1, width / 2));
+        // Few greys make accidental repeats common.
+        const int32_t greyScale = draw(4);
+        const int32_t greys = 1 + greyScale * draw(80);
+        std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
+        for (int32_t y = 0; y < height; ++y) {
+            bool repeating = draw(3) != 0;
+            for (int32_t x = 0; x < width; ++x) {
+                size_t at = static_cast<size_t>(y) * width + x;
+                pixels[at] = repeating && x >= period ? pixels[at - period] : static_cast<uint8_t>(draw(greys));
+            }
+        }
+        const int32_t minMatchChoices[] = {INT_MIN, -3, 0, 1, 2, 2, 3, period, width, INT_MAX};
+        ws.preferences.minMatch = minMatchChoices[draw(10)];
+        const int32_t expected = referenceDetectWidth(pixels, width, height, ws.preferences.minMatch);
+        EXPECT_EQ(detect(width, height, pixels), expected)
+            << "trial " << trial << " width " << width << " period " << period;
+        releaseAll(ws);
+    }
+}
+
+}  // namespace
