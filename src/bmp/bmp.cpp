@@ -1,0 +1,334 @@
+#include "bmp/bmp.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "shell/ui.h"
+#include "views/views.h"
+
+namespace {
+
+constexpr size_t FileHeaderSize = 14;
+// The file header and a 40-byte info header: every field the checks read.
+constexpr size_t CheckedPrefixSize = FileHeaderSize + DibHeaderSize;
+constexpr uint32_t V4InfoSize = 108;
+constexpr uint32_t V5InfoSize = 124;
+constexpr uint64_t LargestFileSize = 0xFFFFFFFFu;
+
+const char* const CorruptText = "Uszkodzony lub nieobsługiwany plik BMP!";
+const char* const WriteErrorText = "Błąd zapisu pliku!";
+const char* const ErrorCaption = "Błąd";
+
+// Bytes that came from outside; every read is checked against the end.
+struct ByteSpan {
+    const uint8_t* data;
+    size_t size;
+};
+
+bool holds(ByteSpan bytes, size_t offset, size_t count) {
+    return offset <= bytes.size && bytes.size - offset >= count;
+}
+
+// Fields that lie outside the span read as 0.
+uint32_t readU16le(ByteSpan bytes, size_t offset) {
+    if (!holds(bytes, offset, 2)) return 0;
+    return static_cast<uint32_t>(bytes.data[offset]) | static_cast<uint32_t>(bytes.data[offset + 1]) << 8;
+}
+
+uint32_t readU32le(ByteSpan bytes, size_t offset) {
+    return readU16le(bytes, offset) | readU16le(bytes, offset + 2) << 16;
+}
+
+// A signed 32-bit field, widened so that its negation cannot overflow.
+int64_t readI32le(ByteSpan bytes, size_t offset) {
+    const int64_t value = readU32le(bytes, offset);
+    return value >= 0x80000000 ? value - 0x100000000 : value;
+}
+
+void writeU32le(uint8_t* at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+enum class Verdict { NotBmp, Corrupt, WrongPatternHeight, Not24Bit, Accepted };
+
+// What the checks found, and for an accepted file where its pixel rows lie
+// in the file block (the bytes after the file header).
+struct BmpLayout {
+    Verdict verdict = Verdict::NotBmp;
+    size_t blockSize = 0;
+    size_t pixelOffset = 0;
+    size_t stride = 0;
+    int32_t width = 0;
+    int32_t height = 0;  // positive also for a top-down file
+    bool topDown = false;
+};
+
+bool isReadableInfoSize(uint32_t infoSize) {
+    return infoSize == DibHeaderSize || infoSize == V4InfoSize || infoSize == V5InfoSize;
+}
+
+bool isPlain24Bit(ByteSpan info) {
+    const uint32_t bitCount = readU16le(info, 14);
+    const uint32_t compression = readU32le(info, 16);
+    const uint32_t coloursUsed = readU32le(info, 32);
+    return isReadableInfoSize(readU32le(info, 0)) && bitCount == 24 && compression == 0 && coloursUsed == 0;
+}
+
+// All checks, in the order whose messages the user sees, on the first
+// bytes of the file and its length. Nothing is allocated before they
+// pass, so a forged size never costs memory.
+BmpLayout examineBmp(const Workspace& ws, ByteSpan prefix, uint64_t fileLength, SourceKind kind) {
+    BmpLayout layout;
+    if (!holds(prefix, 0, FileHeaderSize) || prefix.data[0] != 'B' || prefix.data[1] != 'M') return layout;
+
+    layout.verdict = Verdict::Corrupt;
+    const uint64_t fileSize = readU32le(prefix, 2);
+    if (fileSize < CheckedPrefixSize || fileSize > fileLength || !holds(prefix, 0, CheckedPrefixSize))
+        return layout;
+
+    const ByteSpan info{prefix.data + FileHeaderSize, prefix.size - FileHeaderSize};
+    const int64_t width = readI32le(info, 4);
+    const int64_t height = readI32le(info, 8);
+    const int64_t rows = height < 0 ? -height : height;
+    if (kind == SourceKind::Pattern && rows != ws.imageHeight) {
+        layout.verdict = Verdict::WrongPatternHeight;
+        return layout;
+    }
+    if (!isPlain24Bit(info)) {
+        layout.verdict = Verdict::Not24Bit;
+        return layout;
+    }
+
+    const uint64_t blockSize = fileSize - FileHeaderSize;
+    const uint32_t infoSize = readU32le(info, 0);
+    uint64_t pixelOffset = DibHeaderSize;
+    if (infoSize != DibHeaderSize) {
+        // The newer headers may be followed by colour masks or a profile;
+        // their rows start where bfOffBits says.
+        const uint64_t offBits = readU32le(prefix, 10);
+        if (offBits < FileHeaderSize + infoSize) return layout;
+        pixelOffset = offBits - FileHeaderSize;
+    }
+    if (width <= 0 || rows == 0) return layout;
+    // Both factors are below 2^33, so the product fits; once it lies inside
+    // a block of at most 2^32 bytes, every buffer made from it fits 32 bits.
+    const uint64_t stride = static_cast<uint64_t>(rowStride(width));
+    if (pixelOffset > blockSize || stride * static_cast<uint64_t>(rows) > blockSize - pixelOffset)
+        return layout;
+
+    layout.verdict = Verdict::Accepted;
+    layout.blockSize = static_cast<size_t>(blockSize);
+    layout.pixelOffset = static_cast<size_t>(pixelOffset);
+    layout.stride = static_cast<size_t>(stride);
+    layout.width = static_cast<int32_t>(width);
+    layout.height = static_cast<int32_t>(rows);
+    layout.topDown = height < 0;
+    return layout;
+}
+
+// Shows why a file is refused; true when it is accepted.
+bool acceptLayout(const BmpLayout& layout, WindowHandle mainWindow) {
+    switch (layout.verdict) {
+        case Verdict::NotBmp:
+            return false;
+        case Verdict::Corrupt:
+            showMessage(mainWindow, CorruptText, ErrorCaption);
+            return false;
+        case Verdict::WrongPatternHeight:
+            showMessage(mainWindow, "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.", "");
+            return false;
+        case Verdict::Not24Bit:
+            showMessage(mainWindow, "Niestety możemy pobawić się tylko obrazkami w 24 bitowym kolorze", "Uwaga!");
+            return false;
+        case Verdict::Accepted:
+            break;
+    }
+    return true;
+}
+
+bool depthMapReadyFor(const Workspace& ws, SourceKind kind, WindowHandle mainWindow) {
+    if (kind != SourceKind::Pattern || ws.depthMap.pixels != nullptr) return true;
+    showMessage(mainWindow, "Najpierw załaduj mapę głębokości!", "");
+    return false;
+}
+
+uint8_t* allocateBlock(const BmpLayout& layout, WindowHandle mainWindow) {
+    uint8_t* block = allocateBytes(layout.blockSize);
+    if (block == nullptr) reportOutOfMemory(mainWindow);
+    return block;
+}
+
+size_t pixelRowsSize(const BmpLayout& layout) {
+    return layout.stride * static_cast<size_t>(layout.height);
+}
+
+void reverseRows(uint8_t* rows, size_t stride, int32_t height) {
+    for (int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(rows + static_cast<size_t>(top) * stride, rows + static_cast<size_t>(top + 1) * stride,
+                         rows + static_cast<size_t>(bottom) * stride);
+}
+
+// Rearranges the block into what the picture on show holds: a 40-byte
+// header, then the rows bottom row first.
+void normaliseBlock(uint8_t* block, const BmpLayout& layout) {
+    uint8_t* rows = block + DibHeaderSize;
+    if (layout.pixelOffset != DibHeaderSize) std::memmove(rows, block + layout.pixelOffset, pixelRowsSize(layout));
+    if (layout.topDown) reverseRows(rows, layout.stride, layout.height);
+    writeU32le(block, static_cast<uint32_t>(DibHeaderSize));
+    writeU32le(block + 8, static_cast<uint32_t>(layout.height));
+}
+
+// Bottom-up 24-bit rows into the top-down grey raster: the average of the
+// three colour bytes, padding skipped.
+void convertToGrey(const uint8_t* rows, size_t stride, GreyImage& raster) {
+    const size_t width = static_cast<size_t>(raster.width);
+    for (int32_t r = 0; r < raster.height; ++r) {
+        const uint8_t* pixel = rows + static_cast<size_t>(r) * stride;
+        uint8_t* out = raster.pixels + static_cast<size_t>(raster.height - 1 - r) * width;
+        for (size_t x = 0; x < width; ++x, pixel += 3)
+            out[x] = static_cast<uint8_t>((pixel[0] + pixel[1] + pixel[2]) / 3);
+    }
+}
+
+// Sets the sizes the file brings and replaces the rasters it makes stale;
+// null when the new raster cannot be allocated.
+GreyImage* replaceRasters(Workspace& ws, const BmpLayout& layout, SourceKind kind) {
+    switch (kind) {
+        case SourceKind::DepthMap:
+            ws.imageWidth = layout.width;
+            ws.imageHeight = layout.height;
+            releaseGreyImage(ws.stereogram);
+            return replaceGreyImage(ws.depthMap, layout.width, layout.height) ? &ws.depthMap : nullptr;
+        case SourceKind::Stereogram:
+            ws.imageWidth = layout.width;
+            ws.imageHeight = layout.height;
+            releaseGreyImage(ws.depthMap);
+            return replaceGreyImage(ws.stereogram, layout.width, layout.height) ? &ws.stereogram : nullptr;
+        case SourceKind::Pattern:
+            break;
+    }
+    // A pattern wider than the image leaves repeatCount 0; generation refuses it.
+    ws.patternWidth = layout.width;
+    ws.preferences.repeatCount = ws.imageWidth / layout.width;
+    return replaceGreyImage(ws.pattern, layout.width, ws.imageHeight) ? &ws.pattern : nullptr;
+}
+
+ViewKind viewAfterLoading(SourceKind kind) {
+    switch (kind) {
+        case SourceKind::DepthMap: return ViewKind::DepthOriginal;
+        case SourceKind::Stereogram: return ViewKind::StereogramPlain;
+        case SourceKind::Pattern: break;
+    }
+    return ViewKind::PatternStrip;
+}
+
+// Takes a checked file block into the workspace. The block of a depth map
+// or stereogram becomes the picture on show; a pattern's is released.
+int32_t takeBlock(Workspace& ws, uint8_t* block, const BmpLayout& layout, WindowHandle mainWindow,
+                  SourceKind kind) {
+    normaliseBlock(block, layout);
+    GreyImage* raster = replaceRasters(ws, layout, kind);
+    if (raster == nullptr) {
+        releaseBytes(block);
+        reportOutOfMemory(mainWindow);
+        return 0;
+    }
+    convertToGrey(block + DibHeaderSize, layout.stride, *raster);
+    if (kind == SourceKind::Pattern)
+        releaseBytes(block);
+    else
+        adoptDisplayDib(ws.displayDib, block, DibHeaderSize + pixelRowsSize(layout));
+    renderView(ws, mainWindow, kind, viewAfterLoading(kind));
+    return 1;
+}
+
+// Removes what a failed save left, but never anything that is not a plain
+// file (a device such as /dev/full, or the target of a link).
+void removePartialFile(const std::filesystem::path& fileName) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(fileName, error)))
+        std::filesystem::remove(fileName, error);
+}
+
+}  // namespace
+
+int32_t loadBmp(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow,
+                SourceKind kind) {
+    if (!depthMapReadyFor(ws, kind, mainWindow)) return 0;
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file) return 0;
+
+    uint8_t prefix[CheckedPrefixSize];
+    file.read(reinterpret_cast<char*>(prefix), CheckedPrefixSize);
+    const size_t prefixSize = static_cast<size_t>(file.gcount());
+    file.clear();
+    file.seekg(0, std::ios::end);
+    const std::streamoff fileLength = file.tellg();
+    if (fileLength < 0) return 0;
+
+    const BmpLayout layout = examineBmp(ws, ByteSpan{prefix, prefixSize}, static_cast<uint64_t>(fileLength), kind);
+    if (!acceptLayout(layout, mainWindow)) return 0;
+    uint8_t* block = allocateBlock(layout, mainWindow);
+    if (block == nullptr) return 0;
+    file.seekg(static_cast<std::streamoff>(FileHeaderSize));
+    file.read(reinterpret_cast<char*>(block), static_cast<std::streamsize>(layout.blockSize));
+    if (static_cast<size_t>(file.gcount()) != layout.blockSize) {
+        // The file shrank after its length was taken.
+        releaseBytes(block);
+        showMessage(mainWindow, CorruptText, ErrorCaption);
+        return 0;
+    }
+    return takeBlock(ws, block, layout, mainWindow, kind);
+}
+
+int32_t loadBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, WindowHandle mainWindow,
+                     SourceKind kind) {
+    if (!depthMapReadyFor(ws, kind, mainWindow)) return 0;
+    const BmpLayout layout = examineBmp(ws, ByteSpan{bytes, size}, size, kind);
+    if (!acceptLayout(layout, mainWindow)) return 0;
+    uint8_t* block = allocateBlock(layout, mainWindow);
+    if (block == nullptr) return 0;
+    std::memcpy(block, bytes + FileHeaderSize, layout.blockSize);
+    return takeBlock(ws, block, layout, mainWindow, kind);
+}
+
+int32_t saveDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName,
+                             WindowHandle mainWindow) {
+    if (ws.displayDib.bytes == nullptr) {
+        showMessage(mainWindow, "Teee...... nie ma co nagrywać!", "");
+        return 0;
+    }
+    const uint64_t pictureSize =
+        ws.imageWidth < 0 || ws.imageHeight < 0
+            ? LargestFileSize
+            : DibHeaderSize + static_cast<uint64_t>(rowStride(ws.imageWidth)) * static_cast<uint64_t>(ws.imageHeight);
+    // A picture on show that does not hold the whole image (left by a load
+    // that ran out of memory) is not written, rather than read past its end.
+    if (pictureSize > ws.displayDib.size || FileHeaderSize + pictureSize > LargestFileSize) {
+        showMessage(mainWindow, WriteErrorText, ErrorCaption);
+        return 0;
+    }
+
+    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        showMessage(mainWindow, WriteErrorText, ErrorCaption);
+        return 0;
+    }
+    uint8_t header[FileHeaderSize] = {};
+    header[0] = 'B';
+    header[1] = 'M';
+    writeU32le(header + 2, static_cast<uint32_t>(FileHeaderSize + pictureSize));
+    writeU32le(header + 10, static_cast<uint32_t>(CheckedPrefixSize));
+    file.write(reinterpret_cast<const char*>(header), FileHeaderSize);
+    file.write(reinterpret_cast<const char*>(ws.displayDib.bytes), static_cast<std::streamsize>(pictureSize));
+    file.close();
+    if (file.fail()) {
+        // A full disk shows only here, when the buffered bytes are flushed.
+        removePartialFile(fileName);
+        showMessage(mainWindow, WriteErrorText, ErrorCaption);
+        return 0;
+    }
+    return 1;
+}
