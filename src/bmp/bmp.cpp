@@ -261,7 +261,7 @@ int32_t loadBmp(Workspace& ws, const std::filesystem::path& fileName, WindowHand
     if (!file) return 0;
 
     uint8_t prefix[CheckedPrefixSize];
-    file.read(reinterpret_cast<char*>(prefix), CheckedPrefixSize);
+    file.read(reinterpret_cast<char*>(prefix), static_cast<std::streamsize>(CheckedPrefixSize));
     const size_t prefixSize = static_cast<size_t>(file.gcount());
     file.clear();
     file.seekg(0, std::ios::end);
@@ -321,7 +321,7 @@ int32_t saveDisplayedPicture(const Workspace& ws, const std::filesystem::path& f
     header[1] = 'M';
     writeU32le(header + 2, static_cast<uint32_t>(FileHeaderSize + pictureSize));
     writeU32le(header + 10, static_cast<uint32_t>(CheckedPrefixSize));
-    file.write(reinterpret_cast<const char*>(header), FileHeaderSize);
+    file.write(reinterpret_cast<const char*>(header), static_cast<std::streamsize>(FileHeaderSize));
     file.write(reinterpret_cast<const char*>(ws.displayDib.bytes), static_cast<std::streamsize>(pictureSize));
     file.close();
     if (file.fail()) {

@@ -715,6 +715,29 @@ TEST_F(BmpImageMagick, ItsFilesLoadWithTheGreyOfTheirPixels) {
     EXPECT_TRUE(recordedMessages().empty());
 }
 
+TEST_F(BmpImageMagick, ItsGreyFilesLoadAndItsPaletteFilesAreRefused) {
+    const fs::path source = tempFile("source.pgm");
+    std::string pgm = "P5\n29 4\n255\n";
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 29; ++x) pgm += static_cast<char>(x * 9 + y * 17);
+    writeSampleFile(source, std::vector<uint8_t>(pgm.begin(), pgm.end()));
+    const fs::path grey = tempFile("grey.bmp");
+    const fs::path palette = tempFile("palette.bmp");
+    ASSERT_TRUE(convert(quoted(source) + " " + quoted(grey)));
+    ASSERT_TRUE(convert(quoted(source) + " -type Palette BMP3:" + quoted(palette)));
+
+    EXPECT_EQ(loadBmp(ws, grey, nullptr, SourceKind::DepthMap), 1);
+    std::vector<uint8_t> expected(pgm.end() - 29 * 4, pgm.end());
+    EXPECT_EQ(rasterBytes(ws.depthMap), expected);
+    EXPECT_TRUE(recordedMessages().empty());
+
+    const WorkspaceSnapshot before = snapshot(ws);
+    EXPECT_EQ(loadBmp(ws, palette, nullptr, SourceKind::Stereogram), 0);
+    EXPECT_EQ(recordedMessages(), (std::vector<std::string>{Not24BitText}));
+    EXPECT_EQ(recordedCaptions(), (std::vector<std::string>{"Uwaga!"}));
+    expectUnchanged(before, ws);
+}
+
 TEST_F(BmpImageMagick, ItReadsOurFilesWithTheSamePixels) {
     ASSERT_EQ(loadFile(makeBmp(37, 5, colourful), SourceKind::DepthMap), 1);
     const fs::path saved = tempFile("out.bmp");
