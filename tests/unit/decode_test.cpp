@@ -1,0 +1,520 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "recording_ui.h"
+#include "reference_decoding.h"
+
+namespace {
+
+const char* const NoWidthMessage =
+    "Nie znaleziono szerokosci patternu\nJako szerokość patternu zostanie wzięta wartość z preferencji";
+
+void putLe32(uint8_t* at, int32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+// A picture on show of the image size with a valid 24-bit header, so the
+// final view has somewhere to go.
+void putDisplayDib(Workspace& ws) {
+    size_t size = DibHeaderSize + static_cast<size_t>(rowStride(ws.imageWidth)) * static_cast<size_t>(ws.imageHeight);
+    ASSERT_TRUE(replaceDisplayDib(ws.displayDib, size));
+    std::memset(ws.displayDib.bytes, 0, size);
+    putLe32(ws.displayDib.bytes, 40);
+    putLe32(ws.displayDib.bytes + 4, ws.imageWidth);
+    putLe32(ws.displayDib.bytes + 8, ws.imageHeight);
+    ws.displayDib.bytes[12] = 1;
+    ws.displayDib.bytes[14] = 24;
+}
+
+void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+    ws.imageWidth = width;
+    ws.imageHeight = height;
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(width) * static_cast<size_t>(height));
+    ASSERT_TRUE(replaceGreyImage(ws.stereogram, width, height));
+    if (!pixels.empty()) std::memcpy(ws.stereogram.pixels, pixels.data(), pixels.size());
+    putDisplayDib(ws);
+}
+
+void setDepthBits(Workspace& ws, int32_t depthBits) {
+    ws.preferences.depthBits = depthBits;
+    ws.preferences.depthStep = 256 >> depthBits;
+}
+
+std::vector<uint8_t> depthMapOf(const Workspace& ws) {
+    if (ws.depthMap.pixels == nullptr) return {};
+    return std::vector<uint8_t>(ws.depthMap.pixels,
+                                ws.depthMap.pixels + static_cast<size_t>(ws.depthMap.width) * ws.depthMap.height);
+}
+
+std::vector<uint8_t> column(const std::vector<uint8_t>& map, int32_t width, int32_t y, int32_t from, int32_t to) {
+    return std::vector<uint8_t>(map.begin() + y * width + from, map.begin() + y * width + to);
+}
+
+// "column: got/expected" for every place where two rows differ.
+std::string mismatches(const std::vector<uint8_t>& got, const std::vector<uint8_t>& expected) {
+    std::string text;
+    for (size_t i = 0; i < got.size() && i < expected.size(); ++i)
+        if (got[i] != expected[i])
+            text += std::to_string(i) + ": " + std::to_string(got[i]) + "/" + std::to_string(expected[i]) + " ";
+    return text;
+}
+
+std::vector<UiCallKind> recordedKinds() {
+    std::vector<UiCallKind> kinds;
+    for (const UiCall& call : recordedUi.calls) kinds.push_back(call.kind);
+    return kinds;
+}
+
+class Decoding : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetRecordedUi();
+        failAllocationsAfter(-1);
+    }
+    void TearDown() override {
+        failAllocationsAfter(-1);
+        releaseAll(ws);
+    }
+
+    // Decodes a fresh copy of the given stereogram and returns the DepthMap.
+    std::vector<uint8_t> decode(int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+        releaseAll(ws);
+        resetRecordedUi();
+        putStereogram(ws, width, height, pixels);
+        decodeStereogram(ws, nullptr);
+        return depthMapOf(ws);
+    }
+
+    Workspace ws;
+};
+
+TEST_F(Decoding, ResolvedPointsTakeOnlyTheGreysOfTheLevels) {
+    // A depth map of arbitrary values in plateaus of 40 columns.
+    std::vector<uint8_t> depth(640 * 8);
+    uint32_t state = 99;
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 640; x += 40) {
+            uint8_t d = y == 0 ? 0 : static_cast<uint8_t>(referenceRandom(state) % 256);
+            std::memset(depth.data() + y * 640 + x, d, 40);
+        }
+    const std::vector<uint8_t> stereogram = referenceLinkRows(shuffledRows(640, 8, 5), depth, 640, 8, 128, 3);
+    const std::vector<uint8_t> map = decode(640, 8, stereogram);
+    const std::set<uint8_t> levelGreys = {0, 31, 63, 95, 127, 159, 191, 223, 255};
+    std::set<uint8_t> seen(map.begin(), map.end());
+    for (uint8_t v : seen) EXPECT_EQ(levelGreys.count(v), 1u) << int(v);
+    EXPECT_GT(seen.size(), 4u);
+}
+
+TEST_F(Decoding, FlatDepthsComeBackAsTheGreyOfTheirLevel) {
+    struct Case {
+        uint8_t depth;
+        uint8_t decoded;
+    };
+    const Case cases[] = {{200, 191}, {255, 255}, {31, 31}, {30, 0}, {0, 0}};
+    for (UnresolvedPolicy policy : {UnresolvedPolicy::KeepPrevious, UnresolvedPolicy::Background}) {
+        for (const Case& c : cases) {
+            ws.preferences.unresolvedPolicy = policy;
+            const std::vector<uint8_t> map = decode(640, 12, flatStereogram(640, 12, 128, 3, c.depth, c.depth));
+            // Every column, the last 128 included.
+            EXPECT_EQ(map, std::vector<uint8_t>(640 * 12, c.decoded))
+                << "depth " << int(c.depth) << " policy " << int(policy);
+        }
+    }
+}
+
+TEST_F(Decoding, TheFlatZeroBackgroundEndsInEightUnresolvedPoints) {
+    const std::vector<uint8_t> stereogram = flatStereogram(640, 3, 128, 3, 0, 11);
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::KeepPrevious;
+    EXPECT_EQ(decode(640, 3, stereogram), std::vector<uint8_t>(640 * 3, 0));
+    EXPECT_EQ(ws.randomState, 1u);
+
+    ws.randomState = 777;
+    uint32_t expectedState = 777;
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
+    const std::vector<uint8_t> map = decode(640, 3, stereogram);
+    for (int32_t y = 0; y < 3; ++y) {
+        EXPECT_EQ(column(map, 640, y, 0, 504), std::vector<uint8_t>(504, 0)) << y;
+        // Columns 504 .. 511 draw a level each, then the tail a raw grey each.
+        std::vector<uint8_t> expected;
+        for (int i = 0; i < 8; ++i) expected.push_back(greyOfLevel(referenceRandom(expectedState) % 9, 32));
+        for (int i = 0; i < 128; ++i) expected.push_back(static_cast<uint8_t>(referenceRandom(expectedState) % 256));
+        EXPECT_EQ(column(map, 640, y, 504, 640), expected) << y;
+    }
+    EXPECT_EQ(ws.randomState, expectedState);
+}
+
+TEST_F(Decoding, TheStripWidthComesFromDetectionNotFromHowTheStereogramWasMade) {
+    // Made with a 128-column strip; detection answers 160 for both.
+    setDepthBits(ws, 5);
+    EXPECT_EQ(decode(640, 4, flatStereogram(640, 4, 128, 5, 0, 3)), std::vector<uint8_t>(640 * 4, 255));
+    setDepthBits(ws, 6);
+    EXPECT_EQ(decode(640, 4, flatStereogram(640, 4, 128, 6, 0, 4)), std::vector<uint8_t>(640 * 4, 127));
+    EXPECT_TRUE(recordedMessages().empty());
+}
+
+TEST_F(Decoding, WithoutASearchEveryPointStaysAtTheStripSeparation) {
+    for (int32_t searchRange : {INT_MIN, -3, 0, 1}) {
+        ws.preferences.searchRange = searchRange;
+        EXPECT_EQ(decode(640, 4, flatStereogram(640, 4, 128, 3, 0, 8)), std::vector<uint8_t>(640 * 4, 255))
+            << searchRange;
+        EXPECT_EQ(decode(640, 4, flatStereogram(640, 4, 128, 3, 200, 9)), std::vector<uint8_t>(640 * 4, 255))
+            << searchRange;
+    }
+    // Range 2 tries k = 1 only, which reaches the separation of level 7 but not 6.
+    ws.preferences.searchRange = 2;
+    EXPECT_EQ(decode(640, 4, flatStereogram(640, 4, 128, 3, 224, 9)), std::vector<uint8_t>(640 * 4, 223));
+    EXPECT_EQ(decode(640, 4, flatStereogram(640, 4, 128, 3, 200, 9)), std::vector<uint8_t>(640 * 4, 255));
+}
+
+TEST_F(Decoding, AHugeSearchRangeEndsWithTheSameResult) {
+    const std::vector<uint8_t> stereogram = flatStereogram(640, 4, 128, 3, 0, 12);
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
+    ws.preferences.searchRange = 165;
+    const std::vector<uint8_t> usual = decode(640, 4, stereogram);
+    const uint32_t usualState = ws.randomState;
+    ws.randomState = 1;
+    ws.preferences.searchRange = INT_MAX;
+    EXPECT_EQ(decode(640, 4, stereogram), usual);
+    EXPECT_EQ(ws.randomState, usualState);
+    // Every point unresolved, each searched until neither side can match.
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::KeepPrevious;
+    ws.preferences.minMatch = 700;
+    ws.patternWidth = 128;
+    EXPECT_EQ(decode(640, 2, flatStereogram(640, 2, 128, 3, 0, 13)), std::vector<uint8_t>(640 * 2, 255));
+}
+
+TEST_F(Decoding, MinMatchAboveTheWidthLeavesEveryPointUnresolved) {
+    // Detection then finds nothing either, and the preference's width is taken.
+    ws.preferences.minMatch = 641;
+    ws.patternWidth = 128;
+    EXPECT_EQ(decode(640, 3, flatStereogram(640, 3, 128, 3, 0, 14)), std::vector<uint8_t>(640 * 3, 255));
+    EXPECT_EQ(recordedMessages(), std::vector<std::string>{NoWidthMessage});
+    EXPECT_EQ(recordedCaptions(), std::vector<std::string>{""});
+}
+
+TEST_F(Decoding, WithoutAnyStripWidthEveryRowIsSearchedFromColumnZero) {
+    // Ten columns: no width can be detected, and patternWidth 0 is taken.
+    const std::vector<uint8_t> row = {5, 6, 5, 6, 9, 8, 7, 1, 2, 3};
+    ws.patternWidth = 0;
+    // The search finds separation 2 at column 0 (level 6); nothing repeats after it.
+    EXPECT_EQ(decode(10, 1, row), std::vector<uint8_t>(10, 191));
+    EXPECT_EQ(recordedMessages(), std::vector<std::string>{NoWidthMessage});
+
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
+    ws.randomState = 1;
+    const std::vector<uint8_t> map = decode(10, 1, row);
+    uint32_t state = 1;
+    std::vector<uint8_t> expected = {191, 191};
+    for (int i = 0; i < 8; ++i) expected.push_back(greyOfLevel(referenceRandom(state) % 9, 32));
+    EXPECT_EQ(map, expected);
+    // No tail, so no raw greys drawn after the eight levels.
+    EXPECT_EQ(ws.randomState, state);
+}
+
+TEST_F(Decoding, BackgroundTakesColumnZeroOfTheRowOrOfTheRowBefore) {
+    // Row 0 never repeats, row 1 repeats with period 5, row 2 never repeats.
+    const std::vector<uint8_t> rows = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19,  //
+                                       1,  2,  3,  4,  5,  1,  2,  3,  4,  5,   //
+                                       20, 21, 22, 23, 24, 25, 26, 27, 28, 29};
+    ws.patternWidth = 2;
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::Background;
+    std::vector<uint8_t> expected(10, 0);                // before any row, column 0 reads 0
+    expected.insert(expected.end(), 10, uint8_t{159});   // separation 5 is level 2 + 8 - 5
+    expected.insert(expected.end(), 10, uint8_t{159});   // the previous row's column 0
+    EXPECT_EQ(decode(10, 3, rows), expected);
+
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::KeepPrevious;
+    expected.assign(10, 255);
+    expected.insert(expected.end(), 10, uint8_t{159});
+    expected.insert(expected.end(), 10, uint8_t{255});
+    EXPECT_EQ(decode(10, 3, rows), expected);
+}
+
+TEST_F(Decoding, AStripAtLeastAsWideAsTheImageLeavesTheClearedMap) {
+    std::vector<uint8_t> rows(10 * 12);
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<uint8_t>(i * 7);
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
+    for (int32_t patternWidth : {10, 13, INT_MAX, -1, INT_MIN}) {
+        ws.patternWidth = patternWidth;
+        ws.randomState = 5;
+        EXPECT_EQ(decode(10, 12, rows), std::vector<uint8_t>(10 * 12, 0)) << patternWidth;
+        EXPECT_EQ(ws.randomState, 5u);
+        EXPECT_EQ(countRecorded(UiCallKind::StepProgress), 2);
+        EXPECT_EQ(countRecorded(UiCallKind::Present), 1);
+    }
+}
+
+TEST_F(Decoding, ProgressStepsAfterEveryTenthRowThenResetsAndShows) {
+    putStereogram(ws, 640, 480, flatStereogram(640, 480, 128, 3, 255, 1));
+    decodeStereogram(ws, nullptr);
+    std::vector<UiCallKind> expected(48, UiCallKind::StepProgress);
+    expected.push_back(UiCallKind::ResetProgress);
+    expected.push_back(UiCallKind::Present);
+    EXPECT_EQ(recordedKinds(), expected);
+    EXPECT_EQ(depthMapOf(ws), std::vector<uint8_t>(640 * 480, 255));
+
+    decode(640, 5, flatStereogram(640, 5, 128, 3, 255, 2));
+    EXPECT_EQ(recordedKinds(),
+              (std::vector<UiCallKind>{UiCallKind::StepProgress, UiCallKind::ResetProgress, UiCallKind::Present}));
+    decode(640, 11, flatStereogram(640, 11, 128, 3, 255, 2));
+    EXPECT_EQ(countRecorded(UiCallKind::StepProgress), 2);
+}
+
+TEST_F(Decoding, TheDecodedMapIsShownAsItIs) {
+    // Random tail values are no level greys: a quantised view would change them.
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
+    std::vector<uint8_t> depth(640 * 2, 255);
+    std::memset(depth.data() + 640 + 200, 95, 200);
+    decode(640, 2, referenceLinkRows(shuffledRows(640, 2, 3), depth, 640, 2, 128, 3));
+    const std::vector<uint8_t> map = depthMapOf(ws);
+    const uint8_t* pixels = ws.displayDib.bytes + DibHeaderSize;
+    const int64_t stride = rowStride(640);
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 640; ++x) {
+            const uint8_t* pixel = pixels + (1 - y) * stride + 3 * x;
+            ASSERT_EQ(pixel[0], map[y * 640 + x]);
+            ASSERT_EQ(pixel[2], map[y * 640 + x]);
+        }
+    EXPECT_EQ(map[640 + 300], 95);
+    EXPECT_NE(greyOfLevel((map[639] + 1) / 32, 32), map[639]);
+}
+
+TEST_F(Decoding, DecodingTwiceRepeatsItselfUnlessRandomValuesAreDrawn) {
+    const std::vector<uint8_t> stereogram = flatStereogram(640, 6, 128, 3, 0, 21);
+    putStereogram(ws, 640, 6, stereogram);
+    decodeStereogram(ws, nullptr);
+    const std::vector<uint8_t> first = depthMapOf(ws);
+    decodeStereogram(ws, nullptr);
+    EXPECT_EQ(depthMapOf(ws), first);
+
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
+    decodeStereogram(ws, nullptr);
+    const std::vector<uint8_t> firstRandom = depthMapOf(ws);
+    decodeStereogram(ws, nullptr);
+    EXPECT_NE(depthMapOf(ws), firstRandom);
+    EXPECT_EQ(column(depthMapOf(ws), 640, 5, 0, 504), std::vector<uint8_t>(504, 0));
+}
+
+TEST_F(Decoding, TheUndetectedWidthIsToldAfterTheMapIsReplacedAndBeforeAnyRow) {
+    std::vector<uint8_t> noise(100 * 12);
+    uint32_t state = 3;
+    for (uint8_t& v : noise) v = static_cast<uint8_t>(referenceRandom(state) % 256);
+    ws.patternWidth = 20;
+    decode(100, 12, noise);
+    ASSERT_EQ(recordedUi.calls.size(), 5u);
+    EXPECT_EQ(recordedUi.calls[0].kind, UiCallKind::Message);
+    EXPECT_EQ(recordedUi.calls[0].text, NoWidthMessage);
+    EXPECT_EQ(recordedUi.calls[0].caption, "");
+    EXPECT_EQ(recordedUi.calls[1].kind, UiCallKind::StepProgress);
+
+    // The DepthMap comes first: when it cannot be made, no width is looked for.
+    releaseAll(ws);
+    resetRecordedUi();
+    putStereogram(ws, 100, 12, noise);
+    failAllocationsAfter(0);
+    decodeStereogram(ws, nullptr);
+    failAllocationsAfter(-1);
+    EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Brak pamięci!"});
+    // When the working row cannot be made, the width was told before.
+    releaseAll(ws);
+    resetRecordedUi();
+    putStereogram(ws, 100, 12, noise);
+    failAllocationsAfter(1);
+    decodeStereogram(ws, nullptr);
+    failAllocationsAfter(-1);
+    EXPECT_EQ(recordedMessages(), (std::vector<std::string>{NoWidthMessage, "Brak pamięci!"}));
+}
+
+TEST_F(Decoding, WithoutAStereogramOnlyTheMessageIsShown) {
+    ws.imageWidth = 4;
+    ws.imageHeight = 1;
+    ASSERT_TRUE(replaceGreyImage(ws.depthMap, 4, 1));
+    std::memset(ws.depthMap.pixels, 42, 4);
+    const uint8_t* oldMap = ws.depthMap.pixels;
+    putDisplayDib(ws);
+    ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
+    decodeStereogram(ws, nullptr);
+    EXPECT_EQ(recordedKinds(), std::vector<UiCallKind>{UiCallKind::Message});
+    EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Hej, nie ma wygenerowanego stereogramu!"});
+    EXPECT_EQ(recordedCaptions(), std::vector<std::string>{""});
+    EXPECT_EQ(ws.depthMap.pixels, oldMap);
+    EXPECT_EQ(depthMapOf(ws), std::vector<uint8_t>(4, 42));
+    EXPECT_EQ(ws.randomState, 1u);
+
+    // A Stereogram of another size is not read either.
+    resetRecordedUi();
+    ASSERT_TRUE(replaceGreyImage(ws.stereogram, 5, 1));
+    decodeStereogram(ws, nullptr);
+    EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Hej, nie ma wygenerowanego stereogramu!"});
+    EXPECT_EQ(ws.depthMap.pixels, oldMap);
+}
+
+TEST_F(Decoding, RunningOutOfMemoryStopsAtOnce) {
+    const std::vector<uint8_t> stereogram = flatStereogram(640, 3, 128, 3, 255, 6);
+    putStereogram(ws, 640, 3, stereogram);
+    ASSERT_TRUE(replaceGreyImage(ws.depthMap, 640, 3));
+    failAllocationsAfter(0);
+    decodeStereogram(ws, nullptr);
+    failAllocationsAfter(-1);
+    // The old DepthMap was released first.
+    EXPECT_EQ(ws.depthMap.pixels, nullptr);
+    EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Brak pamięci!"});
+    EXPECT_EQ(recordedCaptions(), std::vector<std::string>{""});
+    ASSERT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Message, UiCallKind::Quit}));
+    EXPECT_EQ(recordedUi.calls[1].value, -1);
+
+    resetRecordedUi();
+    failAllocationsAfter(1);
+    decodeStereogram(ws, nullptr);
+    failAllocationsAfter(-1);
+    // The new DepthMap stays, but no row was decoded and nothing was shown.
+    EXPECT_NE(ws.depthMap.pixels, nullptr);
+    EXPECT_EQ(ws.depthMap.width, 640);
+    EXPECT_EQ(ws.depthMap.height, 3);
+    ASSERT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Message, UiCallKind::Quit}));
+    EXPECT_EQ(recordedUi.calls[0].text, "Brak pamięci!");
+    EXPECT_EQ(recordedUi.calls[1].value, -1);
+}
+
+TEST_F(Decoding, RunsToTheRightStayInsideTheRow) {
+    // Row 0: 1 2 3 1 2 3 1 2; row 1: all 4.
+    putStereogram(ws, 8, 2, {1, 2, 3, 1, 2, 3, 1, 2, 4, 4, 4, 4, 4, 4, 4, 4});
+    ws.preferences.minMatch = 1;
+    EXPECT_EQ(matchRunRight(ws, 0, 0, 3), 3);  // capped at the separation
+    EXPECT_EQ(matchRunRight(ws, 3, 0, 3), 2);  // stopped by the row's end
+    EXPECT_EQ(matchRunRight(ws, 0, 0, 2), 0);
+    EXPECT_EQ(matchRunRight(ws, 0, 1, 1), 1);
+    EXPECT_EQ(matchRunRight(ws, 0, 1, 5), 3);  // the next row is not read
+    EXPECT_EQ(matchRunRight(ws, 6, 1, 2), 0);
+    EXPECT_EQ(matchRunRight(ws, -1, 0, 3), 0);
+    EXPECT_EQ(matchRunRight(ws, INT_MIN, 0, INT_MAX), 0);
+    EXPECT_EQ(matchRunRight(ws, INT_MAX, 0, INT_MAX), 0);
+    EXPECT_EQ(matchRunRight(ws, 0, 0, INT_MAX), 0);
+    EXPECT_EQ(matchRunRight(ws, 0, 2, 3), 0);
+    EXPECT_EQ(matchRunRight(ws, 0, -1, 3), 0);
+    EXPECT_EQ(matchRunRight(ws, 0, 0, 0), 0);
+    EXPECT_EQ(matchRunRight(ws, 0, 0, -3), 0);
+    ws.preferences.minMatch = 3;
+    EXPECT_EQ(matchRunRight(ws, 3, 0, 3), 0);
+    EXPECT_EQ(matchRunRight(ws, 0, 0, 3), 3);
+}
+
+// Depth rows of plateaus longer than levelCount, each at a value
+// depthStep * n - 1 with n >= 1;
+// row 0 stays at the nearest depth, so that its plain repeats of the strip
+// give the detection its answer with excess 0. No plateau begins in the last
+// `blindColumns`: a depth there has no repeat inside the row to be read from.
+std::vector<uint8_t> plateauDepths(int32_t width, int32_t height, int32_t depthBits, int32_t blindColumns,
+                                   uint32_t& state) {
+    const int32_t levels = 1 << depthBits;
+    const int32_t step = 256 / levels;
+    std::vector<uint8_t> depth(static_cast<size_t>(width) * height, 255);
+    for (int32_t y = 1; y < height; ++y) {
+        for (int32_t x = 0; x < width;) {
+            // Where the depth rises by k levels, the copies of the k - 1 pixels
+            // before the step are overwritten; a plateau longer than every step
+            // keeps a copy to be read from.
+            int32_t length = levels + 1 + referenceRandom(state) % 60;
+            if (x + length > width - blindColumns) length = width - x;
+            const int32_t n = 1 + referenceRandom(state) % levels;
+            std::memset(depth.data() + y * width + x, step * n - 1, static_cast<size_t>(length));
+            x += length;
+        }
+    }
+    return depth;
+}
+
+// With 250 columns every row's fill holds 250 different values, so two
+// pixels are equal only when one is a copy of the other: the rows have no
+// accidental repeats. The separations (50 to 66) stay far below the
+// distance of a copy of a copy (100 or more), so the search never reaches
+// one before the true separation.
+TEST_F(Decoding, DepthsOfTheLevelFormComeBackUnchangedThroughGeneration) {
+    const int32_t width = 250;
+    const int32_t height = 24;
+    const int32_t stripWidth = 50;
+    uint32_t state = 4242;
+    for (int32_t depthBits : {1, 2, 3, 4}) {
+        for (uint32_t seed = 1; seed <= 6; ++seed) {
+            setDepthBits(ws, depthBits);
+            const int32_t blindColumns = stripWidth + (1 << depthBits) + 2;
+            const std::vector<uint8_t> depth = plateauDepths(width, height, depthBits, blindColumns, state);
+            const std::vector<uint8_t> stereogram = referenceLinkRows(shuffledRows(width, height, seed * 31 + depthBits),
+                                                                      depth, width, height, stripWidth, depthBits);
+            const std::vector<uint8_t> map = decode(width, height, stereogram);
+            ASSERT_EQ(map.size(), depth.size());
+            for (int32_t y = 0; y < height; ++y)
+                EXPECT_EQ(mismatches(column(map, width, y, 0, width), column(depth, width, y, 0, width)), "")
+                    << "depthBits " << depthBits << " seed " << seed << " row " << y;
+        }
+    }
+    EXPECT_TRUE(recordedMessages().empty());
+}
+
+// The sample stereograms of the comparison: noise, few greys, or rows made
+// by linking a random depth map, with repeats at many separations.
+std::vector<uint8_t> sampleStereogram(int32_t width, int32_t height, uint32_t& state) {
+    auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
+    const int32_t kind = draw(3);
+    const int32_t greys = kind == 1 ? 1 + draw(4) : 1 + draw(256);
+    std::vector<uint8_t> filled(static_cast<size_t>(width) * height);
+    for (uint8_t& v : filled) v = static_cast<uint8_t>(draw(greys));
+    if (kind != 2) return filled;
+    const int32_t depthBits = 1 + draw(8);
+    const int32_t stripWidth = std::max(1, width / (2 + draw(9)));
+    std::vector<uint8_t> depth(filled.size());
+    const int32_t plateau = 1 + draw(60);
+    for (size_t i = 0; i < depth.size(); ++i)
+        depth[i] = i % plateau == 0 || i == 0 ? static_cast<uint8_t>(draw(256)) : depth[i - 1];
+    return referenceLinkRows(filled, depth, width, height, stripWidth, depthBits);
+}
+
+TEST_F(Decoding, AgreesWithThePlainVersionOnRandomStereogramsAndPreferences) {
+    uint32_t state = 31337;
+    auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
+    const UnresolvedPolicy policies[] = {UnresolvedPolicy::KeepPrevious, UnresolvedPolicy::Random,
+                                         UnresolvedPolicy::Background};
+    int found = 0;
+    for (int trial = 0; trial < 600; ++trial) {
+        const int32_t width = 1 + draw(200);
+        const int32_t height = 1 + draw(12);
+        const std::vector<uint8_t> stereogram = sampleStereogram(width, height, state);
+        ReferenceSettings settings;
+        settings.depthBits = 1 + draw(8);
+        settings.minMatch = draw(8) == 0 ? INT_MAX : draw(8) < 5 ? 1 + draw(3) : draw(width + 11) - 5;
+        settings.searchRange = draw(8) == 0 ? INT_MAX : draw(404) - 3;
+        settings.policy = draw(3);
+        settings.patternWidth = draw(width + 4);
+        const uint32_t randomState = static_cast<uint32_t>(draw(32768)) << 15 | static_cast<uint32_t>(draw(32768));
+
+        setDepthBits(ws, settings.depthBits);
+        ws.preferences.minMatch = settings.minMatch;
+        ws.preferences.searchRange = settings.searchRange;
+        ws.preferences.unresolvedPolicy = policies[settings.policy];
+        ws.patternWidth = settings.patternWidth;
+        ws.randomState = randomState;
+        const std::vector<uint8_t> map = decode(width, height, stereogram);
+
+        const ReferenceDecoding expected = referenceDecode(stereogram, width, height, settings, randomState);
+        const std::string where = "trial " + std::to_string(trial) + ", " + std::to_string(width) + " x " +
+                                  std::to_string(height) + ", strip " + std::to_string(expected.stripWidth);
+        ASSERT_EQ(map, expected.depthMap) << where;
+        ASSERT_EQ(ws.randomState, expected.randomState) << where;
+        EXPECT_EQ(detectPatternWidth(ws), expected.detectedWidth) << where;
+        EXPECT_EQ(countRecorded(UiCallKind::Message), expected.detectedWidth == 0 ? 1 : 0) << where;
+        EXPECT_EQ(countRecorded(UiCallKind::StepProgress), (height + 9) / 10) << where;
+        EXPECT_EQ(countRecorded(UiCallKind::Present), 1) << where;
+        if (expected.detectedWidth != 0) ++found;
+    }
+    // The samples must reach the detected widths as well as the fallback.
+    EXPECT_GT(found, 60);
+}
+
+}  // namespace
