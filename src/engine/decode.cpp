@@ -174,7 +174,8 @@ void decodeStereogram(Workspace& ws, WindowHandle mainWindow) {
     // and the cleared rows stay as they are.
     const bool decodable = stripWidth >= 0 && stripWidth < width;
     for (int32_t y = 0; y < height; ++y) {
-        if (decodable) decodeRow(ws, d, stereogramRow(ws, y), ws.depthMap.pixels + static_cast<size_t>(y) * rowLength);
+        uint8_t* depthRow = ws.depthMap.pixels + static_cast<size_t>(y) * rowLength;
+        if (decodable) decodeRow(ws, d, stereogramRow(ws, y), depthRow);
         if (y % 10 == 0) stepProgress();
     }
     resetProgress();

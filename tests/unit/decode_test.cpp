@@ -459,21 +459,47 @@ TEST_F(Decoding, DepthsOfTheLevelFormComeBackUnchangedThroughGeneration) {
 }
 
 // The sample stereograms of the comparison: noise, few greys, or rows made
-// by linking a random depth map, with repeats at many separations.
-std::vector<uint8_t> sampleStereogram(int32_t width, int32_t height, uint32_t& state) {
+// by linking a random depth map, with repeats at many separations. The
+// linked ones are often made for a width that their strip divides, so that
+// detection finds it; `width` is adjusted to that.
+std::vector<uint8_t> sampleStereogram(int32_t& width, int32_t height, uint32_t& state) {
     auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
-    const int32_t kind = draw(3);
+    const int32_t kind = draw(4);
+    const int32_t repeatCount = 2 + draw(9);
+    if (kind == 3 && width >= repeatCount) width -= width % repeatCount;
     const int32_t greys = kind == 1 ? 1 + draw(4) : 1 + draw(256);
     std::vector<uint8_t> filled(static_cast<size_t>(width) * height);
     for (uint8_t& v : filled) v = static_cast<uint8_t>(draw(greys));
-    if (kind != 2) return filled;
+    if (kind < 2) return filled;
     const int32_t depthBits = 1 + draw(8);
-    const int32_t stripWidth = std::max(1, width / (2 + draw(9)));
+    const int32_t stripWidth = std::max(1, width / repeatCount);
     std::vector<uint8_t> depth(filled.size());
     const int32_t plateau = 1 + draw(60);
     for (size_t i = 0; i < depth.size(); ++i)
         depth[i] = i % plateau == 0 || i == 0 ? static_cast<uint8_t>(draw(256)) : depth[i - 1];
     return referenceLinkRows(filled, depth, width, height, stripWidth, depthBits);
+}
+
+// The samples above are only as good as the linking that makes them: it
+// must give the small worked example of generation, with the program's
+// random sequence.
+TEST_F(Decoding, TheSampleMakerLinksRowsAsGenerationDoes) {
+    const std::vector<uint8_t> depth = {0, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 0};
+    const std::vector<uint8_t> tiled = {10, 20, 30, 40, 10, 20, 30, 40, 10, 20, 30, 40};
+    EXPECT_EQ(referenceLinkRows(tiled, depth, 12, 1, 4, 1),
+              (std::vector<uint8_t>{10, 20, 30, 40, 10, 20, 10, 20, 10, 20, 10, 20}));
+    std::vector<uint8_t> filled = {10, 20, 30, 40};
+    uint32_t state = 1;
+    Workspace fresh;
+    for (int i = 0; i < 8; ++i) {
+        const int32_t value = referenceRandom(state);
+        ASSERT_EQ(value, nextRandom(fresh));
+        filled.push_back(static_cast<uint8_t>(value % 256));
+    }
+    EXPECT_EQ(std::vector<uint8_t>(filled.begin() + 4, filled.end()),
+              (std::vector<uint8_t>{41, 35, 190, 132, 225, 108, 214, 174}));
+    EXPECT_EQ(referenceLinkRows(filled, depth, 12, 1, 4, 1),
+              (std::vector<uint8_t>{10, 20, 30, 40, 41, 35, 10, 20, 41, 35, 10, 20}));
 }
 
 TEST_F(Decoding, AgreesWithThePlainVersionOnRandomStereogramsAndPreferences) {
@@ -482,8 +508,8 @@ TEST_F(Decoding, AgreesWithThePlainVersionOnRandomStereogramsAndPreferences) {
     const UnresolvedPolicy policies[] = {UnresolvedPolicy::KeepPrevious, UnresolvedPolicy::Random,
                                          UnresolvedPolicy::Background};
     int found = 0;
-    for (int trial = 0; trial < 600; ++trial) {
-        const int32_t width = 1 + draw(200);
+    for (int trial = 0; trial < 800; ++trial) {
+        int32_t width = 1 + draw(200);
         const int32_t height = 1 + draw(12);
         const std::vector<uint8_t> stereogram = sampleStereogram(width, height, state);
         ReferenceSettings settings;
@@ -514,7 +540,28 @@ TEST_F(Decoding, AgreesWithThePlainVersionOnRandomStereogramsAndPreferences) {
         if (expected.detectedWidth != 0) ++found;
     }
     // The samples must reach the detected widths as well as the fallback.
-    EXPECT_GT(found, 60);
+    EXPECT_GT(found, 100);
+}
+
+TEST_F(Decoding, RunsToTheRightAgreeWithThePlainVersion) {
+    uint32_t state = 78;
+    auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
+    const int32_t width = 90;
+    const int32_t height = 3;
+    std::vector<uint8_t> pixels(width * height);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = i % width >= 20 && draw(8) != 0 ? pixels[i - 1 - draw(19)] : static_cast<uint8_t>(draw(3));
+    putStereogram(ws, width, height, pixels);
+    const int32_t extremes[] = {INT_MIN, -1, 0, INT_MAX};
+    for (int trial = 0; trial < 20000; ++trial) {
+        const int32_t x = draw(16) == 0 ? extremes[draw(4)] : draw(width + 10) - 5;
+        const int32_t row = draw(16) == 0 ? extremes[draw(4)] : draw(height + 2) - 1;
+        const int32_t separation = draw(16) == 0 ? extremes[draw(4)] : draw(width + 10) - 5;
+        ws.preferences.minMatch = draw(16) == 0 ? extremes[draw(4)] : draw(12) - 2;
+        ASSERT_EQ(matchRunRight(ws, x, row, separation),
+                  referenceRunRight(pixels, width, row, x, separation, ws.preferences.minMatch))
+            << x << " " << row << " " << separation << " " << ws.preferences.minMatch;
+    }
 }
 
 }  // namespace

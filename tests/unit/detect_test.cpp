@@ -191,7 +191,7 @@ TEST_F(Detection, RunsToTheLeftStayInsideTheRow) {
 TEST_F(Detection, AgreesWithThePlainVersionOnRandomStereograms) {
     uint32_t state = 2024;
     auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
-    for (int trial = 0; trial < 1000; ++trial) {
+    for (int trial = 0; trial < 600; ++trial) {
         const int32_t width = 1 + draw(260);
         const int32_t height = 1 + draw(6);
         const int32_t period = 1 + draw(std::max(1, width / 2));
@@ -212,6 +212,27 @@ TEST_F(Detection, AgreesWithThePlainVersionOnRandomStereograms) {
         EXPECT_EQ(detect(width, height, pixels), expected)
             << "trial " << trial << " width " << width << " period " << period;
         releaseAll(ws);
+    }
+}
+
+TEST_F(Detection, RunsToTheLeftAgreeWithThePlainVersion) {
+    uint32_t state = 77;
+    auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
+    const int32_t width = 90;
+    const int32_t height = 3;
+    std::vector<uint8_t> pixels(width * height);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = i % width >= 20 && draw(8) != 0 ? pixels[i - 1 - draw(19)] : static_cast<uint8_t>(draw(3));
+    putStereogram(ws, width, height, pixels);
+    const int32_t extremes[] = {INT_MIN, -1, 0, INT_MAX};
+    for (int trial = 0; trial < 20000; ++trial) {
+        const int32_t x = draw(16) == 0 ? extremes[draw(4)] : draw(width + 10) - 5;
+        const int32_t row = draw(16) == 0 ? extremes[draw(4)] : draw(height + 2) - 1;
+        const int32_t distance = draw(16) == 0 ? extremes[draw(4)] : draw(width + 10) - 5;
+        ws.preferences.minMatch = draw(16) == 0 ? extremes[draw(4)] : draw(12) - 2;
+        ASSERT_EQ(matchRunLeft(ws, x, row, distance),
+                  referenceRunLeft(pixels, width, row, x, distance, ws.preferences.minMatch))
+            << x << " " << row << " " << distance << " " << ws.preferences.minMatch;
     }
 }
 

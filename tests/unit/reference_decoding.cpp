@@ -9,7 +9,7 @@ int32_t stepOf(int32_t depthBits) { return 256 / levelsOf(depthBits); }
 
 // S[row][x], or -1 for any place outside the row: such a pixel equals nothing.
 int pixelAt(const std::vector<uint8_t>& s, int64_t width, int64_t row, int64_t x) {
-    if (x < 0 || x >= width) return -1;
+    if (x < 0 || x >= width || row < 0 || (row + 1) * width > static_cast<int64_t>(s.size())) return -1;
     return s[static_cast<size_t>(row * width + x)];
 }
 
@@ -18,8 +18,10 @@ bool samePixels(const std::vector<uint8_t>& s, int64_t width, int64_t row, int64
     return pa >= 0 && pa == pixelAt(s, width, row, b);
 }
 
-int64_t runLeft(const std::vector<uint8_t>& s, int64_t width, int64_t row, int64_t x, int64_t distance,
-                int64_t minMatch) {
+}  // namespace
+
+int64_t referenceRunLeft(const std::vector<uint8_t>& s, int64_t width, int64_t row, int64_t x, int64_t distance,
+                         int64_t minMatch) {
     if (distance < 1) return 0;
     int64_t i = 0;
     while (i < distance && x + i < width && samePixels(s, width, row, x + i, x + i - distance)) i = i + 1;
@@ -27,8 +29,8 @@ int64_t runLeft(const std::vector<uint8_t>& s, int64_t width, int64_t row, int64
     return i;
 }
 
-int64_t runRight(const std::vector<uint8_t>& s, int64_t width, int64_t row, int64_t x, int64_t separation,
-                 int64_t minMatch) {
+int64_t referenceRunRight(const std::vector<uint8_t>& s, int64_t width, int64_t row, int64_t x, int64_t separation,
+                          int64_t minMatch) {
     if (separation < 1) return 0;
     int64_t i = 0;
     while (x + separation + i < width && samePixels(s, width, row, x + i, x + separation + i)) {
@@ -38,6 +40,8 @@ int64_t runRight(const std::vector<uint8_t>& s, int64_t width, int64_t row, int6
     if (i < minMatch) return 0;
     return i;
 }
+
+namespace {
 
 uint8_t greyOf(int64_t level, int32_t depthStep) {
     int64_t value = depthStep * level - 1;
@@ -81,7 +85,7 @@ int32_t referenceDetectWidth(const std::vector<uint8_t>& s, int32_t width, int32
             if (width % w != 0) continue;
             for (int32_t j = 0; j <= 254; ++j) {
                 int32_t k = w + j;
-                bool fromRowStart = runLeft(s, width, y, k, k, minMatch) == k;
+                bool fromRowStart = referenceRunLeft(s, width, y, k, k, minMatch) == k;
                 bool fromCandidate = w + 2 * k <= width;
                 for (int32_t i = 0; fromCandidate && i < k; ++i)
                     fromCandidate = samePixels(s, width, y, w + i, w + k + i);
@@ -117,7 +121,7 @@ ReferenceDecoding referenceDecode(const std::vector<uint8_t>& s, int32_t width, 
         int64_t currentLevel = levels;
         uint8_t lastWritten = 0;
         while (x < width - strip) {
-            int64_t len = runRight(s, width, y, x, separation, minMatch);
+            int64_t len = referenceRunRight(s, width, y, x, separation, minMatch);
             if (len <= 0) {
                 int64_t left = 0;
                 int64_t right = 0;
@@ -126,8 +130,8 @@ ReferenceDecoding referenceDecode(const std::vector<uint8_t>& s, int32_t width, 
                 // one is below 1 and the right one ends past the row: no k beyond
                 // width can find a run, and stopping there changes nothing.
                 while (k < settings.searchRange && k <= width) {
-                    left = runRight(s, width, y, x, separation - k, minMatch);
-                    right = runRight(s, width, y, x, separation + k, minMatch);
+                    left = referenceRunRight(s, width, y, x, separation - k, minMatch);
+                    right = referenceRunRight(s, width, y, x, separation + k, minMatch);
                     if (left > 0 || right > 0) break;
                     k = k + 1;
                 }

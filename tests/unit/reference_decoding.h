@@ -16,6 +16,13 @@ int32_t referenceRandom(uint32_t& state);
 std::vector<uint8_t> referenceLinkRows(const std::vector<uint8_t>& filled, const std::vector<uint8_t>& depth,
                                        int32_t width, int32_t height, int32_t stripWidth, int32_t depthBits);
 
+// How many pixels from column x of the row equal the pixel `distance` to
+// their left, or `separation` to their right; 0 below minMatch.
+int64_t referenceRunLeft(const std::vector<uint8_t>& stereogram, int64_t width, int64_t row, int64_t x,
+                         int64_t distance, int64_t minMatch);
+int64_t referenceRunRight(const std::vector<uint8_t>& stereogram, int64_t width, int64_t row, int64_t x,
+                          int64_t separation, int64_t minMatch);
+
 // The strip width that the rows repeat from, 0 when none is confirmed.
 int32_t referenceDetectWidth(const std::vector<uint8_t>& stereogram, int32_t width, int32_t height,
                              int32_t minMatch);
