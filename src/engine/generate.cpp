@@ -1,0 +1,92 @@
+#include <cstring>
+
+#include "engine/engine.h"
+#include "shell/ui.h"
+#include "views/views.h"
+
+namespace {
+
+// What generation needs before it may touch the workspace; shows the
+// reason and returns false when it must refuse.
+bool generationInputsReady(const Workspace& ws, WindowHandle mainWindow) {
+    if (ws.pattern.pixels == nullptr) {
+        showMessage(mainWindow, "Hej, nie ma wygenerowanego patternu!", "");
+        return false;
+    }
+    if (ws.preferences.repeatCount < 1 || ws.imageWidth / ws.preferences.repeatCount < 1) {
+        showMessage(mainWindow, "Nieprawidłowa ilość powtórzeń wzorca!\nZmień ją w preferencjach.", "Uwaga!");
+        return false;
+    }
+    if (ws.depthMap.pixels == nullptr) {
+        showMessage(mainWindow, "Niestety jeszcze nie ma mapy głębokości", "");
+        return false;
+    }
+    if (!patternFitsImage(ws) || ws.patternWidth < 1) {
+        showMessage(mainWindow, "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.", "");
+        return false;
+    }
+    return true;
+}
+
+// Separation by depth value: brighter pixels lie nearer in wall-eyed
+// viewing and get smaller separations; cross-eyed viewing mirrors that.
+void fillSeparationTable(const Preferences& prefs, int32_t stripWidth, int32_t separations[256]) {
+    const int32_t levels = levelCount(prefs);
+    for (int32_t d = 0; d < 256; ++d) {
+        int32_t b = prefs.wallEyed ? d + 1 : 256 - d;
+        separations[d] = stripWidth + levels - b / prefs.depthStep;
+    }
+}
+
+// Pattern pixel (row, c) read with the pattern's own row length, so a
+// strip narrower or wider than stripWidth is never read past its row.
+void fillRowStart(Workspace& ws, int32_t row, int32_t stripWidth, uint8_t* scratch) {
+    const int32_t width = ws.imageWidth;
+    const int32_t patternWidth = ws.patternWidth;
+    const uint8_t* strip = ws.pattern.pixels + static_cast<size_t>(row) * static_cast<size_t>(patternWidth);
+    if (ws.preferences.randomFill) {
+        const int32_t fromPattern = stripWidth < width ? stripWidth : width;
+        for (int32_t x = 0; x < fromPattern; ++x) scratch[x] = strip[x % patternWidth];
+        for (int32_t x = fromPattern; x < width; ++x) scratch[x] = static_cast<uint8_t>(nextRandom(ws) & 0xFF);
+    } else {
+        for (int32_t x = 0; x < width; ++x) scratch[x] = strip[x % stripWidth % patternWidth];
+    }
+}
+
+// Copies each pixel to the right by its separation, in place and left to
+// right, so copies are carried on from where they land.
+void linkRow(const uint8_t* depthRow, const int32_t separations[256], int32_t width, uint8_t* scratch) {
+    for (int32_t x = 0; x < width; ++x) scratch[x + separations[depthRow[x]]] = scratch[x];
+}
+
+}  // namespace
+
+void generateStereogram(Workspace& ws, WindowHandle mainWindow) {
+    if (!generationInputsReady(ws, mainWindow)) return;
+    const int32_t width = ws.imageWidth;
+    const int32_t height = ws.imageHeight;
+    const int32_t stripWidth = width / ws.preferences.repeatCount;
+    const int32_t levels = levelCount(ws.preferences);
+
+    if (!replaceGreyImage(ws.stereogram, width, height)) {
+        reportOutOfMemory(mainWindow);
+        return;
+    }
+    uint8_t* scratch = allocateBytes(static_cast<size_t>(width) + static_cast<size_t>(levels) + stripWidth);
+    if (scratch == nullptr) {
+        reportOutOfMemory(mainWindow);
+        return;
+    }
+    int32_t separations[256];
+    fillSeparationTable(ws.preferences, stripWidth, separations);
+    for (int32_t row = 0; row < height; ++row) {
+        const size_t rowStart = static_cast<size_t>(row) * static_cast<size_t>(width);
+        fillRowStart(ws, row, stripWidth, scratch);
+        linkRow(ws.depthMap.pixels + rowStart, separations, width, scratch);
+        std::memcpy(ws.stereogram.pixels + rowStart, scratch, static_cast<size_t>(width));
+        if (row % 10 == 0) stepProgress();
+    }
+    resetProgress();
+    renderView(ws, mainWindow, SourceKind::Stereogram, ViewKind::StereogramWithDots);
+    releaseBytes(scratch);
+}

@@ -1,0 +1,96 @@
+#include <cstring>
+
+#include "engine/engine.h"
+#include "shell/ui.h"
+#include "views/views.h"
+
+namespace {
+
+void putLe32(uint8_t* at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A new depth map of newWidth columns: the old rows on the left, the
+// added columns holding the old top-left value.
+bool widenDepthMap(Workspace& ws, int32_t newWidth) {
+    GreyImage widened;
+    if (!replaceGreyImage(widened, newWidth, ws.imageHeight)) return false;
+    const size_t oldWidth = static_cast<size_t>(ws.imageWidth);
+    std::memset(widened.pixels, ws.depthMap.pixels[0], static_cast<size_t>(newWidth) * ws.imageHeight);
+    for (int32_t row = 0; row < ws.imageHeight; ++row)
+        std::memcpy(widened.pixels + static_cast<size_t>(row) * newWidth, ws.depthMap.pixels + row * oldWidth,
+                    oldWidth);
+    releaseGreyImage(ws.depthMap);
+    ws.depthMap = widened;
+    return true;
+}
+
+// The picture on show for the widened size: the old header with the new
+// width and no image size, zeroed rows for the view to fill.
+bool rebuildDisplayDib(Workspace& ws, const uint8_t (&header)[DibHeaderSize], int32_t newWidth) {
+    const int64_t paddedWidth = (static_cast<int64_t>(newWidth) + 3) / 4 * 4;
+    const size_t size = DibHeaderSize + static_cast<size_t>(3 * ws.imageHeight * paddedWidth);
+    if (!replaceDisplayDib(ws.displayDib, size)) return false;
+    std::memset(ws.displayDib.bytes, 0, size);
+    std::memcpy(ws.displayDib.bytes, header, DibHeaderSize);
+    putLe32(ws.displayDib.bytes + 4, static_cast<uint32_t>(newWidth));
+    putLe32(ws.displayDib.bytes + 20, 0);
+    return true;
+}
+
+// Makes the depth map repeatCount strips wide. The stereogram of the old
+// width no longer fits and is released.
+bool widenToWholeStrips(Workspace& ws, WindowHandle mainWindow) {
+    // The picture on show is there whenever a depth map is, except on the
+    // way out after running out of memory; without it there is no header.
+    if (ws.displayDib.bytes == nullptr || ws.displayDib.size < DibHeaderSize) return false;
+    ++ws.patternWidth;
+    const int32_t newWidth = ws.preferences.repeatCount * ws.patternWidth;
+    uint8_t header[DibHeaderSize];
+    std::memcpy(header, ws.displayDib.bytes, DibHeaderSize);
+    releaseDisplayDib(ws.displayDib);
+    if (!widenDepthMap(ws, newWidth) || !rebuildDisplayDib(ws, header, newWidth)) {
+        reportOutOfMemory(mainWindow);
+        return false;
+    }
+    releaseGreyImage(ws.stereogram);
+    ws.imageWidth = newWidth;
+    showMessage(mainWindow,
+                "Automatycznie zostały zmienione wymiary mapy głębokości\naby dostosować je do wzorca", "Uwaga!");
+    fitWindowToImage(ws);
+    renderView(ws, mainWindow, SourceKind::DepthMap, ViewKind::DepthOriginal);
+    return true;
+}
+
+// One random value is drawn for every pixel, also for the ramp, so the
+// random source always moves on by the size of the pattern.
+void fillPattern(Workspace& ws) {
+    uint8_t* pixel = ws.pattern.pixels;
+    for (int32_t row = 0; row < ws.imageHeight; ++row) {
+        for (int32_t c = 0; c < ws.patternWidth; ++c) {
+            const int32_t v = nextRandom(ws);
+            *pixel++ = static_cast<uint8_t>(ws.preferences.randomFill ? v * 255 / 32767 : c % 256);
+        }
+    }
+}
+
+}  // namespace
+
+void generatePattern(Workspace& ws, WindowHandle mainWindow) {
+    if (ws.depthMap.pixels == nullptr) {
+        showMessage(mainWindow, "Niestety jeszcze nie ma mapy głębokości", "");
+        return;
+    }
+    const int32_t repeatCount = ws.preferences.repeatCount;
+    if (repeatCount < 1 || ws.imageWidth / repeatCount < 1) {
+        showMessage(mainWindow, "Nieprawidłowa ilość powtórzeń wzorca!\nZmień ją w preferencjach.", "Uwaga!");
+        return;
+    }
+    ws.patternWidth = ws.imageWidth / repeatCount;
+    if (repeatCount * ws.patternWidth != ws.imageWidth && !widenToWholeStrips(ws, mainWindow)) return;
+    if (!replaceGreyImage(ws.pattern, ws.patternWidth, ws.imageHeight)) {
+        reportOutOfMemory(mainWindow);
+        return;
+    }
+    fillPattern(ws);
+}
