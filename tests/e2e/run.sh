@@ -9,8 +9,8 @@
 # MINGW_BUILD_DIR holds the cross-built tavrelic.exe and tavrelic_driver.exe;
 # NATIVE_BUILD_DIR (default: the folder "native" beside it) holds, or gets,
 # the native tavrelic_expected, which writes the input BMP files and the
-# files the program must save. Screenshots are kept in
-# MINGW_BUILD_DIR/e2e-screenshots.
+# files the program must save. The screenshots, and the expected files
+# beside them, are kept in MINGW_BUILD_DIR/e2e-screenshots.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -109,7 +109,7 @@ take_screenshot() {
   read -r name cx cy cw ch wx wy ww wh want <"$1"
   rm -f "$1"
   local screen=$shots/$name-screen.png window=$shots/$name.png image=$shots/$name-image.png
-  local answer="ok" deadline=$((SECONDS + 10)) size differ
+  local answer="ok" deadline=$((SECONDS + 10)) size differ where
   [ -n "$want" ] && want=$(unix_path "$want") && size=$(identify -format '%wx%h' "$want" 2>/dev/null)
   while true; do
     import -window root "$screen" 2>/dev/null
@@ -120,7 +120,11 @@ take_screenshot() {
     convert "$screen" -crop "${size}+${cx}+${cy}" +repage "$image"
     differ=$(compare -metric AE "$image" "$want" null: 2>&1)
     [ "$differ" = "0" ] && break
-    if [ "$SECONDS" -ge "$deadline" ]; then answer="$differ pixels differ from $(basename "$want")"; break; fi
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      where=$(convert "$image" "$want" -compose difference -composite -threshold 0 -format '%@' info: 2>/dev/null)
+      answer="$differ pixels differ from $(basename "$want") (within ${where:-?} of the picture)"
+      break
+    fi
     sleep 0.2
   done
   echo "$answer" >"$shots/$name.done.tmp" && mv "$shots/$name.done.tmp" "$shots/$name.done"
@@ -199,5 +203,5 @@ fi
 
 rm -rf "$keep"
 mkdir -p "$keep"
-cp "$shots"/*.png "$keep"/ 2>/dev/null
+cp "$shots"/*.png "$expected"/*.bmp "$keep"/ 2>/dev/null
 exit "$status"
