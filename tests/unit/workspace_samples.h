@@ -1,0 +1,61 @@
+// Workspaces for the engine tests: rasters and a picture on show put in
+// place directly, and snapshots that show whether an operation changed
+// anything.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "recording_ui.h"
+#include "workspace/workspace.h"
+
+// Sets the image size and gives the workspace a picture on show of that
+// size: a valid 40-byte header of a 24-bit picture (with biSizeImage and
+// resolution fields filled in, so a rebuilt header shows what it kept) and
+// pixel rows and padding that all hold `fill`.
+void putPictureOnShow(Workspace& ws, int32_t width, int32_t height, uint8_t fill = 0xAB);
+
+// Replaces the raster with one of the given size holding `pixels`.
+void putRaster(GreyImage& image, int32_t width, int32_t height, const std::vector<uint8_t>& pixels);
+
+// A Pattern of `width` columns and `height` rows, with patternWidth set as a
+// load or a generation would leave it.
+void putPattern(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels);
+
+// depthBits and the depthStep that goes with it, as the Preferences dialog
+// stores them.
+void setDepthBits(Preferences& prefs, int32_t depthBits);
+
+std::vector<uint8_t> rasterBytes(const GreyImage& image);
+std::vector<uint8_t> dibBytes(const Workspace& ws);
+
+// Little-endian 32-bit field of the DisplayDib's header at `offset`.
+int32_t dibHeaderField(const Workspace& ws, size_t offset);
+
+// The grey value on show at column x of row y (counted from the top), read
+// from the DisplayDib; -1 when its three bytes differ.
+int shownGrey(const Workspace& ws, int32_t x, int32_t y);
+
+// Everything of a workspace that an operation could change, the buffers'
+// addresses included, so that a refusal can be shown to change nothing.
+struct WorkspaceSnapshot {
+    int32_t imageWidth = 0;
+    int32_t imageHeight = 0;
+    int32_t patternWidth = 0;
+    uint32_t randomState = 0;
+    Preferences preferences;
+    const void* buffers[4] = {};
+    int32_t rasterSizes[6] = {};
+    std::vector<uint8_t> depthMap;
+    std::vector<uint8_t> pattern;
+    std::vector<uint8_t> stereogram;
+    std::vector<uint8_t> displayDib;
+};
+
+WorkspaceSnapshot snapshotOf(const Workspace& ws);
+// Names the first field in which two snapshots differ, or "" when none does.
+std::string firstDifference(const WorkspaceSnapshot& before, const WorkspaceSnapshot& after);
+
+// The kinds of the recorded platform calls, in order.
+std::vector<UiCallKind> recordedKinds();
