@@ -47,9 +47,12 @@ void createBars(HWND window)
         window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ProgressBarId)),
         shellWindows.instance, nullptr);
     // The progress bar lies in front of the status bar; clipping keeps the
-    // status bar's repaints from drawing over it.
-    shellWindows.statusBar = CreateStatusWindowW(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                                                 widen(ReadyText).c_str(), window, StatusBarId);
+    // status bar's repaints from drawing over it. Left to itself the status
+    // bar would move to the bottom at its own height and cover the image's
+    // last two rows: it keeps the place fitWindowToImage gives it.
+    shellWindows.statusBar = CreateStatusWindowW(
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NORESIZE | CCS_NOPARENTALIGN,
+        widen(ReadyText).c_str(), window, StatusBarId);
     SendMessageW(shellWindows.progressBar, PBM_SETSTEP, 1, 0);
 }
 
