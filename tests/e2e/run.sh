@@ -177,21 +177,30 @@ for script in "$here"/scenarios/*.txt; do
     timeout "$scenario_timeout" wine "$driver" "$(windows_path "$script")" "$program_win") >"$log" 2>"$log.err"
   rc=$?
   grep -E '^(PASS|FAIL) ' "$log"
-  if [ "$rc" -ne 0 ]; then
-    status=1
-    if ! grep -q '^FAIL ' "$log"; then
-      echo "FAIL $name: the driver ended with code $rc$([ "$rc" -eq 124 ] && echo " (timed out after $scenario_timeout s)")"
+  [ "$rc" -eq 0 ] || status=1
+  # A scenario the driver did not finish (it was stopped, or crashed)
+  # fails too.
+  for scenario in $(sed -n 's/^scenario[[:space:]]\+\([^[:space:]]*\).*/\1/p' "$script"); do
+    if ! grep -qE "^(PASS|FAIL) $scenario(:|\$)" "$log"; then
+      why="the driver ended with code $rc"
+      [ "$rc" -eq 124 ] && why="not finished within $scenario_timeout s"
+      echo "FAIL $scenario: $why"
+      status=1
     fi
-  fi
+  done
 done
 
 # Right after start the image area, the client area above the strip, is
 # white.
-if [ -f "$shots/start-client.png" ] &&
-   [ "$(convert "$shots/start-client.png" -crop 640x480+0+0 +repage -format '%[fx:minima]' info:)" = "1" ]; then
+start_picture=$shots/start-client.png
+if [ ! -f "$start_picture" ]; then
+  echo "FAIL start-picture-white: no screenshot of the start"
+  status=1
+elif [ "$(convert "$start_picture" -crop 640x480+0+0 +repage -format '%[fx:minima]' info:)" = "1" ]; then
   echo "PASS start-picture-white"
 else
-  echo "FAIL start-picture-white: the image area of $shots/start-client.png is not all white"
+  where=$(convert "$start_picture" -crop 640x480+0+0 +repage -trim -format '%wx%h%O' info:)
+  echo "FAIL start-picture-white: the image area is not white within $where (see $keep/start-client.png)"
   status=1
 fi
 if reason=$(check_squares "$shots/stereogram-image.png"); then

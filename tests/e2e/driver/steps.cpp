@@ -27,6 +27,21 @@ bool waitUntil(DWORD limitMs, Condition condition) {
     }
 }
 
+// Waits for a state of the program's windows. While a message box is open
+// the program is blocked inside it and nothing changes until the box is
+// closed, so a state that does not hold then will not come: the wait ends
+// at once instead of running into its limit.
+template <typename Condition>
+bool waitForState(const Session& session, Condition condition) {
+    const ULONGLONG deadline = GetTickCount64() + session.waitMs;
+    while (true) {
+        if (condition()) return true;
+        if (findMessageBox(session.process.dwProcessId) != nullptr) return condition();
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(PollMs);
+    }
+}
+
 std::string seconds(const Session& session) { return std::to_string(session.waitMs / 1000) + " s"; }
 
 bool programEnded(const Session& session) {
@@ -245,7 +260,7 @@ bool stepExpectNoDialog(Session& session, const Arguments&, std::string& failure
 bool stepExpectStatus(Session& session, const Arguments& args, std::string& failure) {
     if (!requireRunning(session, failure)) return false;
     std::string shown = "(unreadable)";
-    if (waitUntil(session.waitMs, [&] { return readStatusText(session, shown) && shown == args[0]; }))
+    if (waitForState(session, [&] { return readStatusText(session, shown) && shown == args[0]; }))
         return true;
     failure = "the status bar shows " + quoted(shown) + ", expected " + quoted(args[0]) +
               stateNote(session);
@@ -258,7 +273,7 @@ bool stepExpectClient(Session& session, const Arguments& args, std::string& fail
         !requireRunning(session, failure))
         return false;
     RECT client = {};
-    if (waitUntil(session.waitMs, [&] {
+    if (waitForState(session, [&] {
             return GetClientRect(session.mainWindow, &client) && client.right == width &&
                    client.bottom == height;
         }))
@@ -282,7 +297,7 @@ bool stepExpectChildAt(Session& session, const Arguments& args, std::string& fai
         return false;
     }
     RECT place = {};
-    if (waitUntil(session.waitMs, [&] {
+    if (waitForState(session, [&] {
             GetWindowRect(child, &place);
             MapWindowPoints(nullptr, session.mainWindow, reinterpret_cast<POINT*>(&place), 2);
             return place.left == x && place.top == y;
@@ -311,7 +326,7 @@ bool stepExpectProgress(Session& session, const Arguments& args, std::string& fa
         !readInteger(args[2], maximum, failure) || !requireRunning(session, failure))
         return false;
     ProgressState state;
-    if (waitUntil(session.waitMs, [&] {
+    if (waitForState(session, [&] {
             return readProgress(session, state) && static_cast<long long>(state.position) == position &&
                    static_cast<long long>(state.minimum) == minimum &&
                    static_cast<long long>(state.maximum) == maximum;
