@@ -139,8 +139,10 @@ void showPictureInfo(const Workspace& ws, WindowHandle mainWindow) {
 
 void showAbout(WindowHandle mainWindow) {
     showMessage(mainWindow,
-                "Tavrelic\n\nTworzenie i odczytywanie stereogramów z losowych punktów (SIRDS):\n"
-                "mapa głębokości i wzorzec dają stereogram, a stereogram\n"
-                "można z powrotem zamienić w mapę głębokości.",
+                "Tavrelic\n\n"
+                "Stereogramy z losowych punktów (SIRDS):\n"
+                "z mapy głębokości i wzorca powstaje stereogram,\n"
+                "a stereogram można odczytać z powrotem\n"
+                "jako mapę głębokości.",
                 "Informacja");
 }
