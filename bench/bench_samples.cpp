@@ -1,0 +1,107 @@
+#include "bench_samples.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/engine.h"
+#include "reference_decoding.h"
+
+namespace {
+
+void putLe16(uint8_t* at, uint32_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void putLe32(uint8_t* at, uint32_t value) {
+    putLe16(at, value & 0xFFFF);
+    putLe16(at + 2, value >> 16);
+}
+
+// The 40-byte info header of an uncompressed 24-bit bottom-up picture.
+void putInfoHeader(uint8_t* at, int32_t width, int32_t height) {
+    std::memset(at, 0, DibHeaderSize);
+    putLe32(at, static_cast<uint32_t>(DibHeaderSize));
+    putLe32(at + 4, static_cast<uint32_t>(width));
+    putLe32(at + 8, static_cast<uint32_t>(height));
+    putLe16(at + 12, 1);
+    putLe16(at + 14, 24);
+}
+
+size_t pixelRowsSize(int32_t width, int32_t height) {
+    return static_cast<size_t>(rowStride(width)) * static_cast<size_t>(height);
+}
+
+struct Sphere {
+    double centreX, centreY, radius;  // as fractions of the image width
+};
+
+}  // namespace
+
+std::vector<uint8_t> smoothDepthMap(int32_t width, int32_t height) {
+    const Sphere spheres[] = {{0.25, 0.30, 0.12}, {0.60, 0.45, 0.18}, {0.80, 0.20, 0.08}, {0.40, 0.60, 0.10}};
+    std::vector<uint8_t> depth(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            double value = 128.0 * x / width;
+            for (const Sphere& s : spheres) {
+                const double dx = (x - s.centreX * width) / (s.radius * width);
+                const double dy = (y - s.centreY * width) / (s.radius * width);
+                const double inside = 1.0 - dx * dx - dy * dy;
+                if (inside > 0) value = std::fmax(value, 128.0 + 127.0 * std::sqrt(inside));
+            }
+            depth[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(value);
+        }
+    }
+    return depth;
+}
+
+std::vector<uint8_t> noiseImage(int32_t width, int32_t height, uint32_t seed) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (uint8_t& v : pixels) v = static_cast<uint8_t>(referenceRandom(seed) >> 7);
+    return pixels;
+}
+
+void prepareWorkspace(Workspace& ws, int32_t width, int32_t height) {
+    ws.imageWidth = width;
+    ws.imageHeight = height;
+    const size_t size = DibHeaderSize + pixelRowsSize(width, height);
+    replaceDisplayDib(ws.displayDib, size);
+    std::memset(ws.displayDib.bytes, 0, size);
+    putInfoHeader(ws.displayDib.bytes, width, height);
+}
+
+void putGrey(GreyImage& image, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+    replaceGreyImage(image, width, height);
+    std::memcpy(image.pixels, pixels.data(), pixels.size());
+}
+
+std::vector<uint8_t> generatedStereogram(int32_t width, int32_t height) {
+    Workspace ws;
+    prepareWorkspace(ws, width, height);
+    putGrey(ws.depthMap, width, height, smoothDepthMap(width, height));
+    generatePattern(ws, nullptr);
+    generateStereogram(ws, nullptr);
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    std::vector<uint8_t> pixels(ws.stereogram.pixels, ws.stereogram.pixels + count);
+    releaseAll(ws);
+    return pixels;
+}
+
+std::vector<uint8_t> greyBmpFile(const std::vector<uint8_t>& grey, int32_t width, int32_t height) {
+    const size_t fileHeaderSize = 14;
+    const size_t stride = static_cast<size_t>(rowStride(width));
+    std::vector<uint8_t> file(fileHeaderSize + DibHeaderSize + pixelRowsSize(width, height), 0);
+    file[0] = 'B';
+    file[1] = 'M';
+    putLe32(file.data() + 2, static_cast<uint32_t>(file.size()));
+    putLe32(file.data() + 10, static_cast<uint32_t>(fileHeaderSize + DibHeaderSize));
+    putInfoHeader(file.data() + fileHeaderSize, width, height);
+    uint8_t* rows = file.data() + fileHeaderSize + DibHeaderSize;
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* out = rows + static_cast<size_t>(height - 1 - y) * stride;
+        const uint8_t* in = grey.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+        for (int32_t x = 0; x < width; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
+    }
+    return file;
+}

@@ -1,0 +1,240 @@
+// Timings of the engine, the BMP loader and the views on 640 x 480 and
+// 3840 x 2160 pictures, each next to the plain version that the unit tests
+// compare against ("reference/..."). Every benchmark reports per_px, the
+// CPU time per pixel of its input.
+#include <benchmark/benchmark.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench_samples.h"
+#include "bmp/bmp.h"
+#include "engine/engine.h"
+#include "reference_decoding.h"
+#include "reference_generation.h"
+#include "views/views.h"
+
+namespace {
+
+// The initial preferences, as the plain versions take them.
+constexpr int32_t RepeatCount = 5;
+constexpr int32_t DepthBits = 3;
+constexpr int32_t MinMatch = 2;
+constexpr int32_t SearchRange = 165;
+
+// On noise the plain decoding takes over a microsecond per pixel; at the
+// largest size it is timed on this many rows from the top.
+constexpr int32_t ReferenceNoiseRows = 54;
+
+struct Samples {
+    int32_t width;
+    int32_t height;
+    std::string name;
+    std::vector<uint8_t> depth;
+    std::vector<uint8_t> stereogram;
+    std::vector<uint8_t> noise;
+};
+
+int64_t pixelsOf(int32_t width, int32_t height) { return static_cast<int64_t>(width) * height; }
+
+// The inverted rate of pixels per second of CPU time: the time per pixel.
+void countPixels(benchmark::State& state, int64_t pixels) {
+    state.counters["per_px"] = benchmark::Counter(
+        static_cast<double>(pixels), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+UnresolvedPolicy policyOf(int32_t policy) {
+    const UnresolvedPolicy policies[] = {UnresolvedPolicy::KeepPrevious, UnresolvedPolicy::Random,
+                                         UnresolvedPolicy::Background};
+    return policies[policy];
+}
+
+const char* policyName(int32_t policy) {
+    const char* names[] = {"keep", "random", "background"};
+    return names[policy];
+}
+
+// The top `rows` rows of a picture.
+std::vector<uint8_t> topRows(const std::vector<uint8_t>& pixels, int32_t width, int32_t rows) {
+    return std::vector<uint8_t>(pixels.begin(), pixels.begin() + pixelsOf(width, rows));
+}
+
+void benchGenerate(benchmark::State& state, const Samples& s) {
+    Workspace ws;
+    prepareWorkspace(ws, s.width, s.height);
+    putGrey(ws.depthMap, s.width, s.height, s.depth);
+    generatePattern(ws, nullptr);
+    for (auto _ : state) {
+        generateStereogram(ws, nullptr);
+        benchmark::DoNotOptimize(ws.stereogram.pixels);
+    }
+    countPixels(state, pixelsOf(s.width, s.height));
+    releaseAll(ws);
+}
+
+void benchReferenceGenerate(benchmark::State& state, const Samples& s) {
+    GenerationInputs in;
+    in.width = s.width;
+    in.height = s.height;
+    in.repeatCount = RepeatCount;
+    in.depthBits = DepthBits;
+    in.depth = s.depth;
+    in.patternWidth = s.width / RepeatCount;
+    in.pattern = referencePattern(in.patternWidth, s.height, true, in.randomState);
+    for (auto _ : state) {
+        GeneratedStereogram out = referenceGenerate(in);
+        benchmark::DoNotOptimize(out.pixels.data());
+    }
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
+void benchPattern(benchmark::State& state, const Samples& s) {
+    Workspace ws;
+    prepareWorkspace(ws, s.width, s.height);
+    putGrey(ws.depthMap, s.width, s.height, s.depth);
+    for (auto _ : state) {
+        generatePattern(ws, nullptr);
+        benchmark::DoNotOptimize(ws.pattern.pixels);
+    }
+    countPixels(state, pixelsOf(ws.patternWidth, s.height));
+    releaseAll(ws);
+}
+
+void benchReferencePattern(benchmark::State& state, const Samples& s) {
+    uint32_t randomState = 1;
+    for (auto _ : state) {
+        std::vector<uint8_t> pattern = referencePattern(s.width / RepeatCount, s.height, true, randomState);
+        benchmark::DoNotOptimize(pattern.data());
+    }
+    countPixels(state, pixelsOf(s.width / RepeatCount, s.height));
+}
+
+void benchDetect(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels) {
+    Workspace ws;
+    prepareWorkspace(ws, s.width, s.height);
+    putGrey(ws.stereogram, s.width, s.height, pixels);
+    for (auto _ : state) benchmark::DoNotOptimize(detectPatternWidth(ws));
+    countPixels(state, pixelsOf(s.width, s.height));
+    releaseAll(ws);
+}
+
+void benchReferenceDetect(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels) {
+    for (auto _ : state) benchmark::DoNotOptimize(referenceDetectWidth(pixels, s.width, s.height, MinMatch));
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
+void benchDecode(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels, int32_t policy) {
+    Workspace ws;
+    prepareWorkspace(ws, s.width, s.height);
+    putGrey(ws.stereogram, s.width, s.height, pixels);
+    ws.patternWidth = s.width / RepeatCount;
+    ws.preferences.unresolvedPolicy = policyOf(policy);
+    for (auto _ : state) {
+        decodeStereogram(ws, nullptr);
+        benchmark::DoNotOptimize(ws.depthMap.pixels);
+    }
+    countPixels(state, pixelsOf(s.width, s.height));
+    releaseAll(ws);
+}
+
+void benchReferenceDecode(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels,
+                          int32_t rows, int32_t policy) {
+    ReferenceSettings settings;
+    settings.depthBits = DepthBits;
+    settings.minMatch = MinMatch;
+    settings.searchRange = SearchRange;
+    settings.policy = policy;
+    settings.patternWidth = s.width / RepeatCount;
+    const std::vector<uint8_t> slice = topRows(pixels, s.width, rows);
+    for (auto _ : state) {
+        ReferenceDecoding out = referenceDecode(slice, s.width, rows, settings, 1);
+        benchmark::DoNotOptimize(out.depthMap.data());
+    }
+    countPixels(state, pixelsOf(s.width, rows));
+}
+
+void benchLoadBmp(benchmark::State& state, const Samples& s) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / ("tavrelic_bench_" + s.name + ".bmp");
+    {
+        const std::vector<uint8_t> bytes = greyBmpFile(s.stereogram, s.width, s.height);
+        std::ofstream out(file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    Workspace ws;
+    for (auto _ : state) benchmark::DoNotOptimize(loadBmp(ws, file, nullptr, SourceKind::Stereogram));
+    countPixels(state, pixelsOf(s.width, s.height));
+    releaseAll(ws);
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+}
+
+void benchView(benchmark::State& state, const Samples& s, SourceKind source, ViewKind view) {
+    Workspace ws;
+    prepareWorkspace(ws, s.width, s.height);
+    putGrey(ws.stereogram, s.width, s.height, s.stereogram);
+    putGrey(ws.depthMap, s.width, s.height, s.depth);
+    ws.patternWidth = s.width / RepeatCount;
+    putGrey(ws.pattern, ws.patternWidth, s.height, topRows(s.noise, ws.patternWidth, s.height));
+    for (auto _ : state) {
+        renderView(ws, nullptr, source, view);
+        benchmark::DoNotOptimize(ws.displayDib.bytes);
+    }
+    countPixels(state, pixelsOf(s.width, s.height));
+    releaseAll(ws);
+}
+
+template <class Body>
+void add(const std::string& name, Body body) {
+    benchmark::RegisterBenchmark(name.c_str(), body)->Unit(benchmark::kMillisecond);
+}
+
+void registerFor(const Samples& s) {
+    const std::string at = "/" + s.name;
+    add("generate" + at, [&s](benchmark::State& st) { benchGenerate(st, s); });
+    add("reference/generate" + at, [&s](benchmark::State& st) { benchReferenceGenerate(st, s); });
+    add("pattern" + at, [&s](benchmark::State& st) { benchPattern(st, s); });
+    add("reference/pattern" + at, [&s](benchmark::State& st) { benchReferencePattern(st, s); });
+    add("detect/stereogram" + at, [&s](benchmark::State& st) { benchDetect(st, s, s.stereogram); });
+    add("reference/detect/stereogram" + at, [&s](benchmark::State& st) { benchReferenceDetect(st, s, s.stereogram); });
+    add("detect/noise" + at, [&s](benchmark::State& st) { benchDetect(st, s, s.noise); });
+    add("reference/detect/noise" + at, [&s](benchmark::State& st) { benchReferenceDetect(st, s, s.noise); });
+    const int32_t noiseRows = s.height > 1000 ? ReferenceNoiseRows : s.height;
+    for (int32_t policy = 0; policy < 3; ++policy) {
+        const std::string kind = std::string("decode/") + policyName(policy);
+        add(kind + "/stereogram" + at, [&s, policy](benchmark::State& st) { benchDecode(st, s, s.stereogram, policy); });
+        add("reference/" + kind + "/stereogram" + at, [&s, policy](benchmark::State& st) {
+            benchReferenceDecode(st, s, s.stereogram, s.height, policy);
+        });
+        add(kind + "/noise" + at, [&s, policy](benchmark::State& st) { benchDecode(st, s, s.noise, policy); });
+        add("reference/" + kind + "/noise" + at, [&s, policy, noiseRows](benchmark::State& st) {
+            benchReferenceDecode(st, s, s.noise, noiseRows, policy);
+        });
+    }
+    add("load_bmp" + at, [&s](benchmark::State& st) { benchLoadBmp(st, s); });
+    add("view/stereogram_dots" + at,
+        [&s](benchmark::State& st) { benchView(st, s, SourceKind::Stereogram, ViewKind::StereogramWithDots); });
+    add("view/depth_quantised" + at,
+        [&s](benchmark::State& st) { benchView(st, s, SourceKind::DepthMap, ViewKind::DepthQuantised); });
+    add("view/pattern_tiled" + at,
+        [&s](benchmark::State& st) { benchView(st, s, SourceKind::Pattern, ViewKind::PatternTiled); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    // A deque keeps every sample where it is while more are added.
+    std::deque<Samples> samples;
+    for (const auto& [width, height] : {std::pair<int32_t, int32_t>{640, 480}, {3840, 2160}}) {
+        samples.push_back({width, height, std::to_string(width) + "x" + std::to_string(height),
+                           smoothDepthMap(width, height), generatedStereogram(width, height),
+                           noiseImage(width, height, static_cast<uint32_t>(width))});
+        registerFor(samples.back());
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
