@@ -18,9 +18,12 @@ const std::vector<std::string> PassTexts = {
 // slope, 320 x 40.
 std::vector<uint8_t> sampleDepths(uint8_t edge = 0) {
     std::vector<uint8_t> depth;
-    for (int32_t y = 0; y < 40; ++y)
-        for (int32_t x = 0; x < 320; ++x)
-            depth.push_back(x < 80 ? edge : x >= 150 && x < 220 && y >= 10 && y < 30 ? 200 : static_cast<uint8_t>(x / 2));
+    for (int32_t y = 0; y < 40; ++y) {
+        for (int32_t x = 0; x < 320; ++x) {
+            const bool raised = x >= 150 && x < 220 && y >= 10 && y < 30;
+            depth.push_back(static_cast<uint8_t>(x < 80 ? edge : raised ? 200 : x / 2));
+        }
+    }
     return depth;
 }
 

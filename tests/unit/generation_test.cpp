@@ -17,16 +17,21 @@ const char* const RepeatCountMessage = "Nieprawidłowa ilość powtórzeń wzorc
 const char* const NoDepthMapMessage = "Niestety jeszcze nie ma mapy głębokości";
 const char* const PatternHeightMessage = "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.";
 
-// Draws test data from a state of the test's own.
-struct Draw {
-    uint32_t state;
-    int32_t operator()(int32_t n) { return referenceRandom(state) % n; }
-    std::vector<uint8_t> bytes(size_t count) {
-        std::vector<uint8_t> values(count);
-        for (uint8_t& v : values) v = static_cast<uint8_t>(referenceRandom(state) % 256);
-        return values;
-    }
-};
+// Test data, drawn from a random state of the test's own.
+int32_t drawBelow(uint32_t& state, int32_t n) { return referenceRandom(state) % n; }
+
+std::vector<uint8_t> drawBytes(uint32_t& state, size_t count) {
+    std::vector<uint8_t> values(count);
+    for (uint8_t& v : values) v = static_cast<uint8_t>(referenceRandom(state) % 256);
+    return values;
+}
+
+// Any 32-bit state of the program's random source.
+uint32_t drawState(uint32_t& state) {
+    const uint32_t high = static_cast<uint32_t>(referenceRandom(state)) << 17;
+    const uint32_t middle = static_cast<uint32_t>(referenceRandom(state)) << 2;
+    return high ^ middle ^ static_cast<uint32_t>(referenceRandom(state));
+}
 
 // The state of the program's random sequence after `draws` more values.
 uint32_t stateAfter(uint32_t state, int64_t draws) {
@@ -146,8 +151,8 @@ class FlatMap : public Generation {
 protected:
     // A 640 x rows image at one depth with a pattern of 128 x rows noise.
     void prepareFlat(int32_t rows, uint8_t depth) {
-        Draw draw{7};
-        pattern = draw.bytes(static_cast<size_t>(128) * rows);
+        uint32_t state = 7;
+        pattern = drawBytes(state, static_cast<size_t>(128) * rows);
         prepare(640, rows, std::vector<uint8_t>(static_cast<size_t>(640) * rows, depth), 128, pattern);
     }
     uint8_t patternAt(int32_t y, int32_t x) const { return pattern[static_cast<size_t>(y) * 128 + x]; }
@@ -229,11 +234,11 @@ TEST_F(FlatMap, EachDepthRepeatsAtTheSeparationOfItsLevel) {
 }
 
 TEST_F(Generation, TheFirstColumnsOfEveryRowAreTheStrip) {
-    Draw draw{11};
+    uint32_t state = 11;
     for (bool wallEyed : {true, false}) {
         for (bool randomFill : {true, false}) {
-            const std::vector<uint8_t> pattern = draw.bytes(60 * 9);
-            prepare(300, 9, draw.bytes(300 * 9), 60, pattern);
+            const std::vector<uint8_t> pattern = drawBytes(state, 60 * 9);
+            prepare(300, 9, drawBytes(state, 300 * 9), 60, pattern);
             ws.preferences.wallEyed = wallEyed;
             ws.preferences.randomFill = randomFill;
             const std::vector<uint8_t> s = generate();
@@ -243,10 +248,10 @@ TEST_F(Generation, TheFirstColumnsOfEveryRowAreTheStrip) {
 }
 
 TEST_F(Generation, OneRepeatGivesThePatternRowsAndDrawsNothing) {
-    Draw draw{12};
-    const std::vector<uint8_t> pattern = draw.bytes(37 * 5);
+    uint32_t state = 12;
+    const std::vector<uint8_t> pattern = drawBytes(state, 37 * 5);
     for (bool randomFill : {true, false}) {
-        prepare(37, 5, draw.bytes(37 * 5), 37, pattern);
+        prepare(37, 5, drawBytes(state, 37 * 5), 37, pattern);
         ws.preferences.repeatCount = 1;
         ws.preferences.randomFill = randomFill;
         EXPECT_EQ(generate(), pattern);
@@ -270,8 +275,8 @@ TEST_F(Generation, ProgressStepsAfterEveryTenthRowThenResetsThenShows) {
 }
 
 TEST_F(Generation, TheNewStereogramIsShownWithItsConvergenceSquares) {
-    Draw draw{13};
-    prepare(641, 45, draw.bytes(641 * 45), 128, draw.bytes(128 * 45));
+    uint32_t state = 13;
+    prepare(641, 45, drawBytes(state, 641 * 45), 128, drawBytes(state, 128 * 45));
     const std::vector<uint8_t> s = generate();
     ASSERT_EQ(recordedKinds().back(), UiCallKind::Present);
     // L = (641 - 128) / 2 = 256, R = (641 + 128) / 2 = 384.
@@ -283,7 +288,7 @@ TEST_F(Generation, TheNewStereogramIsShownWithItsConvergenceSquares) {
     }
     // The Stereogram itself keeps its pixels under the squares.
     int black = 0;
-    for (int32_t x = 256; x < 276; ++x) black += s[30 * 641 + x] == 0;
+    for (int32_t x = 256; x < 276; ++x) black += s[30 * 641 + x] == 0 ? 1 : 0;
     EXPECT_LT(black, 20);
 }
 
@@ -309,15 +314,15 @@ TEST_F(Generation, RefusalsComeInTheirOrderAndChangeNothing) {
         {"pattern of another height", true, 5, true, 7, PatternHeightMessage, ""},
         {"pattern of more rows", true, 5, true, 13, PatternHeightMessage, ""},
     };
-    Draw draw{14};
+    uint32_t state = 14;
     for (bool randomFill : {true, false}) {
         for (const Case& c : cases) {
             releaseAll(ws);
             resetRecordedUi();
             putPictureOnShow(ws, 40, 12);
-            putRaster(ws.stereogram, 40, 12, draw.bytes(40 * 12));
-            if (c.depthMap) putRaster(ws.depthMap, 40, 12, draw.bytes(40 * 12));
-            if (c.pattern) putPattern(ws, 8, c.patternHeight, draw.bytes(8 * c.patternHeight));
+            putRaster(ws.stereogram, 40, 12, drawBytes(state, 40 * 12));
+            if (c.depthMap) putRaster(ws.depthMap, 40, 12, drawBytes(state, 40 * 12));
+            if (c.pattern) putPattern(ws, 8, c.patternHeight, drawBytes(state, 8 * c.patternHeight));
             ws.preferences.repeatCount = c.repeatCount;
             ws.preferences.randomFill = randomFill;
             ws.randomState = 99;
@@ -332,9 +337,9 @@ TEST_F(Generation, RefusalsComeInTheirOrderAndChangeNothing) {
 }
 
 TEST_F(Generation, WithoutMemoryForTheStereogramItIsGoneAndNothingElseHappens) {
-    Draw draw{15};
-    prepare(64, 12, draw.bytes(64 * 12), 12, draw.bytes(12 * 12));
-    putRaster(ws.stereogram, 64, 12, draw.bytes(64 * 12));
+    uint32_t state = 15;
+    prepare(64, 12, drawBytes(state, 64 * 12), 12, drawBytes(state, 12 * 12));
+    putRaster(ws.stereogram, 64, 12, drawBytes(state, 64 * 12));
     const std::vector<uint8_t> picture = dibBytes(ws);
     failAllocationsAfter(0);
     generateStereogram(ws, nullptr);
@@ -349,8 +354,8 @@ TEST_F(Generation, WithoutMemoryForTheStereogramItIsGoneAndNothingElseHappens) {
 }
 
 TEST_F(Generation, WithoutMemoryForTheWorkingRowTheNewStereogramStaysUnfilled) {
-    Draw draw{16};
-    prepare(64, 12, draw.bytes(64 * 12), 12, draw.bytes(12 * 12));
+    uint32_t state = 16;
+    prepare(64, 12, drawBytes(state, 64 * 12), 12, drawBytes(state, 12 * 12));
     const std::vector<uint8_t> picture = dibBytes(ws);
     failAllocationsAfter(1);
     generateStereogram(ws, nullptr);
@@ -394,11 +399,11 @@ TEST_F(Generation, APatternOfAnotherWidthIsReadWithItsOwnRowLength) {
         int32_t patternWidth;
         int32_t repeatCount;
     };
-    Draw draw{17};
+    uint32_t state = 17;
     for (const Case& c : {Case{640, 100, 6}, Case{320, 128, 5}}) {
         for (bool randomFill : {true, false}) {
-            prepare(c.width, 30, draw.bytes(static_cast<size_t>(c.width) * 30), c.patternWidth,
-                    draw.bytes(static_cast<size_t>(c.patternWidth) * 30));
+            prepare(c.width, 30, drawBytes(state, static_cast<size_t>(c.width) * 30), c.patternWidth,
+                    drawBytes(state, static_cast<size_t>(c.patternWidth) * 30));
             ws.preferences.repeatCount = c.repeatCount;
             ws.preferences.randomFill = randomFill;
             const GeneratedStereogram expected = referenceGenerate(inputsNow());
@@ -411,22 +416,22 @@ TEST_F(Generation, APatternOfAnotherWidthIsReadWithItsOwnRowLength) {
 }
 
 TEST_F(Generation, CrossEyedIsWallEyedOfTheInvertedMap) {
-    Draw draw{18};
+    uint32_t state = 18;
     int differentFromWallEyed = 0;
     for (int trial = 0; trial < 40; ++trial) {
-        const int32_t width = 20 + draw(300);
-        const int32_t height = 1 + draw(12);
-        const int32_t repeatCount = 2 + draw(8);
-        const int32_t depthBits = 1 + draw(8);
-        const bool randomFill = draw(2) == 0;
-        const uint32_t start = static_cast<uint32_t>(draw(32768)) << 16 | static_cast<uint32_t>(draw(65536));
+        const int32_t width = 20 + drawBelow(state, 300);
+        const int32_t height = 1 + drawBelow(state, 12);
+        const int32_t repeatCount = 2 + drawBelow(state, 8);
+        const int32_t depthBits = 1 + drawBelow(state, 8);
+        const bool randomFill = drawBelow(state, 2) == 0;
+        const uint32_t start = drawState(state);
         const int32_t stripWidth = width / repeatCount;
         std::vector<uint8_t> depth(static_cast<size_t>(width) * height);
         for (size_t i = 0; i < depth.size(); ++i)
-            depth[i] = i > 0 && draw(6) != 0 ? depth[i - 1] : static_cast<uint8_t>(draw(256));
+            depth[i] = i > 0 && drawBelow(state, 6) != 0 ? depth[i - 1] : static_cast<uint8_t>(drawBelow(state, 256));
         std::vector<uint8_t> inverted(depth.size());
         for (size_t i = 0; i < depth.size(); ++i) inverted[i] = static_cast<uint8_t>(255 - depth[i]);
-        const std::vector<uint8_t> pattern = draw.bytes(static_cast<size_t>(stripWidth) * height);
+        const std::vector<uint8_t> pattern = drawBytes(state, static_cast<size_t>(stripWidth) * height);
 
         auto generateWith = [&](const std::vector<uint8_t>& map, bool wallEyed) {
             prepare(width, height, map, stripWidth, pattern);
@@ -479,16 +484,19 @@ TEST(GenerationFromStart, TheSameCommandsGiveTheSameBytes) {
 
 // The depth maps of the comparison: noise, plateaus, only the two extreme
 // depths, or slow slopes, so that levels jump by every amount.
-std::vector<uint8_t> sampleDepths(int32_t width, int32_t height, Draw& draw) {
+std::vector<uint8_t> sampleDepths(int32_t width, int32_t height, uint32_t& state) {
     std::vector<uint8_t> depth(static_cast<size_t>(width) * height);
-    const int32_t kind = draw(4);
-    int32_t value = draw(256);
+    const int32_t kind = drawBelow(state, 4);
+    int32_t value = drawBelow(state, 256);
     for (size_t i = 0; i < depth.size(); ++i) {
-        switch (kind) {
-            case 0: value = draw(256); break;
-            case 1: if (draw(12) == 0) value = draw(256); break;
-            case 2: if (draw(4) == 0) value = draw(2) * 255; break;
-            default: value = std::clamp(value + draw(17) - 8, 0, 255); break;
+        if (kind == 0) {
+            value = drawBelow(state, 256);
+        } else if (kind == 1) {
+            if (drawBelow(state, 12) == 0) value = drawBelow(state, 256);
+        } else if (kind == 2) {
+            if (drawBelow(state, 4) == 0) value = drawBelow(state, 2) * 255;
+        } else {
+            value = std::clamp(value + drawBelow(state, 17) - 8, 0, 255);
         }
         depth[i] = static_cast<uint8_t>(value);
     }
@@ -496,7 +504,7 @@ std::vector<uint8_t> sampleDepths(int32_t width, int32_t height, Draw& draw) {
 }
 
 TEST_F(Generation, AgreesWithThePlainVersionOnRandomMapsPatternsAndPreferences) {
-    Draw draw{20240607};
+    uint32_t state = 20240607;
     int otherPatternWidths = 0;
     int oneRepeat = 0;
     int randomFillOn = 0;
@@ -505,18 +513,19 @@ TEST_F(Generation, AgreesWithThePlainVersionOnRandomMapsPatternsAndPreferences) 
     for (int trial = 0; trial < 4000; ++trial) {
         // Mostly rows of up to 200 columns; now and then a long one.
         const bool longRow = trial % 100 == 99;
-        const int32_t width = longRow ? 200 + draw(900) : 1 + draw(200);
-        const int32_t height = 1 + draw(20);
-        const int32_t repeatCount = draw(4) == 0 ? 1 + draw(width) : 1 + draw(std::min(width, 10));
+        const int32_t width = longRow ? 200 + drawBelow(state, 900) : 1 + drawBelow(state, 200);
+        const int32_t height = 1 + drawBelow(state, 20);
+        const int32_t repeatCount =
+            drawBelow(state, 4) == 0 ? 1 + drawBelow(state, width) : 1 + drawBelow(state, std::min(width, 10));
         const int32_t stripWidth = width / repeatCount;
-        const int32_t patternWidth = draw(3) == 0 ? 1 + draw(2 * stripWidth + 5) : stripWidth;
-        prepare(width, height, sampleDepths(width, height, draw), patternWidth,
-                draw.bytes(static_cast<size_t>(patternWidth) * height));
+        const int32_t patternWidth = drawBelow(state, 3) == 0 ? 1 + drawBelow(state, 2 * stripWidth + 5) : stripWidth;
+        prepare(width, height, sampleDepths(width, height, state), patternWidth,
+                drawBytes(state, static_cast<size_t>(patternWidth) * height));
         ws.preferences.repeatCount = repeatCount;
-        setDepthBits(ws.preferences, 1 + draw(8));
-        ws.preferences.wallEyed = draw(2) == 0;
-        ws.preferences.randomFill = draw(2) == 0;
-        ws.randomState = static_cast<uint32_t>(draw(32768)) << 16 | static_cast<uint32_t>(draw(65536));
+        setDepthBits(ws.preferences, 1 + drawBelow(state, 8));
+        ws.preferences.wallEyed = drawBelow(state, 2) == 0;
+        ws.preferences.randomFill = drawBelow(state, 2) == 0;
+        ws.randomState = drawState(state);
 
         const GenerationInputs in = inputsNow();
         const WorkspaceSnapshot before = snapshotOf(ws);
@@ -537,11 +546,11 @@ TEST_F(Generation, AgreesWithThePlainVersionOnRandomMapsPatternsAndPreferences) 
         EXPECT_EQ(ws.imageWidth, width) << where;
         EXPECT_EQ(ws.imageHeight, height) << where;
 
-        otherPatternWidths += patternWidth != stripWidth;
-        oneRepeat += repeatCount == 1;
-        randomFillOn += in.randomFill;
-        crossEyed += !in.wallEyed;
-        longRows += longRow;
+        otherPatternWidths += patternWidth != stripWidth ? 1 : 0;
+        oneRepeat += repeatCount == 1 ? 1 : 0;
+        randomFillOn += in.randomFill ? 1 : 0;
+        crossEyed += in.wallEyed ? 0 : 1;
+        longRows += longRow ? 1 : 0;
     }
     EXPECT_GT(otherPatternWidths, 1000);
     EXPECT_GT(oneRepeat, 150);

@@ -21,7 +21,7 @@ uint32_t stateAfter(uint32_t state, int64_t draws) {
 
 // A depth value that differs from its neighbours and from the top-left 77.
 uint8_t depthAt(int32_t x, int32_t y) {
-    return x == 0 && y == 0 ? 77 : static_cast<uint8_t>((x * 7 + y * 13) % 250);
+    return static_cast<uint8_t>(x == 0 && y == 0 ? 77 : (x * 7 + y * 13) % 250);
 }
 
 class PatternGeneration : public ::testing::Test {
