@@ -526,6 +526,23 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
     return false;
 }
 
+// The steps of a script (texts are UTF-8, compared exactly):
+//   start                            start the program, wait for its window
+//   command ID                       a menu command, then wait until idle
+//   close / expect-exit CODE         the close box; the process's exit code
+//   timeout SECONDS                  the limit of the waits that follow
+//   expect-message TEXT CAPTION      a box with these texts; OK closes it
+//   expect-no-dialog                 no dialog or box is (or comes) open
+//   expect-status TEXT               the status bar's text
+//   expect-client W H                the main window's client area
+//   expect-progress POS MIN MAX      the progress bar's position and range
+//   expect-child-at CLASS X Y        a bar's place in the client area
+//   choose-file PATH / cancel-file   answer the open or save dialog
+//   prefs-set ID TEXT, prefs-click ID, prefs-expect ID TEXT,
+//   prefs-expect-check ID STATE, prefs-key escape|enter
+//                                    the Preferences dialog's controls
+//   expect-same-file A B             two files hold the same bytes
+//   screenshot NAME [EXPECTED]       a screenshot, see stepScreenshot
 struct StepKind {
     const char* name;
     size_t minArguments;
