@@ -1,0 +1,115 @@
+// Comparing rows of grey bytes many at a time, for detection and decoding.
+// Each helper gives exactly what the plain byte-by-byte loop would.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define TAVRELIC_ENGINE_SSE2 1
+#endif
+
+// How many bytes at the start of a and b are equal, at most n. Whole words
+// are compared first; in the first unequal word the bytes are looked at one
+// by one, so the answer is the index of the first unequal byte.
+inline int64_t equalPrefixLength(const uint8_t* a, const uint8_t* b, int64_t n) {
+    int64_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t wordA;
+        uint64_t wordB;
+        std::memcpy(&wordA, a + i, 8);
+        std::memcpy(&wordB, b + i, 8);
+        if (wordA != wordB) break;
+    }
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
+// The lanes of a 16-byte block are the bits of a mask: bit i stands for
+// the byte at[i].
+constexpr int32_t BlockLanes = 16;
+
+// Bit i set where at[i] equals value, one byte at a time.
+inline uint32_t equalLanesPlain(const uint8_t* at, uint8_t value) {
+    uint32_t mask = 0;
+    for (int32_t i = 0; i < BlockLanes; ++i) mask |= static_cast<uint32_t>(at[i] == value) << i;
+    return mask;
+}
+
+// The same mask as equalLanesPlain, in one compare where the processor has
+// 16-byte vectors.
+inline uint32_t equalLanes(const uint8_t* at, uint8_t value) {
+#ifdef TAVRELIC_ENGINE_SSE2
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i equal = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(value)));
+    return static_cast<uint32_t>(_mm_movemask_epi8(equal));
+#else
+    return equalLanesPlain(at, value);
+#endif
+}
+
+// Bit i set where at[i] equals first and at[i + 1] equals second, one byte
+// at a time.
+inline uint32_t equalPairLanesPlain(const uint8_t* at, uint8_t first, uint8_t second) {
+    return equalLanesPlain(at, first) & equalLanesPlain(at + 1, second);
+}
+
+// The same mask as equalPairLanesPlain, in two compares where the processor
+// has 16-byte vectors.
+inline uint32_t equalPairLanes(const uint8_t* at, uint8_t first, uint8_t second) {
+#ifdef TAVRELIC_ENGINE_SSE2
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
+    const __m128i equal = _mm_and_si128(_mm_cmpeq_epi8(low, _mm_set1_epi8(static_cast<char>(first))),
+                                        _mm_cmpeq_epi8(high, _mm_set1_epi8(static_cast<char>(second))));
+    return static_cast<uint32_t>(_mm_movemask_epi8(equal));
+#else
+    return equalPairLanesPlain(at, first, second);
+#endif
+}
+
+// Whether at[i] equals first and at[i + 1] equals second for some i below
+// count; reads at[0] to at[count] and nothing else. Whole blocks are
+// compared and their results gathered, with one test at the end: a block
+// that overlaps the one before it changes nothing in an "any".
+inline bool anyEqualPair(const uint8_t* at, int64_t count, uint8_t first, uint8_t second) {
+    if (count < BlockLanes) {
+        for (int64_t i = 0; i < count; ++i)
+            if (at[i] == first && at[i + 1] == second) return true;
+        return false;
+    }
+    uint32_t found = 0;
+    int64_t i = 0;
+    for (; i + BlockLanes <= count; i += BlockLanes) found |= equalPairLanes(at + i, first, second);
+    if (i < count) found |= equalPairLanes(at + count - BlockLanes, first, second);
+    return found != 0;
+}
+
+// The lanes from `first` to `last`, both included and clipped to the block.
+inline uint32_t laneRange(int64_t first, int64_t last) {
+    if (first < 0) first = 0;
+    if (last > BlockLanes - 1) last = BlockLanes - 1;
+    if (first > last) return 0;
+    return ((2u << last) - 1) & ~((1u << first) - 1);
+}
+
+// Index of the lowest and of the highest set bit of a non-zero mask.
+inline int32_t lowestLane(uint32_t mask) {
+    int32_t i = 0;
+    while ((mask & 1u) == 0) {
+        mask >>= 1;
+        ++i;
+    }
+    return i;
+}
+
+inline int32_t highestLane(uint32_t mask) {
+    int32_t i = 0;
+    while (mask > 1u) {
+        mask >>= 1;
+        ++i;
+    }
+    return i;
+}

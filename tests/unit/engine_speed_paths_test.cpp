@@ -1,0 +1,216 @@
+// The engine's fast paths against the plain versions, on the inputs that
+// reach their corners: block compares that start or end near the row's
+// ends, search ranges just around a multiple of the block width, short and
+// long minimum runs, rows of few greys (many repeats) and of noise (none).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/byte_scan.h"
+#include "engine/engine.h"
+#include "recording_ui.h"
+#include "reference_decoding.h"
+
+namespace {
+
+struct Draws {
+    uint32_t state;
+    int32_t below(int32_t n) { return referenceRandom(state) % n; }
+};
+
+std::vector<uint8_t> randomBytes(Draws& draw, size_t count, int32_t greys) {
+    std::vector<uint8_t> bytes(count);
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(draw.below(greys));
+    return bytes;
+}
+
+TEST(ByteScan, BlockMasksAgreeWithTheByteByByteMasks) {
+    Draws draw{11};
+    for (int trial = 0; trial < 3000; ++trial) {
+        const std::vector<uint8_t> bytes = randomBytes(draw, 40, 1 + draw.below(4));
+        const size_t at = static_cast<size_t>(draw.below(20));
+        const uint8_t first = static_cast<uint8_t>(draw.below(4));
+        const uint8_t second = static_cast<uint8_t>(draw.below(4));
+        uint32_t single = 0;
+        uint32_t pair = 0;
+        for (int i = 0; i < 16; ++i) {
+            single |= static_cast<uint32_t>(bytes[at + i] == first) << i;
+            pair |= static_cast<uint32_t>(bytes[at + i] == first && bytes[at + i + 1] == second) << i;
+        }
+        ASSERT_EQ(equalLanesPlain(bytes.data() + at, first), single);
+        ASSERT_EQ(equalLanes(bytes.data() + at, first), single);
+        ASSERT_EQ(equalPairLanesPlain(bytes.data() + at, first, second), pair);
+        ASSERT_EQ(equalPairLanes(bytes.data() + at, first, second), pair);
+    }
+}
+
+TEST(ByteScan, APairIsFoundWhereverItStartsAndNeverPastTheCount) {
+    for (int64_t count = 1; count <= 70; ++count) {
+        for (int64_t place = 0; place < count + 3; ++place) {
+            // Exactly one pair 7, 9 in the bytes, starting at `place`.
+            std::vector<uint8_t> bytes(static_cast<size_t>(count + 4), 1);
+            bytes[static_cast<size_t>(place)] = 7;
+            bytes[static_cast<size_t>(place) + 1] = 9;
+            EXPECT_EQ(anyEqualPair(bytes.data(), count, 7, 9), place < count) << count << " " << place;
+        }
+    }
+    const std::vector<uint8_t> noPair = {7, 7, 9};
+    EXPECT_FALSE(anyEqualPair(noPair.data(), 1, 7, 9));
+    EXPECT_TRUE(anyEqualPair(noPair.data(), 2, 7, 9));
+}
+
+TEST(ByteScan, EqualPrefixStopsAtTheFirstDifferenceOrTheCount) {
+    Draws draw{5};
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int64_t n = draw.below(40);
+        std::vector<uint8_t> a = randomBytes(draw, 40, 256);
+        std::vector<uint8_t> b = a;
+        int64_t expected = n;
+        if (draw.below(4) != 0) {
+            const int64_t differing = draw.below(40);
+            b[static_cast<size_t>(differing)] ^= static_cast<uint8_t>(1 + draw.below(255));
+            if (differing < n) expected = differing;
+        }
+        ASSERT_EQ(equalPrefixLength(a.data(), b.data(), n), expected) << trial;
+    }
+}
+
+TEST(ByteScan, LaneRangesAndTheirEnds) {
+    EXPECT_EQ(laneRange(0, 15), 0xFFFFu);
+    EXPECT_EQ(laneRange(-5, 40), 0xFFFFu);
+    EXPECT_EQ(laneRange(3, 3), 0x8u);
+    EXPECT_EQ(laneRange(14, 20), 0xC000u);
+    EXPECT_EQ(laneRange(-3, 0), 0x1u);
+    EXPECT_EQ(laneRange(4, 3), 0u);
+    EXPECT_EQ(laneRange(16, 30), 0u);
+    EXPECT_EQ(laneRange(-9, -1), 0u);
+    EXPECT_EQ(lowestLane(0x8000u), 15);
+    EXPECT_EQ(lowestLane(0x0A0u), 5);
+    EXPECT_EQ(highestLane(0x0A0u), 7);
+    EXPECT_EQ(highestLane(0x1u), 0);
+}
+
+void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+    ws.imageWidth = width;
+    ws.imageHeight = height;
+    ASSERT_TRUE(replaceGreyImage(ws.stereogram, width, height));
+    std::memcpy(ws.stereogram.pixels, pixels.data(), pixels.size());
+}
+
+// Rows that repeat at many separations: a fill of `greys` values linked by
+// a depth map of short plateaus, so runs end and searches begin everywhere,
+// also within a block's width of both ends of the row.
+std::vector<uint8_t> linkedRows(Draws& draw, int32_t width, int32_t height, int32_t stripWidth, int32_t depthBits,
+                                int32_t greys) {
+    const std::vector<uint8_t> filled = randomBytes(draw, static_cast<size_t>(width) * height, greys);
+    std::vector<uint8_t> depth(filled.size());
+    const int32_t plateau = 1 + draw.below(40);
+    for (size_t i = 0; i < depth.size(); ++i)
+        depth[i] = i % plateau == 0 ? static_cast<uint8_t>(draw.below(256)) : depth[i - 1];
+    return referenceLinkRows(filled, depth, width, height, stripWidth, depthBits);
+}
+
+class SpeedPaths : public ::testing::Test {
+protected:
+    void SetUp() override { resetRecordedUi(); }
+    void TearDown() override { releaseAll(ws); }
+    Workspace ws;
+};
+
+TEST_F(SpeedPaths, DecodingAgreesWithThePlainVersionAroundTheBlockEdges) {
+    Draws draw{2024};
+    const UnresolvedPolicy policies[] = {UnresolvedPolicy::KeepPrevious, UnresolvedPolicy::Random,
+                                         UnresolvedPolicy::Background};
+    // Around one, two and ten blocks of 16 offsets, and the initial 165.
+    const int32_t searchRanges[] = {2, 3, 16, 17, 18, 32, 33, 34, 160, 161, 162, 165, 400, INT_MAX};
+    int searched = 0;
+    for (int trial = 0; trial < 240; ++trial) {
+        const int32_t width = 40 + draw.below(560);
+        const int32_t height = 1 + draw.below(4);
+        const int32_t kind = draw.below(3);
+        const int32_t greys = kind == 0 ? 256 : 2 + draw.below(6);
+        const int32_t stripWidth = 1 + draw.below(std::max(1, width / 2));
+        ReferenceSettings settings;
+        settings.depthBits = 1 + draw.below(8);
+        settings.minMatch = draw.below(10) == 0 ? 20 + draw.below(200) : draw.below(5);
+        settings.searchRange = searchRanges[draw.below(14)];
+        settings.policy = draw.below(3);
+        settings.patternWidth = stripWidth;
+        const std::vector<uint8_t> pixels =
+            kind == 2 ? randomBytes(draw, static_cast<size_t>(width) * height, greys)
+                      : linkedRows(draw, width, height, stripWidth, settings.depthBits, greys);
+        const uint32_t randomState = static_cast<uint32_t>(draw.below(32768)) << 15 | 77u;
+
+        releaseAll(ws);
+        resetRecordedUi();
+        putStereogram(ws, width, height, pixels);
+        ASSERT_TRUE(replaceDisplayDib(ws.displayDib, DibHeaderSize + rowStride(width) * height));
+        ws.preferences.depthBits = settings.depthBits;
+        ws.preferences.depthStep = 256 >> settings.depthBits;
+        ws.preferences.minMatch = settings.minMatch;
+        ws.preferences.searchRange = settings.searchRange;
+        ws.preferences.unresolvedPolicy = policies[settings.policy];
+        ws.patternWidth = settings.patternWidth;
+        ws.randomState = randomState;
+        decodeStereogram(ws, nullptr);
+
+        const ReferenceDecoding expected = referenceDecode(pixels, width, height, settings, randomState);
+        const std::string where = "trial " + std::to_string(trial) + ", " + std::to_string(width) + " x " +
+                                  std::to_string(height) + ", minMatch " + std::to_string(settings.minMatch) +
+                                  ", searchRange " + std::to_string(settings.searchRange);
+        ASSERT_EQ(std::vector<uint8_t>(ws.depthMap.pixels, ws.depthMap.pixels + pixels.size()), expected.depthMap)
+            << where;
+        ASSERT_EQ(ws.randomState, expected.randomState) << where;
+        if (settings.searchRange > 2) ++searched;
+    }
+    EXPECT_GT(searched, 150);
+}
+
+// The first point of a noisy row repeats once, `offset` away from the
+// strip's separation on one side: the search must find it exactly while
+// the offset lies below searchRange, whichever block of 16 it falls in.
+TEST_F(SpeedPaths, ASingleRepeatIsFoundAtEveryOffsetOfTheRange) {
+    const int32_t width = 700;
+    const int32_t stripWidth = 200;
+    for (int32_t side : {-1, 1}) {
+        for (int32_t offset : {1, 2, 15, 16, 17, 31, 32, 33, 100, 163, 164, 165}) {
+            for (int32_t minMatch : {1, 2, 3}) {
+                Draws draw{static_cast<uint32_t>(offset * 7 + minMatch)};
+                std::vector<uint8_t> row = randomBytes(draw, width, 256);
+                const int32_t copyAt = stripWidth + side * offset;
+                for (int32_t i = 0; i < 3; ++i) row[copyAt + i] = row[i];
+                ReferenceSettings settings;
+                settings.depthBits = 8;
+                settings.minMatch = minMatch;
+                settings.patternWidth = stripWidth;
+                releaseAll(ws);
+                resetRecordedUi();
+                putStereogram(ws, width, 1, row);
+                ASSERT_TRUE(replaceDisplayDib(ws.displayDib, DibHeaderSize + rowStride(width)));
+                ws.preferences.depthBits = 8;
+                ws.preferences.depthStep = 1;
+                ws.preferences.minMatch = minMatch;
+                ws.patternWidth = stripWidth;
+                decodeStereogram(ws, nullptr);
+                const std::string where = "side " + std::to_string(side) + " offset " + std::to_string(offset) +
+                                          " minMatch " + std::to_string(minMatch);
+                const ReferenceDecoding expected = referenceDecode(row, width, 1, settings, ws.randomState);
+                ASSERT_EQ(std::vector<uint8_t>(ws.depthMap.pixels, ws.depthMap.pixels + width), expected.depthMap)
+                    << where;
+                // On the right the level tells the separation: 256 - offset,
+                // shown as 255 - offset; unresolved, column 0 stays at 255.
+                // Single pixels repeat by chance everywhere, so only runs of
+                // two or more tell.
+                if (side == 1 && minMatch >= 2) {
+                    EXPECT_EQ(ws.depthMap.pixels[0], offset < 165 ? 255 - offset : 255) << where;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
