@@ -1,7 +1,9 @@
 // Pattern-width detection: which divisor of the image width the rows of
 // the Stereogram repeat from, judged by the grey pixels alone.
+#include <algorithm>
 #include <cstring>
 
+#include "engine/byte_scan.h"
 #include "engine/engine.h"
 #include "engine/stereogram_rows.h"
 
@@ -14,20 +16,46 @@ constexpr int32_t NoExcessYet = 256;
 // The length of the run before minMatch is applied. Pixels outside the row
 // count as unequal, so hostile columns and distances never read outside it.
 int64_t rawRunLeft(const uint8_t* pixels, int64_t width, int64_t x, int64_t distance) {
-    if (pixels == nullptr || distance < 1 || x - distance < 0) return 0;
-    int64_t i = 0;
-    while (i < distance && x + i < width && pixels[x + i] == pixels[x + i - distance]) ++i;
-    return i;
+    if (pixels == nullptr || distance < 1 || x - distance < 0 || x >= width) return 0;
+    return equalPrefixLength(pixels + x, pixels + x - distance, std::min(distance, width - x));
 }
 
-// Columns w .. w + k - 1 equal columns w + k .. w + 2k - 1, all within the row.
-bool repeatsFromCandidate(const uint8_t* pixels, int64_t width, int64_t w, int64_t k) {
-    if (w + 2 * k > width) return false;
-    return std::memcmp(pixels + w, pixels + w + k, static_cast<size_t>(k)) == 0;
+// Period k is confirmed for candidate w when columns 0 .. k - 1 equal
+// columns k .. 2k - 1 (the run to the left from column k is all k long,
+// which also needs k >= minMatch) and columns w .. w + k - 1 equal columns
+// w + k .. w + 2k - 1, all within the row. Since w >= 1 the second test's
+// bound w + 2k <= width holds the first one's, 2k <= width.
+bool periodConfirmed(const uint8_t* row, int64_t w, int64_t k) {
+    const size_t length = static_cast<size_t>(k);
+    return std::memcmp(row, row + k, length) == 0 && std::memcmp(row + w, row + w + k, length) == 0;
 }
 
-bool periodConfirmed(const Workspace& ws, const uint8_t* pixels, int32_t row, int32_t w, int32_t k) {
-    return matchRunLeft(ws, k, row, k) == k && repeatsFromCandidate(pixels, ws.imageWidth, w, k);
+// The first excess j from `from` to `last` at which both tests of period
+// w + j at least begin: column w + j repeats column 0 and column 2w + j
+// repeats column w. Sixteen excesses are looked at per compare while their
+// columns lie in the row; the rest one by one. last + 1 when there is none.
+int64_t nextPlausibleExcess(const uint8_t* row, int64_t width, int64_t w, int64_t from, int64_t last) {
+    int64_t j = from;
+    // Column 2w + j is the further one; a whole block of it must lie in the row.
+    for (; j <= last && 2 * w + j + BlockLanes <= width; j += BlockLanes) {
+        const uint32_t lanes = equalLanes(row + w + j, row[0]) & equalLanes(row + 2 * w + j, row[w]) &
+                               laneRange(0, last - j);
+        if (lanes != 0) return j + lowestLane(lanes);
+    }
+    for (; j <= last; ++j)
+        if (row[w + j] == row[0] && row[2 * w + j] == row[w]) return j;
+    return last + 1;
+}
+
+// The smallest excess below `bound` confirmed for candidate w in this row,
+// or `bound` when there is none.
+int32_t smallestExcess(const uint8_t* row, int64_t width, int64_t minMatch, int64_t w, int32_t bound) {
+    const int64_t first = std::max<int64_t>(0, minMatch - w);
+    const int64_t last = std::min<int64_t>({LargestExcess, bound - 1, (width - w) / 2 - w});
+    for (int64_t j = nextPlausibleExcess(row, width, w, first, last); j <= last;
+         j = nextPlausibleExcess(row, width, w, j + 1, last))
+        if (periodConfirmed(row, w, w + j)) return static_cast<int32_t>(j);
+    return bound;
 }
 
 }  // namespace
@@ -37,6 +65,9 @@ int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distan
     return run < ws.preferences.minMatch ? 0 : static_cast<int32_t>(run);
 }
 
+// A later hit replaces the answer only with a strictly smaller excess, so
+// each candidate in each row needs only its smallest excess below the best
+// so far; once the best excess is 0 nothing can replace the answer.
 int32_t detectPatternWidth(const Workspace& ws) {
     const int32_t width = ws.imageWidth;
     // Below 30 columns a thirtieth of the width is 0, which is no strip width.
@@ -47,9 +78,8 @@ int32_t detectPatternWidth(const Workspace& ws) {
         const uint8_t* pixels = stereogramRow(ws, row);
         for (int32_t w = width / 30; w < width / 3; ++w) {
             if (width % w != 0) continue;
-            // Only a strictly smaller excess can replace the answer.
-            for (int32_t excess = 0; excess <= LargestExcess && excess < bestExcess; ++excess) {
-                if (!periodConfirmed(ws, pixels, row, w, w + excess)) continue;
+            const int32_t excess = smallestExcess(pixels, width, ws.preferences.minMatch, w, bestExcess);
+            if (excess < bestExcess) {
                 bestExcess = excess;
                 answer = w;
             }

@@ -213,4 +213,51 @@ TEST_F(SpeedPaths, ASingleRepeatIsFoundAtEveryOffsetOfTheRange) {
     }
 }
 
+// Wide rows with many candidate widths: each row repeats at some period
+// from a point on, or up to a point, so that either test of a period can
+// fail late, in a block of 16 excesses or in the columns after the last one.
+TEST_F(SpeedPaths, DetectionAgreesWithThePlainVersionOnWideRows) {
+    Draws draw{99};
+    const int32_t widths[] = {360, 480, 600, 720, 840, 960, 1200};
+    int found = 0;
+    for (int trial = 0; trial < 90; ++trial) {
+        const int32_t width = draw.below(3) == 0 ? 300 + draw.below(900) : widths[draw.below(7)];
+        const int32_t height = 1 + draw.below(3);
+        const int32_t greys = draw.below(3) == 0 ? 2 + draw.below(3) : 256;
+        std::vector<uint8_t> pixels = randomBytes(draw, static_cast<size_t>(width) * height, greys);
+        for (int32_t y = 0; y < height; ++y) {
+            const int32_t period = width / 30 + draw.below(width / 3 + 260);
+            const int32_t from = draw.below(2) == 0 ? 0 : draw.below(width);
+            const int32_t to = draw.below(2) == 0 ? width : draw.below(width);
+            for (int32_t x = std::max(from, period); x < to; ++x)
+                pixels[static_cast<size_t>(y) * width + x] = pixels[static_cast<size_t>(y) * width + x - period];
+        }
+        const int32_t minMatchChoices[] = {0, 1, 2, 2, 3, 50, 300};
+        const int32_t minMatch = minMatchChoices[draw.below(7)];
+        ws.preferences.minMatch = minMatch;
+        putStereogram(ws, width, height, pixels);
+        const int32_t expected = referenceDetectWidth(pixels, width, height, minMatch);
+        EXPECT_EQ(detectPatternWidth(ws), expected) << "trial " << trial << " width " << width;
+        if (expected != 0) ++found;
+        releaseAll(ws);
+    }
+    EXPECT_GT(found, 30);
+}
+
+// Row 0 repeats at 226 from its start, and row 1 begins as row 0 would go
+// on. Candidate 150 would confirm 226 only with the two columns past the
+// row's end (150 + 2 * 226 = 602); the largest candidate that has the room
+// is 120, with excess 106.
+TEST_F(SpeedPaths, APeriodNeedingColumnsPastTheRowIsNotConfirmed) {
+    const int32_t width = 600;
+    Draws draw{3};
+    const std::vector<uint8_t> strip = randomBytes(draw, 226, 256);
+    std::vector<uint8_t> pixels = randomBytes(draw, 2 * width, 256);
+    for (int32_t x = 0; x < width + 2; ++x) pixels[static_cast<size_t>(x)] = strip[static_cast<size_t>(x % 226)];
+    ws.preferences.minMatch = 2;
+    putStereogram(ws, width, 2, pixels);
+    EXPECT_EQ(referenceDetectWidth(pixels, width, 2, 2), 120);
+    EXPECT_EQ(detectPatternWidth(ws), 120);
+}
+
 }  // namespace
