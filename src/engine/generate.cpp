@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cstring>
 
 #include "engine/engine.h"
+#include "engine/random_batch.h"
 #include "shell/ui.h"
 #include "views/views.h"
 
@@ -38,18 +40,27 @@ void fillSeparationTable(const Preferences& prefs, int32_t stripWidth, int32_t s
     }
 }
 
+// out[i] = unit[i % unitLength] for i below count, by block copies. Each
+// copy is at most unitLength long, so out may follow unit directly.
+void tile(uint8_t* out, int64_t count, const uint8_t* unit, int64_t unitLength) {
+    for (int64_t i = 0; i < count; i += unitLength)
+        std::memcpy(out + i, unit, static_cast<size_t>(std::min(unitLength, count - i)));
+}
+
 // Pattern pixel (row, c) read with the pattern's own row length, so a
 // strip narrower or wider than stripWidth is never read past its row.
 void fillRowStart(Workspace& ws, int32_t row, int32_t stripWidth, uint8_t* scratch) {
     const int32_t width = ws.imageWidth;
     const int32_t patternWidth = ws.patternWidth;
     const uint8_t* strip = ws.pattern.pixels + static_cast<size_t>(row) * static_cast<size_t>(patternWidth);
+    const int32_t fromPattern = std::min(stripWidth, width);
+    tile(scratch, fromPattern, strip, patternWidth);
     if (ws.preferences.randomFill) {
-        const int32_t fromPattern = stripWidth < width ? stripWidth : width;
-        for (int32_t x = 0; x < fromPattern; ++x) scratch[x] = strip[x % patternWidth];
-        for (int32_t x = fromPattern; x < width; ++x) scratch[x] = static_cast<uint8_t>(nextRandom(ws) & 0xFF);
+        // nextRandom() % 256 is its low byte.
+        drawRandomInto(ws.randomState, scratch + fromPattern, width - fromPattern,
+                       [](int32_t value, int64_t) { return static_cast<uint8_t>(value & 0xFF); });
     } else {
-        for (int32_t x = 0; x < width; ++x) scratch[x] = strip[x % stripWidth % patternWidth];
+        tile(scratch + fromPattern, width - fromPattern, scratch, stripWidth);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "engine/engine.h"
+#include "engine/random_batch.h"
 #include "shell/ui.h"
 #include "views/views.h"
 
@@ -65,12 +66,12 @@ bool widenToWholeStrips(Workspace& ws, WindowHandle mainWindow) {
 // One random value is drawn for every pixel, also for the ramp, so the
 // random source always moves on by the size of the pattern.
 void fillPattern(Workspace& ws) {
-    uint8_t* pixel = ws.pattern.pixels;
+    const bool noise = ws.preferences.randomFill;
     for (int32_t row = 0; row < ws.imageHeight; ++row) {
-        for (int32_t c = 0; c < ws.patternWidth; ++c) {
-            const int32_t v = nextRandom(ws);
-            *pixel++ = static_cast<uint8_t>(ws.preferences.randomFill ? v * 255 / 32767 : c % 256);
-        }
+        uint8_t* pixels = ws.pattern.pixels + static_cast<size_t>(row) * static_cast<size_t>(ws.patternWidth);
+        drawRandomInto(ws.randomState, pixels, ws.patternWidth, [noise](int32_t value, int64_t column) {
+            return static_cast<uint8_t>(noise ? value * 255 / 32767 : column % 256);
+        });
     }
 }
 

@@ -12,8 +12,10 @@
 
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
+#include "engine/random_batch.h"
 #include "recording_ui.h"
 #include "reference_decoding.h"
+#include "reference_generation.h"
 
 namespace {
 
@@ -92,6 +94,35 @@ TEST(ByteScan, LaneRangesAndTheirEnds) {
     EXPECT_EQ(lowestLane(0x0A0u), 5);
     EXPECT_EQ(highestLane(0x0A0u), 7);
     EXPECT_EQ(highestLane(0x1u), 0);
+}
+
+TEST(RandomBatch, DrawsTheValuesAndEndsInTheStateOfOneByOneDraws) {
+    for (uint32_t start : {1u, 0u, 0xFFFFFFFFu, 123456789u}) {
+        for (int64_t count = -1; count <= 41; ++count) {
+            Workspace one;
+            one.randomState = start;
+            std::vector<uint8_t> expected;
+            for (int64_t i = 0; i < count; ++i)
+                expected.push_back(static_cast<uint8_t>(nextRandom(one) * 3 + static_cast<int32_t>(i)));
+            std::vector<uint8_t> got(static_cast<size_t>(std::max<int64_t>(count, 0)) + 1, 0xEE);
+            uint32_t state = start;
+            drawRandomInto(state, got.data(), count,
+                           [](int32_t value, int64_t i) { return static_cast<uint8_t>(value * 3 + i); });
+            EXPECT_EQ(state, one.randomState) << start << " " << count;
+            EXPECT_EQ(got.back(), 0xEE) << "wrote past the count " << count;
+            got.pop_back();
+            EXPECT_EQ(got, expected) << start << " " << count;
+        }
+    }
+}
+
+TEST(RandomBatch, AStrideOfNStepsIsNSingleSteps) {
+    for (uint64_t steps = 0; steps < 300; ++steps) {
+        const RandomStride stride = randomStride(steps);
+        uint32_t stepped = 42;
+        for (uint64_t i = 0; i < steps; ++i) stepped = stepped * 214013u + 2531011u;
+        ASSERT_EQ(stride.multiplier * 42u + stride.increment, stepped) << steps;
+    }
 }
 
 void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
@@ -258,6 +289,92 @@ TEST_F(SpeedPaths, APeriodNeedingColumnsPastTheRowIsNotConfirmed) {
     putStereogram(ws, width, 2, pixels);
     EXPECT_EQ(referenceDetectWidth(pixels, width, 2, 2), 120);
     EXPECT_EQ(detectPatternWidth(ws), 120);
+}
+
+// Depth maps with long plateaus and slow slopes, so that whole runs of one
+// separation are longer than the strip and copies land on copies, and
+// with steps of every size between them; on wide and narrow rows.
+std::vector<uint8_t> smoothDepths(Draws& draw, int32_t width, int32_t height) {
+    std::vector<uint8_t> depth(static_cast<size_t>(width) * height);
+    const int32_t kind = draw.below(3);
+    for (int32_t y = 0; y < height; ++y) {
+        int32_t value = draw.below(256);
+        for (int32_t x = 0; x < width; ++x) {
+            if (kind == 0 && draw.below(300) == 0) value = draw.below(256);
+            if (kind == 1) value = (x * 256 / width + y) % 256;
+            if (kind == 2 && draw.below(40) == 0) value = std::clamp(value + draw.below(81) - 40, 0, 255);
+            depth[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(value);
+        }
+    }
+    return depth;
+}
+
+TEST_F(SpeedPaths, GenerationAgreesWithThePlainVersionOnSmoothMaps) {
+    Draws draw{777};
+    for (int trial = 0; trial < 300; ++trial) {
+        GenerationInputs in;
+        in.width = draw.below(4) == 0 ? 1 + draw.below(60) : 200 + draw.below(1800);
+        in.height = 1 + draw.below(4);
+        in.repeatCount = 1 + draw.below(std::min(in.width, 12));
+        in.depthBits = 1 + draw.below(8);
+        in.wallEyed = draw.below(2) == 0;
+        in.randomFill = draw.below(2) == 0;
+        in.depth = smoothDepths(draw, in.width, in.height);
+        const int32_t stripWidth = in.width / in.repeatCount;
+        in.patternWidth = draw.below(3) == 0 ? 1 + draw.below(2 * stripWidth + 3) : stripWidth;
+        in.pattern = randomBytes(draw, static_cast<size_t>(in.patternWidth) * in.height, 256);
+        in.randomState = static_cast<uint32_t>(draw.below(32768)) << 16 | 5u;
+
+        releaseAll(ws);
+        resetRecordedUi();
+        ws.imageWidth = in.width;
+        ws.imageHeight = in.height;
+        ASSERT_TRUE(replaceDisplayDib(ws.displayDib, DibHeaderSize + rowStride(in.width) * in.height));
+        ASSERT_TRUE(replaceGreyImage(ws.depthMap, in.width, in.height));
+        std::memcpy(ws.depthMap.pixels, in.depth.data(), in.depth.size());
+        ASSERT_TRUE(replaceGreyImage(ws.pattern, in.patternWidth, in.height));
+        std::memcpy(ws.pattern.pixels, in.pattern.data(), in.pattern.size());
+        ws.patternWidth = in.patternWidth;
+        ws.preferences.repeatCount = in.repeatCount;
+        ws.preferences.depthBits = in.depthBits;
+        ws.preferences.depthStep = 256 >> in.depthBits;
+        ws.preferences.wallEyed = in.wallEyed;
+        ws.preferences.randomFill = in.randomFill;
+        ws.randomState = in.randomState;
+        generateStereogram(ws, nullptr);
+
+        const GeneratedStereogram expected = referenceGenerate(in);
+        const std::string where = "trial " + std::to_string(trial) + ", " + std::to_string(in.width) + " x " +
+                                  std::to_string(in.height) + ", repeat " + std::to_string(in.repeatCount);
+        ASSERT_NE(ws.stereogram.pixels, nullptr) << where;
+        ASSERT_EQ(std::vector<uint8_t>(ws.stereogram.pixels, ws.stereogram.pixels + expected.pixels.size()),
+                  expected.pixels)
+            << where;
+        ASSERT_EQ(ws.randomState, expected.randomState) << where;
+    }
+}
+
+TEST_F(SpeedPaths, PatternGenerationAgreesWithThePlainVersion) {
+    for (bool randomFill : {true, false}) {
+        for (int32_t width : {1, 7, 8, 9, 300, 641}) {
+            releaseAll(ws);
+            resetRecordedUi();
+            ws.imageWidth = width;
+            ws.imageHeight = 3;
+            ASSERT_TRUE(replaceGreyImage(ws.depthMap, width, 3));
+            std::memset(ws.depthMap.pixels, 0, static_cast<size_t>(width) * 3);
+            ws.preferences.repeatCount = 1;
+            ws.preferences.randomFill = randomFill;
+            ws.randomState = 99u + static_cast<uint32_t>(width);
+            uint32_t expectedState = ws.randomState;
+            const std::vector<uint8_t> expected = referencePattern(width, 3, randomFill, expectedState);
+            generatePattern(ws, nullptr);
+            ASSERT_NE(ws.pattern.pixels, nullptr);
+            EXPECT_EQ(std::vector<uint8_t>(ws.pattern.pixels, ws.pattern.pixels + expected.size()), expected)
+                << width << (randomFill ? " noise" : " ramp");
+            EXPECT_EQ(ws.randomState, expectedState) << width;
+        }
+    }
 }
 
 }  // namespace
