@@ -48,14 +48,33 @@ bool rasterFitsImage(const Workspace& ws, const GreyImage& raster) {
     return raster.width == ws.imageWidth && raster.height == ws.imageHeight;
 }
 
-void writeGreyPixels(uint8_t* out, const uint8_t* values, int32_t count, const GreyTable& table) {
-    for (int32_t x = 0; x < count; ++x) {
-        uint8_t grey = table[values[x]];
-        out[0] = grey;
-        out[1] = grey;
-        out[2] = grey;
-        out += 3;
+// Each value's three bytes (blue, green, red) and one spare byte, laid out
+// in memory as they are to be stored, whatever the byte order of a word.
+using PixelTable = std::array<uint32_t, 256>;
+
+PixelTable pixelTableOf(const GreyTable& greys) {
+    PixelTable pixels{};
+    for (size_t v = 0; v < pixels.size(); ++v) {
+        const uint8_t bytes[4] = {greys[v], greys[v], greys[v], 0};
+        std::memcpy(&pixels[v], bytes, sizeof bytes);
     }
+    return pixels;
+}
+
+// One four-byte store per pixel: its spare byte lands on the next pixel's
+// first byte, which that pixel's store then overwrites. The last pixel is
+// stored as its three bytes alone, so nothing after the row is touched.
+void writeGreyPixels(uint8_t* out, const uint8_t* values, int32_t count, const PixelTable& table) {
+    if (count <= 0) return;
+    int32_t x = 0;
+    for (; x + 4 < count; x += 4, out += 12) {
+        std::memcpy(out, &table[values[x]], 4);
+        std::memcpy(out + 3, &table[values[x + 1]], 4);
+        std::memcpy(out + 6, &table[values[x + 2]], 4);
+        std::memcpy(out + 9, &table[values[x + 3]], 4);
+    }
+    for (; x + 1 < count; ++x, out += 3) std::memcpy(out, &table[values[x]], 4);
+    std::memcpy(out, &table[values[count - 1]], 3);
 }
 
 void writeBlackPixels(uint8_t* out, int32_t count) {
@@ -63,7 +82,7 @@ void writeBlackPixels(uint8_t* out, int32_t count) {
 }
 
 void writePatternTiled(uint8_t* out, const uint8_t* strip, int32_t stripWidth, int32_t width,
-                       const GreyTable& table) {
+                       const PixelTable& table) {
     for (int32_t x = 0; x < width; x += stripWidth)
         writeGreyPixels(out + 3 * static_cast<size_t>(x), strip, std::min(stripWidth, width - x), table);
 }
@@ -75,7 +94,7 @@ void blackenSpan(uint8_t* out, int32_t left, int32_t width) {
 }
 
 // One picture row, y counted from the top, into its place in the DisplayDib.
-void writeViewRow(const Workspace& ws, ViewKind view, int32_t y, uint8_t* out, const GreyTable& table) {
+void writeViewRow(const Workspace& ws, ViewKind view, int32_t y, uint8_t* out, const PixelTable& table) {
     const int32_t width = ws.imageWidth;
     const size_t rowStart = static_cast<size_t>(y) * static_cast<size_t>(width);
     switch (view) {
@@ -125,8 +144,8 @@ void renderView(Workspace& ws, WindowHandle mainWindow, SourceKind source, ViewK
     }
     if (!pictureFitsDisplayDib(ws)) return;
 
-    const GreyTable table = view == ViewKind::DepthQuantised ? quantisedTable(ws.preferences.depthStep)
-                                                             : identityTable();
+    const PixelTable table = pixelTableOf(view == ViewKind::DepthQuantised ? quantisedTable(ws.preferences.depthStep)
+                                                                           : identityTable());
     const size_t stride = static_cast<size_t>(rowStride(ws.imageWidth));
     uint8_t* rows = ws.displayDib.bytes + DibHeaderSize;
     for (int32_t j = 0; j < ws.imageHeight; ++j)
