@@ -62,10 +62,10 @@ std::vector<uint8_t> topRows(const std::vector<uint8_t>& pixels, int32_t width, 
     return std::vector<uint8_t>(pixels.begin(), pixels.begin() + pixelsOf(width, rows));
 }
 
-void benchGenerate(benchmark::State& state, const Samples& s) {
+void benchGenerate(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& depth) {
     Workspace ws;
     prepareWorkspace(ws, s.width, s.height);
-    putGrey(ws.depthMap, s.width, s.height, s.depth);
+    putGrey(ws.depthMap, s.width, s.height, depth);
     generatePattern(ws, nullptr);
     for (auto _ : state) {
         generateStereogram(ws, nullptr);
@@ -75,13 +75,13 @@ void benchGenerate(benchmark::State& state, const Samples& s) {
     releaseAll(ws);
 }
 
-void benchReferenceGenerate(benchmark::State& state, const Samples& s) {
+void benchReferenceGenerate(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& depth) {
     GenerationInputs in;
     in.width = s.width;
     in.height = s.height;
     in.repeatCount = RepeatCount;
     in.depthBits = DepthBits;
-    in.depth = s.depth;
+    in.depth = depth;
     in.patternWidth = s.width / RepeatCount;
     in.pattern = referencePattern(in.patternWidth, s.height, true, in.randomState);
     for (auto _ : state) {
@@ -193,8 +193,12 @@ void add(const std::string& name, Body body) {
 
 void registerFor(const Samples& s) {
     const std::string at = "/" + s.name;
-    add("generate" + at, [&s](benchmark::State& st) { benchGenerate(st, s); });
-    add("reference/generate" + at, [&s](benchmark::State& st) { benchReferenceGenerate(st, s); });
+    add("generate" + at, [&s](benchmark::State& st) { benchGenerate(st, s, s.depth); });
+    add("reference/generate" + at, [&s](benchmark::State& st) { benchReferenceGenerate(st, s, s.depth); });
+    // A noisy depth map: the separation changes at nearly every pixel.
+    add("generate/noise_depth" + at, [&s](benchmark::State& st) { benchGenerate(st, s, s.noise); });
+    add("reference/generate/noise_depth" + at,
+        [&s](benchmark::State& st) { benchReferenceGenerate(st, s, s.noise); });
     add("pattern" + at, [&s](benchmark::State& st) { benchPattern(st, s); });
     add("reference/pattern" + at, [&s](benchmark::State& st) { benchReferencePattern(st, s); });
     add("detect/stereogram" + at, [&s](benchmark::State& st) { benchDetect(st, s, s.stereogram); });

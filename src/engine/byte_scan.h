@@ -113,3 +113,30 @@ inline int32_t highestLane(uint32_t mask) {
     }
     return i;
 }
+
+// How many bytes from `at`, at most n, lie in low .. high, one at a time.
+// (v - low) taken modulo 256 is at most high - low exactly for those.
+inline int64_t inRangePrefixLengthPlain(const uint8_t* at, int64_t n, uint8_t low, uint8_t high) {
+    const uint8_t span = static_cast<uint8_t>(high - low);
+    int64_t i = 0;
+    while (i < n && static_cast<uint8_t>(at[i] - low) <= span) ++i;
+    return i;
+}
+
+// The same length as inRangePrefixLengthPlain, sixteen bytes per compare
+// where the processor has 16-byte vectors: a byte is in range where its
+// offset from low, less the span with the floor at 0, is 0.
+inline int64_t inRangePrefixLength(const uint8_t* at, int64_t n, uint8_t low, uint8_t high) {
+    int64_t i = 0;
+#ifdef TAVRELIC_ENGINE_SSE2
+    const __m128i lows = _mm_set1_epi8(static_cast<char>(low));
+    const __m128i span = _mm_set1_epi8(static_cast<char>(high - low));
+    for (; i + BlockLanes <= n; i += BlockLanes) {
+        const __m128i offsets = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + i)), lows);
+        const __m128i beyond = _mm_subs_epu8(offsets, span);
+        const uint32_t inside = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(beyond, _mm_setzero_si128())));
+        if (inside != 0xFFFFu) return i + lowestLane(~inside & 0xFFFFu);
+    }
+#endif
+    return i + inRangePrefixLengthPlain(at + i, n - i, low, high);
+}

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/byte_scan.h"
 #include "engine/engine.h"
 #include "engine/random_batch.h"
 #include "shell/ui.h"
@@ -30,13 +31,29 @@ bool generationInputsReady(const Workspace& ws, WindowHandle mainWindow) {
     return true;
 }
 
-// Separation by depth value: brighter pixels lie nearer in wall-eyed
-// viewing and get smaller separations; cross-eyed viewing mirrors that.
-void fillSeparationTable(const Preferences& prefs, int32_t stripWidth, int32_t separations[256]) {
+// Separation by depth value, and for each depth the range of depths that
+// share its separation.
+struct Separations {
+    int32_t of[256];
+    uint8_t sameFrom[256];
+    uint8_t sameTo[256];
+};
+
+// Brighter pixels lie nearer in wall-eyed viewing and get smaller
+// separations; cross-eyed viewing mirrors that.
+void fillSeparations(const Preferences& prefs, int32_t stripWidth, Separations& s) {
     const int32_t levels = levelCount(prefs);
     for (int32_t d = 0; d < 256; ++d) {
         int32_t b = prefs.wallEyed ? d + 1 : 256 - d;
-        separations[d] = stripWidth + levels - b / prefs.depthStep;
+        s.of[d] = stripWidth + levels - b / prefs.depthStep;
+    }
+    for (int32_t d = 0; d < 256; ++d) {
+        int32_t from = d;
+        int32_t to = d;
+        while (from > 0 && s.of[from - 1] == s.of[d]) --from;
+        while (to < 255 && s.of[to + 1] == s.of[d]) ++to;
+        s.sameFrom[d] = static_cast<uint8_t>(from);
+        s.sameTo[d] = static_cast<uint8_t>(to);
     }
 }
 
@@ -64,10 +81,36 @@ void fillRowStart(Workspace& ws, int32_t row, int32_t stripWidth, uint8_t* scrat
     }
 }
 
+// scratch[i + separation] = scratch[i] for i from `from` up to `to` - 1,
+// in that order. A piece of at most `separation` bytes writes nothing that
+// it reads itself, so it is one block copy; the next piece reads what the
+// one before it wrote, just as the byte-by-byte order would.
+void copyRunForward(uint8_t* scratch, int32_t from, int32_t to, int32_t separation) {
+    for (int32_t i = from; i < to; i += separation)
+        std::memcpy(scratch + i + separation, scratch + i, static_cast<size_t>(std::min(separation, to - i)));
+}
+
+// Runs shorter than this are linked byte by byte, and so are the next
+// ShortRun pixels after one: a noisy depth map costs one scan per
+// ShortRun pixels more than the plain loop.
+constexpr int32_t ShortRun = 16;
+
 // Copies each pixel to the right by its separation, in place and left to
-// right, so copies are carried on from where they land.
-void linkRow(const uint8_t* depthRow, const int32_t separations[256], int32_t width, uint8_t* scratch) {
-    for (int32_t x = 0; x < width; ++x) scratch[x + separations[depthRow[x]]] = scratch[x];
+// right, so copies are carried on from where they land. Pixels in a row of
+// one separation are copied as a run, which gives the same bytes. The
+// separation falls (or, cross-eyed, rises) with the depth, so the depths
+// that share one separation are the one range of depths.
+void linkRow(const uint8_t* depthRow, const Separations& s, int32_t width, uint8_t* scratch) {
+    for (int32_t x = 0; x < width;) {
+        const uint8_t d = depthRow[x];
+        const int64_t run = inRangePrefixLength(depthRow + x, width - x, s.sameFrom[d], s.sameTo[d]);
+        if (run >= ShortRun) {
+            copyRunForward(scratch, x, x + static_cast<int32_t>(run), s.of[d]);
+            x += static_cast<int32_t>(run);
+            continue;
+        }
+        for (const int32_t end = std::min(width, x + ShortRun); x < end; ++x) scratch[x + s.of[depthRow[x]]] = scratch[x];
+    }
 }
 
 }  // namespace
@@ -88,8 +131,8 @@ void generateStereogram(Workspace& ws, WindowHandle mainWindow) {
         reportOutOfMemory(mainWindow);
         return;
     }
-    int32_t separations[256];
-    fillSeparationTable(ws.preferences, stripWidth, separations);
+    Separations separations;
+    fillSeparations(ws.preferences, stripWidth, separations);
     for (int32_t row = 0; row < height; ++row) {
         const size_t rowStart = static_cast<size_t>(row) * static_cast<size_t>(width);
         fillRowStart(ws, row, stripWidth, scratch);

@@ -82,6 +82,28 @@ TEST(ByteScan, EqualPrefixStopsAtTheFirstDifferenceOrTheCount) {
     }
 }
 
+TEST(ByteScan, InRangePrefixStopsAtTheFirstByteOutsideTheRange) {
+    Draws draw{17};
+    for (int trial = 0; trial < 4000; ++trial) {
+        const int64_t n = draw.below(70);
+        uint8_t low = static_cast<uint8_t>(draw.below(256));
+        uint8_t high = static_cast<uint8_t>(draw.below(256));
+        if (low > high) std::swap(low, high);
+        // Mostly inside, with values just outside both ends now and then.
+        std::vector<uint8_t> bytes(static_cast<size_t>(n) + 16);
+        for (uint8_t& b : bytes) {
+            const int32_t pick = draw.below(40);
+            b = pick == 0 ? static_cast<uint8_t>(low - 1) : pick == 1 ? static_cast<uint8_t>(high + 1)
+                                                                      : static_cast<uint8_t>(low + draw.below(high - low + 1));
+        }
+        int64_t expected = 0;
+        while (expected < n && bytes[static_cast<size_t>(expected)] >= low && bytes[static_cast<size_t>(expected)] <= high)
+            ++expected;
+        ASSERT_EQ(inRangePrefixLengthPlain(bytes.data(), n, low, high), expected) << trial;
+        ASSERT_EQ(inRangePrefixLength(bytes.data(), n, low, high), expected) << trial;
+    }
+}
+
 TEST(ByteScan, LaneRangesAndTheirEnds) {
     EXPECT_EQ(laneRange(0, 15), 0xFFFFu);
     EXPECT_EQ(laneRange(-5, 40), 0xFFFFu);
