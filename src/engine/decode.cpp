@@ -5,6 +5,7 @@
 
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
+#include "engine/random_batch.h"
 #include "engine/stereogram_rows.h"
 #include "shell/ui.h"
 #include "views/views.h"
@@ -170,7 +171,9 @@ void fillTail(Workspace& ws, const Decoding& d, uint8_t* tail, uint8_t lastValue
     const size_t count = static_cast<size_t>(d.stripWidth);
     switch (d.policy) {
         case UnresolvedPolicy::Random:
-            for (size_t i = 0; i < count; ++i) tail[i] = static_cast<uint8_t>(nextRandom(ws) % 256);
+            // nextRandom() % 256 is its low byte.
+            drawRandomInto(ws.randomState, tail, d.stripWidth,
+                           [](int32_t value, int64_t) { return static_cast<uint8_t>(value & 0xFF); });
             return;
         case UnresolvedPolicy::Background:
             std::memset(tail, d.scratchRow[0], count);
