@@ -58,6 +58,21 @@ int32_t smallestExcess(const uint8_t* row, int64_t width, int64_t minMatch, int6
     return bound;
 }
 
+// No width of 32 bits has more than 1600 divisors (2095133040 has that many).
+constexpr int32_t MostDivisors = 1600;
+
+// The candidate strip widths, the divisors w of width with width / 30 <= w
+// < width / 3, in increasing order; they are the same for every row, so
+// they are found once (the division per width and row cost more than the
+// comparisons). The count check only keeps the array safe: it never stops
+// the loop early.
+int32_t candidateWidths(int32_t width, int32_t (&candidates)[MostDivisors]) {
+    int32_t count = 0;
+    for (int32_t w = width / 30; w < width / 3 && count < MostDivisors; ++w)
+        if (width % w == 0) candidates[count++] = w;
+    return count;
+}
+
 }  // namespace
 
 int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distance) {
@@ -72,12 +87,14 @@ int32_t detectPatternWidth(const Workspace& ws) {
     const int32_t width = ws.imageWidth;
     // Below 30 columns a thirtieth of the width is 0, which is no strip width.
     if (!stereogramFitsImage(ws) || width / 30 < 1) return 0;
+    int32_t candidates[MostDivisors];
+    const int32_t candidateCount = candidateWidths(width, candidates);
     int32_t bestExcess = NoExcessYet;
     int32_t answer = 0;
     for (int32_t row = 0; row < ws.imageHeight && bestExcess > 0; ++row) {
         const uint8_t* pixels = stereogramRow(ws, row);
-        for (int32_t w = width / 30; w < width / 3; ++w) {
-            if (width % w != 0) continue;
+        for (int32_t c = 0; c < candidateCount; ++c) {
+            const int32_t w = candidates[c];
             const int32_t excess = smallestExcess(pixels, width, ws.preferences.minMatch, w, bestExcess);
             if (excess < bestExcess) {
                 bestExcess = excess;
