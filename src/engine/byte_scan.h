@@ -1,5 +1,7 @@
-// Comparing rows of grey bytes many at a time, for detection and decoding.
-// Each helper gives exactly what the plain byte-by-byte loop would.
+// Comparing rows of grey bytes many at a time, for generation, detection and
+// decoding. Each helper gives exactly what the plain byte-by-byte loop
+// would; the plain versions (...Plain) serve where the processor has no
+// 16-byte vectors, and the tests hold the vector versions to them.
 #pragma once
 
 #include <cstddef>
