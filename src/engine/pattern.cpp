@@ -39,14 +39,13 @@ bool rebuildDisplayDib(Workspace& ws, const uint8_t (&header)[DibHeaderSize], in
     return true;
 }
 
-// Makes the depth map repeatCount strips wide. The stereogram of the old
-// width no longer fits and is released.
-bool widenToWholeStrips(Workspace& ws, WindowHandle mainWindow) {
+// Makes the depth map repeatCount strips of stripWidth wide. The
+// stereogram of the old width no longer fits and is released.
+bool widenToWholeStrips(Workspace& ws, int32_t stripWidth, WindowHandle mainWindow) {
     // The picture on show is there whenever a depth map is, except on the
     // way out after running out of memory; without it there is no header.
     if (ws.displayDib.bytes == nullptr || ws.displayDib.size < DibHeaderSize) return false;
-    ++ws.patternWidth;
-    const int32_t newWidth = ws.preferences.repeatCount * ws.patternWidth;
+    const int32_t newWidth = ws.preferences.repeatCount * stripWidth;
     uint8_t header[DibHeaderSize];
     std::memcpy(header, ws.displayDib.bytes, DibHeaderSize);
     releaseDisplayDib(ws.displayDib);
@@ -87,8 +86,14 @@ void generatePattern(Workspace& ws, WindowHandle mainWindow) {
         showMessage(mainWindow, "Nieprawidłowa ilość powtórzeń wzorca!\nZmień ją w preferencjach.", "Uwaga!");
         return;
     }
-    ws.patternWidth = ws.imageWidth / repeatCount;
-    if (repeatCount * ws.patternWidth != ws.imageWidth && !widenToWholeStrips(ws, mainWindow)) return;
+    // A width that is no multiple of the strip is widened to the next one,
+    // and patternWidth changes only once the depth map has that width.
+    int32_t stripWidth = ws.imageWidth / repeatCount;
+    if (repeatCount * stripWidth != ws.imageWidth) {
+        ++stripWidth;
+        if (!widenToWholeStrips(ws, stripWidth, mainWindow)) return;
+    }
+    ws.patternWidth = stripWidth;
     if (!replaceGreyImage(ws.pattern, ws.patternWidth, ws.imageHeight)) {
         reportOutOfMemory(mainWindow);
         return;

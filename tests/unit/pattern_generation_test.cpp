@@ -280,4 +280,20 @@ TEST_F(PatternGeneration, WithoutMemoryForTheNewPictureTheMapIsAlreadyWidened) {
     expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
 }
 
+// Once the picture on show is gone there is nothing to widen with: a
+// later command changes nothing, the old pattern keeps its width.
+TEST_F(PatternGeneration, WithoutAPictureOnShowAWideningChangesNothing) {
+    prepare(641, 4, 5);
+    failAllocationsAfter(1);
+    generatePattern(ws, nullptr);
+    failAllocationsAfter(-1);
+    ASSERT_EQ(ws.displayDib.bytes, nullptr);
+    resetRecordedUi();
+    const WorkspaceSnapshot before = snapshotOf(ws);
+    generatePattern(ws, nullptr);
+    EXPECT_EQ(ws.patternWidth, 3);
+    EXPECT_EQ(firstDifference(before, snapshotOf(ws)), "");
+    EXPECT_TRUE(recordedUi.calls.empty());
+}
+
 }  // namespace
