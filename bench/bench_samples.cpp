@@ -87,21 +87,3 @@ std::vector<uint8_t> generatedStereogram(int32_t width, int32_t height) {
     releaseAll(ws);
     return pixels;
 }
-
-std::vector<uint8_t> greyBmpFile(const std::vector<uint8_t>& grey, int32_t width, int32_t height) {
-    const size_t fileHeaderSize = 14;
-    const size_t stride = static_cast<size_t>(rowStride(width));
-    std::vector<uint8_t> file(fileHeaderSize + DibHeaderSize + pixelRowsSize(width, height), 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    putLe32(file.data() + 2, static_cast<uint32_t>(file.size()));
-    putLe32(file.data() + 10, static_cast<uint32_t>(fileHeaderSize + DibHeaderSize));
-    putInfoHeader(file.data() + fileHeaderSize, width, height);
-    uint8_t* rows = file.data() + fileHeaderSize + DibHeaderSize;
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* out = rows + static_cast<size_t>(height - 1 - y) * stride;
-        const uint8_t* in = grey.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
-        for (int32_t x = 0; x < width; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
-    }
-    return file;
-}

@@ -25,5 +25,3 @@ void putGrey(GreyImage& image, int32_t width, int32_t height, const std::vector<
 // preferences and a freshly generated pattern.
 std::vector<uint8_t> generatedStereogram(int32_t width, int32_t height);
 
-// A whole 24-bit BMP file, bottom row first, each pixel grey.
-std::vector<uint8_t> greyBmpFile(const std::vector<uint8_t>& grey, int32_t width, int32_t height);

@@ -6,11 +6,11 @@
 
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench_samples.h"
+#include "bmp_samples.h"
 #include "bmp/bmp.h"
 #include "engine/engine.h"
 #include "reference_decoding.h"
@@ -158,11 +158,9 @@ void benchReferenceDecode(benchmark::State& state, const Samples& s, const std::
 
 void benchLoadBmp(benchmark::State& state, const Samples& s) {
     const std::filesystem::path file = std::filesystem::temp_directory_path() / ("tavrelic_bench_" + s.name + ".bmp");
-    {
-        const std::vector<uint8_t> bytes = greyBmpFile(s.stereogram, s.width, s.height);
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
+    writeSampleFile(file, makeGreyBmp(s.width, s.height, [&s](int32_t x, int32_t y) {
+                        return s.stereogram[static_cast<size_t>(y) * static_cast<size_t>(s.width) + x];
+                    }));
     Workspace ws;
     for (auto _ : state) benchmark::DoNotOptimize(loadBmp(ws, file, nullptr, SourceKind::Stereogram));
     countPixels(state, pixelsOf(s.width, s.height));

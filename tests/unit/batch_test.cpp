@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "recording_ui.h"
 #include "reference_generation.h"
+#include "workspace_fixture.h"
 #include "workspace_samples.h"
 
 namespace {
@@ -43,14 +44,10 @@ bool sameCalls(const std::vector<UiCall>& a, const std::vector<UiCall>& b) {
     return true;
 }
 
-class Batch : public ::testing::Test {
+class Batch : public WorkspaceTest {
 protected:
-    void SetUp() override {
-        resetRecordedUi();
-        failAllocationsAfter(-1);
-    }
     void TearDown() override {
-        releaseAll(ws);
+        WorkspaceTest::TearDown();
         releaseAll(byHand);
     }
 
@@ -69,7 +66,6 @@ protected:
         }
     }
 
-    Workspace ws;
     Workspace byHand;
 };
 

@@ -89,6 +89,15 @@ inline std::vector<uint8_t> makeBmp(int32_t width, int32_t height, const SampleP
     return makeBmp(shape, picture);
 }
 
+// A 24-bit file of grey pixels: the three colour bytes hold the same value.
+inline std::vector<uint8_t> makeGreyBmp(int32_t width, int32_t height,
+                                        const std::function<uint8_t(int32_t x, int32_t y)>& greyAt) {
+    return makeBmp(width, height, [&greyAt](int32_t x, int32_t y) {
+        const uint8_t grey = greyAt(x, y);
+        return SamplePixel{grey, grey, grey};
+    });
+}
+
 // The grey value the program is expected to make of a pixel.
 inline uint8_t sampleGrey(SamplePixel pixel) {
     return static_cast<uint8_t>((pixel.blue + pixel.green + pixel.red) / 3);

@@ -17,6 +17,7 @@
 #include "bmp_samples.h"
 #include "recording_ui.h"
 #include "views/views.h"
+#include "workspace_fixture.h"
 
 namespace {
 
@@ -120,16 +121,8 @@ void expectUnchanged(const WorkspaceSnapshot& before, const Workspace& ws) {
     EXPECT_EQ(after.displayBytes, before.displayBytes);
 }
 
-class Bmp : public ::testing::Test {
+class Bmp : public WorkspaceTest {
 protected:
-    void SetUp() override {
-        resetRecordedUi();
-        failAllocationsAfter(-1);
-    }
-    void TearDown() override {
-        failAllocationsAfter(-1);
-        releaseAll(ws);
-    }
 
     int32_t loadFile(const std::vector<uint8_t>& bytes, SourceKind kind, const std::string& name = "in.bmp") {
         const fs::path path = tempFile(name);
@@ -148,7 +141,6 @@ protected:
         resetRecordedUi();
     }
 
-    Workspace ws;
 };
 
 TEST_F(Bmp, TwoByTwoFileStoresItsFirstRowAtTheBottom) {

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "bmp_samples.h"
 #include "recording_ui.h"
 #include "shell/commands.h"
 #include "shell/preferences_form.h"
+#include "workspace_fixture.h"
 
 namespace {
 
@@ -18,36 +20,12 @@ std::filesystem::path testFolder() {
     return folder;
 }
 
-void putLe(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 // A 24-bit BMP file of grey pixels given top row first.
 std::filesystem::path writeGreyBmp(const std::string& name, int32_t width, int32_t height,
                                    uint8_t (*valueAt)(int32_t x, int32_t y)) {
-    const size_t stride = static_cast<size_t>((3 * width + 3) / 4 * 4);
-    std::vector<uint8_t> bytes(54 + stride * height, 0);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    putLe(bytes, 2, static_cast<uint32_t>(bytes.size()), 4);
-    putLe(bytes, 10, 54, 4);
-    putLe(bytes, 14, 40, 4);
-    putLe(bytes, 18, static_cast<uint32_t>(width), 4);
-    putLe(bytes, 22, static_cast<uint32_t>(height), 4);
-    putLe(bytes, 26, 1, 2);
-    putLe(bytes, 28, 24, 2);
-    for (int32_t row = 0; row < height; ++row)
-        for (int32_t x = 0; x < width; ++x)
-            for (int c = 0; c < 3; ++c) bytes[54 + row * stride + 3 * x + c] = valueAt(x, height - 1 - row);
     std::filesystem::path path = testFolder() / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    writeSampleFile(path, makeGreyBmp(width, height, valueAt));
     return path;
-}
-
-std::vector<uint8_t> fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A flat left edge, so that the strip width can be detected, then a disc
@@ -58,10 +36,8 @@ uint8_t spheres(int32_t x, int32_t y) {
     return x < 100 ? 0 : static_cast<uint8_t>(x % 64);
 }
 
-class Commands : public ::testing::Test {
+class Commands : public WorkspaceTest {
 protected:
-    void SetUp() override { resetRecordedUi(); }
-    void TearDown() override { releaseAll(ws); }
 
     bool run(int32_t command) { return handleCommand(ws, nullptr, command); }
     void openNext(const std::filesystem::path& path) { recordedUi.openAnswers.push_back(path); }
@@ -70,14 +46,6 @@ protected:
         openNext(writeGreyBmp("depth.bmp", width, height, spheres));
         run(CmdLoadDepthMap);
     }
-
-    std::vector<UiCallKind> kinds() const {
-        std::vector<UiCallKind> result;
-        for (const UiCall& call : recordedUi.calls) result.push_back(call.kind);
-        return result;
-    }
-
-    Workspace ws;
 };
 
 TEST_F(Commands, CancelledOpenDialogEndsTheLoadWithItsStatusText) {
@@ -90,7 +58,7 @@ TEST_F(Commands, CancelledOpenDialogEndsTheLoadWithItsStatusText) {
     for (const auto& load : loads) {
         resetRecordedUi();
         EXPECT_TRUE(run(load.command));
-        EXPECT_EQ(kinds(), (std::vector<UiCallKind>{UiCallKind::Status, UiCallKind::ChooseOpen}));
+        EXPECT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Status, UiCallKind::ChooseOpen}));
         EXPECT_EQ(recordedStatusTexts(), std::vector<std::string>{load.status});
     }
     EXPECT_EQ(ws.imageWidth, 640);
@@ -100,7 +68,7 @@ TEST_F(Commands, CancelledOpenDialogEndsTheLoadWithItsStatusText) {
 TEST_F(Commands, ConfirmedLoadRefitsTheWindowEvenWhenTheFileIsRefused) {
     openNext(testFolder() / "missing.bmp");
     run(CmdLoadStereogram);
-    EXPECT_EQ(kinds(), (std::vector<UiCallKind>{UiCallKind::Status, UiCallKind::ChooseOpen, UiCallKind::FitWindow,
+    EXPECT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Status, UiCallKind::ChooseOpen, UiCallKind::FitWindow,
                                                 UiCallKind::Status, UiCallKind::RepaintWithErase}));
     EXPECT_EQ(recordedStatusTexts(), (std::vector<std::string>{"Wczytywanie stereogramu...", "Gotów!"}));
 }
@@ -129,7 +97,7 @@ TEST_F(Commands, LoadingAPatternNeverRefitsTheWindow) {
 
 TEST_F(Commands, SaveWithNothingOnShowOpensNoDialog) {
     EXPECT_FALSE(run(CmdSavePicture));
-    EXPECT_EQ(kinds(), (std::vector<UiCallKind>{UiCallKind::Status, UiCallKind::Message}));
+    EXPECT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Status, UiCallKind::Message}));
     EXPECT_EQ(recordedStatusTexts(), std::vector<std::string>{"Zapisywanie wyświetlanego obrazka..."});
     EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Teee...... nie ma co nagrywać!"});
     EXPECT_EQ(recordedCaptions(), std::vector<std::string>{""});
@@ -148,7 +116,7 @@ TEST_F(Commands, SaveWritesThePictureOnShowAndEndsReady) {
     EXPECT_TRUE(run(CmdSavePicture));
     EXPECT_EQ(recordedStatusTexts(), (std::vector<std::string>{"Zapisywanie wyświetlanego obrazka...", "Gotów!"}));
     EXPECT_EQ(countRecorded(UiCallKind::RepaintWithErase), 0);
-    EXPECT_EQ(fileBytes(saved), fileBytes(testFolder() / "depth.bmp"));
+    EXPECT_EQ(readSampleFile(saved), readSampleFile(testFolder() / "depth.bmp"));
 }
 
 TEST_F(Commands, ActionsSetTheirStatusAndEndReadyAfterARefusal) {
@@ -164,7 +132,7 @@ TEST_F(Commands, ActionsSetTheirStatusAndEndReadyAfterARefusal) {
     for (const auto& action : actions) {
         resetRecordedUi();
         run(action.command);
-        EXPECT_EQ(kinds(), (std::vector<UiCallKind>{UiCallKind::Status, UiCallKind::Message, UiCallKind::Status}));
+        EXPECT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Status, UiCallKind::Message, UiCallKind::Status}));
         EXPECT_EQ(recordedStatusTexts(), (std::vector<std::string>{action.status, "Gotów!"}));
         EXPECT_EQ(recordedMessages(), std::vector<std::string>{action.refusal});
     }
@@ -238,7 +206,7 @@ TEST_F(Commands, WideningMessageComesUnderThePatternStatusBeforeReady) {
     resetRecordedUi();
     run(CmdGeneratePattern);
     EXPECT_EQ(recordedStatusTexts(), (std::vector<std::string>{"Generowanie losowego wzorca...", "Gotów!"}));
-    std::vector<UiCallKind> order = kinds();
+    std::vector<UiCallKind> order = recordedKinds();
     auto at = [&](UiCallKind kind) { return std::find(order.begin(), order.end(), kind) - order.begin(); };
     EXPECT_LT(at(UiCallKind::Message), at(UiCallKind::FitWindow));
     EXPECT_EQ(order.back(), UiCallKind::Status);
@@ -269,8 +237,8 @@ std::vector<std::vector<uint8_t>> roadFromStart() {
     for (int32_t command : std::initializer_list<int32_t>{CmdLoadDepthMap, CmdGeneratePattern, CmdGenerateStereogram, CmdSavePicture,
                             CmdLoadStereogram, CmdDecodeStereogram, CmdSavePicture})
         handleCommand(ws, nullptr, command);
-    std::vector<std::vector<uint8_t>> files = {fileBytes(folder / "road-stereogram.bmp"),
-                                               fileBytes(folder / "road-decoded.bmp")};
+    std::vector<std::vector<uint8_t>> files = {readSampleFile(folder / "road-stereogram.bmp"),
+                                               readSampleFile(folder / "road-decoded.bmp")};
     releaseAll(ws);
     return files;
 }

@@ -10,41 +10,19 @@
 #include "engine/engine.h"
 #include "recording_ui.h"
 #include "reference_decoding.h"
+#include "workspace_fixture.h"
+#include "workspace_samples.h"
 
 namespace {
 
 const char* const NoWidthMessage =
     "Nie znaleziono szerokosci patternu\nJako szerokość patternu zostanie wzięta wartość z preferencji";
 
-void putLe32(uint8_t* at, int32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-}
-
-// A picture on show of the image size with a valid 24-bit header, so the
-// final view has somewhere to go.
-void putDisplayDib(Workspace& ws) {
-    size_t size = DibHeaderSize + static_cast<size_t>(rowStride(ws.imageWidth)) * static_cast<size_t>(ws.imageHeight);
-    ASSERT_TRUE(replaceDisplayDib(ws.displayDib, size));
-    std::memset(ws.displayDib.bytes, 0, size);
-    putLe32(ws.displayDib.bytes, 40);
-    putLe32(ws.displayDib.bytes + 4, ws.imageWidth);
-    putLe32(ws.displayDib.bytes + 8, ws.imageHeight);
-    ws.displayDib.bytes[12] = 1;
-    ws.displayDib.bytes[14] = 24;
-}
-
-void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
-    ws.imageWidth = width;
-    ws.imageHeight = height;
-    ASSERT_EQ(pixels.size(), static_cast<size_t>(width) * static_cast<size_t>(height));
-    ASSERT_TRUE(replaceGreyImage(ws.stereogram, width, height));
-    if (!pixels.empty()) std::memcpy(ws.stereogram.pixels, pixels.data(), pixels.size());
-    putDisplayDib(ws);
-}
-
-void setDepthBits(Workspace& ws, int32_t depthBits) {
-    ws.preferences.depthBits = depthBits;
-    ws.preferences.depthStep = 256 >> depthBits;
+// A Stereogram with a picture on show of its size, so the final view has
+// somewhere to go.
+void putStereogramOnShow(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+    putPictureOnShow(ws, width, height, 0);
+    putStereogram(ws, width, height, pixels);
 }
 
 std::vector<uint8_t> depthMapOf(const Workspace& ws) {
@@ -66,33 +44,18 @@ std::string mismatches(const std::vector<uint8_t>& got, const std::vector<uint8_
     return text;
 }
 
-std::vector<UiCallKind> recordedKinds() {
-    std::vector<UiCallKind> kinds;
-    for (const UiCall& call : recordedUi.calls) kinds.push_back(call.kind);
-    return kinds;
-}
-
-class Decoding : public ::testing::Test {
+class Decoding : public WorkspaceTest {
 protected:
-    void SetUp() override {
-        resetRecordedUi();
-        failAllocationsAfter(-1);
-    }
-    void TearDown() override {
-        failAllocationsAfter(-1);
-        releaseAll(ws);
-    }
 
     // Decodes a fresh copy of the given stereogram and returns the DepthMap.
     std::vector<uint8_t> decode(int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
         releaseAll(ws);
         resetRecordedUi();
-        putStereogram(ws, width, height, pixels);
+        putStereogramOnShow(ws, width, height, pixels);
         decodeStereogram(ws, nullptr);
         return depthMapOf(ws);
     }
 
-    Workspace ws;
 };
 
 TEST_F(Decoding, ResolvedPointsTakeOnlyTheGreysOfTheLevels) {
@@ -152,9 +115,9 @@ TEST_F(Decoding, TheFlatZeroBackgroundEndsInEightUnresolvedPoints) {
 
 TEST_F(Decoding, TheStripWidthComesFromDetectionNotFromHowTheStereogramWasMade) {
     // Made with a 128-column strip; detection answers 160 for both.
-    setDepthBits(ws, 5);
+    setDepthBits(ws.preferences, 5);
     EXPECT_EQ(decode(640, 4, flatStereogram(640, 4, 128, 5, 0, 3)), std::vector<uint8_t>(640 * 4, 255));
-    setDepthBits(ws, 6);
+    setDepthBits(ws.preferences, 6);
     EXPECT_EQ(decode(640, 4, flatStereogram(640, 4, 128, 6, 0, 4)), std::vector<uint8_t>(640 * 4, 127));
     EXPECT_TRUE(recordedMessages().empty());
 }
@@ -252,7 +215,7 @@ TEST_F(Decoding, AStripAtLeastAsWideAsTheImageLeavesTheClearedMap) {
 }
 
 TEST_F(Decoding, ProgressStepsAfterEveryTenthRowThenResetsAndShows) {
-    putStereogram(ws, 640, 480, flatStereogram(640, 480, 128, 3, 255, 1));
+    putStereogramOnShow(ws, 640, 480, flatStereogram(640, 480, 128, 3, 255, 1));
     decodeStereogram(ws, nullptr);
     std::vector<UiCallKind> expected(48, UiCallKind::StepProgress);
     expected.push_back(UiCallKind::ResetProgress);
@@ -288,7 +251,7 @@ TEST_F(Decoding, TheDecodedMapIsShownAsItIs) {
 
 TEST_F(Decoding, DecodingTwiceRepeatsItselfUnlessRandomValuesAreDrawn) {
     const std::vector<uint8_t> stereogram = flatStereogram(640, 6, 128, 3, 0, 21);
-    putStereogram(ws, 640, 6, stereogram);
+    putStereogramOnShow(ws, 640, 6, stereogram);
     decodeStereogram(ws, nullptr);
     const std::vector<uint8_t> first = depthMapOf(ws);
     decodeStereogram(ws, nullptr);
@@ -317,7 +280,7 @@ TEST_F(Decoding, TheUndetectedWidthIsToldAfterTheMapIsReplacedAndBeforeAnyRow) {
     // The DepthMap comes first: when it cannot be made, no width is looked for.
     releaseAll(ws);
     resetRecordedUi();
-    putStereogram(ws, 100, 12, noise);
+    putStereogramOnShow(ws, 100, 12, noise);
     failAllocationsAfter(0);
     decodeStereogram(ws, nullptr);
     failAllocationsAfter(-1);
@@ -325,7 +288,7 @@ TEST_F(Decoding, TheUndetectedWidthIsToldAfterTheMapIsReplacedAndBeforeAnyRow) {
     // When the working row cannot be made, the width was told before.
     releaseAll(ws);
     resetRecordedUi();
-    putStereogram(ws, 100, 12, noise);
+    putStereogramOnShow(ws, 100, 12, noise);
     failAllocationsAfter(1);
     decodeStereogram(ws, nullptr);
     failAllocationsAfter(-1);
@@ -333,12 +296,9 @@ TEST_F(Decoding, TheUndetectedWidthIsToldAfterTheMapIsReplacedAndBeforeAnyRow) {
 }
 
 TEST_F(Decoding, WithoutAStereogramOnlyTheMessageIsShown) {
-    ws.imageWidth = 4;
-    ws.imageHeight = 1;
-    ASSERT_TRUE(replaceGreyImage(ws.depthMap, 4, 1));
-    std::memset(ws.depthMap.pixels, 42, 4);
+    putPictureOnShow(ws, 4, 1, 0);
+    putRaster(ws.depthMap, 4, 1, {42, 42, 42, 42});
     const uint8_t* oldMap = ws.depthMap.pixels;
-    putDisplayDib(ws);
     ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
     decodeStereogram(ws, nullptr);
     EXPECT_EQ(recordedKinds(), std::vector<UiCallKind>{UiCallKind::Message});
@@ -358,17 +318,15 @@ TEST_F(Decoding, WithoutAStereogramOnlyTheMessageIsShown) {
 
 TEST_F(Decoding, RunningOutOfMemoryStopsAtOnce) {
     const std::vector<uint8_t> stereogram = flatStereogram(640, 3, 128, 3, 255, 6);
-    putStereogram(ws, 640, 3, stereogram);
+    putStereogramOnShow(ws, 640, 3, stereogram);
     ASSERT_TRUE(replaceGreyImage(ws.depthMap, 640, 3));
     failAllocationsAfter(0);
     decodeStereogram(ws, nullptr);
     failAllocationsAfter(-1);
     // The old DepthMap was released first.
     EXPECT_EQ(ws.depthMap.pixels, nullptr);
-    EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Brak pamięci!"});
-    EXPECT_EQ(recordedCaptions(), std::vector<std::string>{""});
-    ASSERT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Message, UiCallKind::Quit}));
-    EXPECT_EQ(recordedUi.calls[1].value, -1);
+    ASSERT_EQ(recordedKinds(), outOfMemoryCalls());
+    expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
 
     resetRecordedUi();
     failAllocationsAfter(1);
@@ -378,14 +336,13 @@ TEST_F(Decoding, RunningOutOfMemoryStopsAtOnce) {
     EXPECT_NE(ws.depthMap.pixels, nullptr);
     EXPECT_EQ(ws.depthMap.width, 640);
     EXPECT_EQ(ws.depthMap.height, 3);
-    ASSERT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Message, UiCallKind::Quit}));
-    EXPECT_EQ(recordedUi.calls[0].text, "Brak pamięci!");
-    EXPECT_EQ(recordedUi.calls[1].value, -1);
+    ASSERT_EQ(recordedKinds(), outOfMemoryCalls());
+    expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
 }
 
 TEST_F(Decoding, RunsToTheRightStayInsideTheRow) {
     // Row 0: 1 2 3 1 2 3 1 2; row 1: all 4.
-    putStereogram(ws, 8, 2, {1, 2, 3, 1, 2, 3, 1, 2, 4, 4, 4, 4, 4, 4, 4, 4});
+    putStereogramOnShow(ws, 8, 2, {1, 2, 3, 1, 2, 3, 1, 2, 4, 4, 4, 4, 4, 4, 4, 4});
     ws.preferences.minMatch = 1;
     EXPECT_EQ(matchRunRight(ws, 0, 0, 3), 3);  // capped at the separation
     EXPECT_EQ(matchRunRight(ws, 3, 0, 3), 2);  // stopped by the row's end
@@ -443,7 +400,7 @@ TEST_F(Decoding, DepthsOfTheLevelFormComeBackUnchangedThroughGeneration) {
     uint32_t state = 4242;
     for (int32_t depthBits : {1, 2, 3, 4}) {
         for (uint32_t seed = 1; seed <= 6; ++seed) {
-            setDepthBits(ws, depthBits);
+            setDepthBits(ws.preferences, depthBits);
             const int32_t blindColumns = stripWidth + (1 << depthBits) + 2;
             const std::vector<uint8_t> depth = plateauDepths(width, height, depthBits, blindColumns, state);
             const std::vector<uint8_t> stereogram = referenceLinkRows(shuffledRows(width, height, seed * 31 + depthBits),
@@ -520,7 +477,7 @@ TEST_F(Decoding, AgreesWithThePlainVersionOnRandomStereogramsAndPreferences) {
         settings.patternWidth = draw(width + 4);
         const uint32_t randomState = static_cast<uint32_t>(draw(32768)) << 15 | static_cast<uint32_t>(draw(32768));
 
-        setDepthBits(ws, settings.depthBits);
+        setDepthBits(ws.preferences, settings.depthBits);
         ws.preferences.minMatch = settings.minMatch;
         ws.preferences.searchRange = settings.searchRange;
         ws.preferences.unresolvedPolicy = policies[settings.policy];
@@ -541,27 +498,6 @@ TEST_F(Decoding, AgreesWithThePlainVersionOnRandomStereogramsAndPreferences) {
     }
     // The samples must reach the detected widths as well as the fallback.
     EXPECT_GT(found, 100);
-}
-
-TEST_F(Decoding, RunsToTheRightAgreeWithThePlainVersion) {
-    uint32_t state = 78;
-    auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
-    const int32_t width = 90;
-    const int32_t height = 3;
-    std::vector<uint8_t> pixels(width * height);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = i % width >= 20 && draw(8) != 0 ? pixels[i - 1 - draw(19)] : static_cast<uint8_t>(draw(3));
-    putStereogram(ws, width, height, pixels);
-    const int32_t extremes[] = {INT_MIN, -1, 0, INT_MAX};
-    for (int trial = 0; trial < 20000; ++trial) {
-        const int32_t x = draw(16) == 0 ? extremes[draw(4)] : draw(width + 10) - 5;
-        const int32_t row = draw(16) == 0 ? extremes[draw(4)] : draw(height + 2) - 1;
-        const int32_t separation = draw(16) == 0 ? extremes[draw(4)] : draw(width + 10) - 5;
-        ws.preferences.minMatch = draw(16) == 0 ? extremes[draw(4)] : draw(12) - 2;
-        ASSERT_EQ(matchRunRight(ws, x, row, separation),
-                  referenceRunRight(pixels, width, row, x, separation, ws.preferences.minMatch))
-            << x << " " << row << " " << separation << " " << ws.preferences.minMatch;
-    }
 }
 
 }  // namespace

@@ -7,15 +7,10 @@
 
 #include "engine/engine.h"
 #include "reference_decoding.h"
+#include "workspace_fixture.h"
+#include "workspace_samples.h"
 
 namespace {
-
-void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
-    ws.imageWidth = width;
-    ws.imageHeight = height;
-    ASSERT_TRUE(replaceGreyImage(ws.stereogram, width, height));
-    if (!pixels.empty()) std::memcpy(ws.stereogram.pixels, pixels.data(), pixels.size());
-}
 
 // One row of the given width that repeats with exactly this period
 // (at most 256, so the values of one period all differ).
@@ -30,16 +25,13 @@ std::vector<uint8_t> concat(std::vector<uint8_t> first, const std::vector<uint8_
     return first;
 }
 
-class Detection : public ::testing::Test {
+class Detection : public WorkspaceTest {
 protected:
-    void TearDown() override { releaseAll(ws); }
 
     int32_t detect(int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
         putStereogram(ws, width, height, pixels);
         return detectPatternWidth(ws);
     }
-
-    Workspace ws;
 };
 
 TEST_F(Detection, OnlyDivisorsFromAThirtiethUpToBelowAThirdAreCandidates) {
@@ -215,7 +207,9 @@ TEST_F(Detection, AgreesWithThePlainVersionOnRandomStereograms) {
     }
 }
 
-TEST_F(Detection, RunsToTheLeftAgreeWithThePlainVersion) {
+// Both run counts, the leftward one of detection and the rightward one of
+// decoding, on hostile positions, distances and minMatch values.
+TEST_F(Detection, RunsToBothSidesAgreeWithThePlainVersion) {
     uint32_t state = 77;
     auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
     const int32_t width = 90;
@@ -229,10 +223,12 @@ TEST_F(Detection, RunsToTheLeftAgreeWithThePlainVersion) {
         const int32_t x = draw(16) == 0 ? extremes[draw(4)] : draw(width + 10) - 5;
         const int32_t row = draw(16) == 0 ? extremes[draw(4)] : draw(height + 2) - 1;
         const int32_t distance = draw(16) == 0 ? extremes[draw(4)] : draw(width + 10) - 5;
-        ws.preferences.minMatch = draw(16) == 0 ? extremes[draw(4)] : draw(12) - 2;
-        ASSERT_EQ(matchRunLeft(ws, x, row, distance),
-                  referenceRunLeft(pixels, width, row, x, distance, ws.preferences.minMatch))
-            << x << " " << row << " " << distance << " " << ws.preferences.minMatch;
+        const int32_t minMatch = draw(16) == 0 ? extremes[draw(4)] : draw(12) - 2;
+        ws.preferences.minMatch = minMatch;
+        ASSERT_EQ(matchRunLeft(ws, x, row, distance), referenceRunLeft(pixels, width, row, x, distance, minMatch))
+            << x << " " << row << " " << distance << " " << minMatch;
+        ASSERT_EQ(matchRunRight(ws, x, row, distance), referenceRunRight(pixels, width, row, x, distance, minMatch))
+            << x << " " << row << " " << distance << " " << minMatch;
     }
 }
 

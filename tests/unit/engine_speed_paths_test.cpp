@@ -17,6 +17,8 @@
 #include "reference_decoding.h"
 #include "reference_generation.h"
 #include "views/views.h"
+#include "workspace_fixture.h"
+#include "workspace_samples.h"
 
 namespace {
 
@@ -148,13 +150,6 @@ TEST(RandomBatch, AStrideOfNStepsIsNSingleSteps) {
     }
 }
 
-void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
-    ws.imageWidth = width;
-    ws.imageHeight = height;
-    ASSERT_TRUE(replaceGreyImage(ws.stereogram, width, height));
-    std::memcpy(ws.stereogram.pixels, pixels.data(), pixels.size());
-}
-
 // Rows that repeat at many separations: a fill of `greys` values linked by
 // a depth map of short plateaus, so runs end and searches begin everywhere,
 // also within a block's width of both ends of the row.
@@ -168,12 +163,7 @@ std::vector<uint8_t> linkedRows(Draws& draw, int32_t width, int32_t height, int3
     return referenceLinkRows(filled, depth, width, height, stripWidth, depthBits);
 }
 
-class SpeedPaths : public ::testing::Test {
-protected:
-    void SetUp() override { resetRecordedUi(); }
-    void TearDown() override { releaseAll(ws); }
-    Workspace ws;
-};
+class SpeedPaths : public WorkspaceTest {};
 
 TEST_F(SpeedPaths, DecodingAgreesWithThePlainVersionAroundTheBlockEdges) {
     Draws draw{2024};

@@ -8,6 +8,7 @@
 #include "recording_ui.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
+#include "workspace_fixture.h"
 #include "workspace_samples.h"
 
 namespace {
@@ -66,16 +67,8 @@ std::vector<UiCallKind> progressThenShow(int32_t steps) {
     return kinds;
 }
 
-class Generation : public ::testing::Test {
+class Generation : public WorkspaceTest {
 protected:
-    void SetUp() override {
-        resetRecordedUi();
-        failAllocationsAfter(-1);
-    }
-    void TearDown() override {
-        failAllocationsAfter(-1);
-        releaseAll(ws);
-    }
 
     // A workspace as the loads leave it: picture on show, depth map and a
     // pattern of `patternWidth` columns; no random value drawn yet.
@@ -110,7 +103,6 @@ protected:
         return rasterBytes(ws.stereogram);
     }
 
-    Workspace ws;
 };
 
 // The small worked example: 12 columns, strip 4, two levels, the middle
@@ -345,10 +337,8 @@ TEST_F(Generation, WithoutMemoryForTheStereogramItIsGoneAndNothingElseHappens) {
     generateStereogram(ws, nullptr);
     failAllocationsAfter(-1);
     EXPECT_EQ(ws.stereogram.pixels, nullptr);
-    ASSERT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Message, UiCallKind::Quit}));
-    EXPECT_EQ(recordedUi.calls[0].text, "Brak pamięci!");
-    EXPECT_EQ(recordedUi.calls[0].caption, "");
-    EXPECT_EQ(recordedUi.calls[1].value, -1);
+    ASSERT_EQ(recordedKinds(), outOfMemoryCalls());
+    expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
     EXPECT_EQ(dibBytes(ws), picture);
     EXPECT_EQ(ws.randomState, 1u);
 }
@@ -363,10 +353,8 @@ TEST_F(Generation, WithoutMemoryForTheWorkingRowTheNewStereogramStaysUnfilled) {
     ASSERT_NE(ws.stereogram.pixels, nullptr);
     EXPECT_EQ(ws.stereogram.width, 64);
     EXPECT_EQ(ws.stereogram.height, 12);
-    ASSERT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Message, UiCallKind::Quit}));
-    EXPECT_EQ(recordedUi.calls[0].text, "Brak pamięci!");
-    EXPECT_EQ(recordedUi.calls[0].caption, "");
-    EXPECT_EQ(recordedUi.calls[1].value, -1);
+    ASSERT_EQ(recordedKinds(), outOfMemoryCalls());
+    expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
     EXPECT_EQ(dibBytes(ws), picture);
     EXPECT_EQ(ws.randomState, 1u);
 }

@@ -7,6 +7,7 @@
 #include "recording_ui.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
+#include "workspace_fixture.h"
 #include "workspace_samples.h"
 
 namespace {
@@ -24,16 +25,8 @@ uint8_t depthAt(int32_t x, int32_t y) {
     return static_cast<uint8_t>(x == 0 && y == 0 ? 77 : (x * 7 + y * 13) % 250);
 }
 
-class PatternGeneration : public ::testing::Test {
+class PatternGeneration : public WorkspaceTest {
 protected:
-    void SetUp() override {
-        resetRecordedUi();
-        failAllocationsAfter(-1);
-    }
-    void TearDown() override {
-        failAllocationsAfter(-1);
-        releaseAll(ws);
-    }
 
     // A depth map loaded from a file: picture on show, DepthMap, an older
     // Stereogram and Pattern, no random value drawn yet.
@@ -51,7 +44,6 @@ protected:
         ws.randomState = 1;
     }
 
-    Workspace ws;
 };
 
 TEST_F(PatternGeneration, WholeStripsLeaveTheDepthMapAndThePictureAlone) {
@@ -216,14 +208,6 @@ TEST_F(PatternGeneration, ARepeatCountThatMakesNoStripIsRefused) {
     generatePattern(ws, nullptr);
     EXPECT_EQ(ws.patternWidth, 1);
     EXPECT_TRUE(recordedMessages().empty());
-}
-
-std::vector<UiCallKind> outOfMemoryCalls() { return {UiCallKind::Message, UiCallKind::Quit}; }
-
-void expectOutOfMemoryReport(const UiCall& message, const UiCall& quit) {
-    EXPECT_EQ(message.text, "Brak pamięci!");
-    EXPECT_EQ(message.caption, "");
-    EXPECT_EQ(quit.value, -1);
 }
 
 TEST_F(PatternGeneration, WithoutMemoryForThePatternItIsGone) {

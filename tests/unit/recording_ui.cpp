@@ -51,6 +51,12 @@ int countRecorded(UiCallKind kind) {
     return static_cast<int>(recordedCalls(kind).size());
 }
 
+std::vector<UiCallKind> recordedKinds() {
+    std::vector<UiCallKind> kinds;
+    for (const UiCall& call : recordedUi.calls) kinds.push_back(call.kind);
+    return kinds;
+}
+
 void showMessage(WindowHandle, const char* text, const char* caption) {
     record(UiCallKind::Message, text, caption);
 }

@@ -56,3 +56,5 @@ std::vector<std::string> recordedMessages();
 std::vector<std::string> recordedCaptions();
 std::vector<std::string> recordedStatusTexts();
 int countRecorded(UiCallKind kind);
+// The kinds of the recorded calls, in order.
+std::vector<UiCallKind> recordedKinds();

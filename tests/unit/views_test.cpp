@@ -5,6 +5,7 @@
 
 #include "recording_ui.h"
 #include "views/views.h"
+#include "workspace_fixture.h"
 
 namespace {
 
@@ -46,12 +47,7 @@ int shownAt(const Workspace& ws, int32_t x, int32_t y) {
 
 uint8_t diagonal(int32_t x, int32_t y) { return static_cast<uint8_t>(x + 3 * y + 1); }
 
-class Views : public ::testing::Test {
-protected:
-    void SetUp() override { resetRecordedUi(); }
-    void TearDown() override { releaseAll(ws); }
-    Workspace ws;
-};
+class Views : public WorkspaceTest {};
 
 TEST_F(Views, StereogramWithDotsBlackensTwoSquaresPatternWidthApart) {
     ws = workspaceWithPicture(640, 480);

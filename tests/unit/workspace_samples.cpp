@@ -50,6 +50,12 @@ void putPattern(Workspace& ws, int32_t width, int32_t height, const std::vector<
     ws.patternWidth = width;
 }
 
+void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+    ws.imageWidth = width;
+    ws.imageHeight = height;
+    putRaster(ws.stereogram, width, height, pixels);
+}
+
 void setDepthBits(Preferences& prefs, int32_t depthBits) {
     prefs.depthBits = depthBits;
     prefs.depthStep = 256 >> depthBits;
@@ -124,8 +130,10 @@ std::string firstDifference(const WorkspaceSnapshot& a, const WorkspaceSnapshot&
     return "";
 }
 
-std::vector<UiCallKind> recordedKinds() {
-    std::vector<UiCallKind> kinds;
-    for (const UiCall& call : recordedUi.calls) kinds.push_back(call.kind);
-    return kinds;
+std::vector<UiCallKind> outOfMemoryCalls() { return {UiCallKind::Message, UiCallKind::Quit}; }
+
+void expectOutOfMemoryReport(const UiCall& message, const UiCall& quit) {
+    EXPECT_EQ(message.text, "Brak pamięci!");
+    EXPECT_EQ(message.caption, "");
+    EXPECT_EQ(quit.value, -1);
 }

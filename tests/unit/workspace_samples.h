@@ -22,6 +22,8 @@ void putRaster(GreyImage& image, int32_t width, int32_t height, const std::vecto
 // A Pattern of `width` columns and `height` rows, with patternWidth set as a
 // load or a generation would leave it.
 void putPattern(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels);
+// A Stereogram of the given pixels, and the image size to match.
+void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels);
 
 // depthBits and the depthStep that goes with it, as the Preferences dialog
 // stores them.
@@ -57,5 +59,6 @@ WorkspaceSnapshot snapshotOf(const Workspace& ws);
 // Names the first field in which two snapshots differ, or "" when none does.
 std::string firstDifference(const WorkspaceSnapshot& before, const WorkspaceSnapshot& after);
 
-// The kinds of the recorded platform calls, in order.
-std::vector<UiCallKind> recordedKinds();
+// What running out of memory records: the box, then the quit with -1.
+std::vector<UiCallKind> outOfMemoryCalls();
+void expectOutOfMemoryReport(const UiCall& message, const UiCall& quit);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bmp/bmp.h"
+#include "bmp_samples.h"
 #include "replay.h"
 #include "script.h"
 #include "shell/commands.h"
@@ -38,10 +39,6 @@ bool scriptPath(const std::string& word, std::filesystem::path& path) {
     }
     path = std::filesystem::u8path(expanded);
     return true;
-}
-
-void putLe(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 // Depth 0 on the ground; each sphere rises to 255 at its centre.
@@ -65,26 +62,10 @@ int writeDepthMap(const std::string& fileName, int width, int height) {
         std::fprintf(stderr, "tavrelic_expected: a size of 1 to 4000 pixels each way\n");
         return 2;
     }
-    const size_t stride = (3 * static_cast<size_t>(width) + 3) / 4 * 4;
-    const size_t size = 54 + stride * static_cast<size_t>(height);
-    std::vector<uint8_t> bytes(size, 0);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    putLe(bytes, 2, static_cast<uint32_t>(size), 4);
-    putLe(bytes, 10, 54, 4);
-    putLe(bytes, 14, 40, 4);
-    putLe(bytes, 18, static_cast<uint32_t>(width), 4);
-    putLe(bytes, 22, static_cast<uint32_t>(height), 4);
-    putLe(bytes, 26, 1, 2);
-    putLe(bytes, 28, 24, 2);
-    for (int row = 0; row < height; ++row) {
-        // Rows bottom first; the three colour bytes hold the same grey.
-        uint8_t* pixel = &bytes[54 + stride * static_cast<size_t>(height - 1 - row)];
-        for (int x = 0; x < width; ++x, pixel += 3)
-            pixel[0] = pixel[1] = pixel[2] = sphereDepth(x, row, width, height);
-    }
+    const std::vector<uint8_t> bytes =
+        makeGreyBmp(width, height, [width, height](int32_t x, int32_t y) { return sphereDepth(x, y, width, height); });
     std::ofstream file(std::filesystem::u8path(fileName), std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (file) return 0;
     std::fprintf(stderr, "tavrelic_expected: cannot write %s\n", fileName.c_str());
     return 1;

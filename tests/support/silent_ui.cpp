@@ -1,5 +1,7 @@
-// The platform layer of the fuzz target: no window, nothing shown, every
-// file dialog cancelled.
+// The platform layer of the programs that run the core without a window
+// (the fuzz target, the benchmarks, the expected-files tool of the
+// end-to-end tests): boxes, bars, repaints and the Preferences dialog do
+// nothing. Each program brings its own file dialogs.
 #include "shell/ui.h"
 
 void showMessage(WindowHandle, const char*, const char*) {}
@@ -10,7 +12,5 @@ void resetProgress() {}
 void fitWindowToImage(const Workspace&) {}
 void presentPicture(const Workspace&, WindowHandle) {}
 void repaintWithErase(WindowHandle) {}
-bool chooseFileToOpen(WindowHandle, std::filesystem::path&) { return false; }
-bool chooseFileToSave(WindowHandle, std::filesystem::path&) { return false; }
 void runPreferencesDialog(Workspace&, WindowHandle) {}
 void requestClose(WindowHandle) {}
