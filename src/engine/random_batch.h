@@ -6,9 +6,8 @@
 
 #include <cstdint>
 
-// One step of nextRandom's state: state * Multiplier + Increment, modulo 2^32.
-constexpr uint32_t RandomMultiplier = 214013u;
-constexpr uint32_t RandomIncrement = 2531011u;
+#include "workspace/workspace.h"
+
 constexpr int32_t RandomLanes = 8;
 
 // The state after `steps` steps is stride.multiplier * state + stride.increment.
@@ -27,11 +26,6 @@ constexpr RandomStride randomStride(uint64_t steps) {
         power = RandomStride{power.multiplier * power.multiplier, power.increment * power.multiplier + power.increment};
     }
     return total;
-}
-
-// The value that nextRandom returns after reaching `state`.
-constexpr int32_t randomValueOf(uint32_t state) {
-    return static_cast<int32_t>((state >> 16) & 0x7FFFu);
 }
 
 // Writes take(value, i) for the next `count` values of the sequence, i

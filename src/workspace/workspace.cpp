@@ -10,8 +10,8 @@ int32_t allocationsBeforeFailure = -1;
 }
 
 int32_t nextRandom(Workspace& ws) {
-    ws.randomState = ws.randomState * 214013u + 2531011u;
-    return static_cast<int32_t>((ws.randomState >> 16) & 0x7FFFu);
+    ws.randomState = ws.randomState * RandomMultiplier + RandomIncrement;
+    return randomValueOf(ws.randomState);
 }
 
 int32_t levelCount(const Preferences& prefs) {

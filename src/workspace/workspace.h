@@ -63,6 +63,16 @@ struct Workspace {
     uint32_t randomState = 1;
 };
 
+// One step of the random state: state * RandomMultiplier + RandomIncrement,
+// modulo 2^32.
+constexpr uint32_t RandomMultiplier = 214013u;
+constexpr uint32_t RandomIncrement = 2531011u;
+
+// The value drawn on reaching `state`: its bits 16 to 30.
+constexpr int32_t randomValueOf(uint32_t state) {
+    return static_cast<int32_t>((state >> 16) & 0x7FFFu);
+}
+
 // The program's only random source: never seeded from time, so the same
 // commands from start give the same pictures. Returns 0..32767.
 int32_t nextRandom(Workspace& ws);
