@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in a Release build (build/bench) and runs them:
+# Builds the benchmarks (the bench preset, build/bench) and runs them:
 # the figures, then the time per pixel of each operation against its plain
 # reference measured in the same run, then the machine they ran on.
 # Extra arguments go to the benchmark, e.g. --benchmark_filter=decode.
 set -euo pipefail
 cd "$(dirname "$0")"
 dir=build/bench
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DTAVRELIC_TESTS=OFF -DTAVRELIC_BENCH=ON >"$dir.configure.log" 2>&1 ||
-  { cat "$dir.configure.log"; exit 1; }
-cmake --build "$dir" -j 2 --target tavrelic_bench >"$dir.build.log" 2>&1 || { tail -n 40 "$dir.build.log"; exit 1; }
+mkdir -p build
+cmake --preset bench >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
+cmake --build --preset bench -j 2 --target tavrelic_bench >"$dir.build.log" 2>&1 || { tail -n 40 "$dir.build.log"; exit 1; }
 
 results=$(mktemp)
 trap 'rm -f "$results"' EXIT

@@ -3,13 +3,12 @@
 # Windows (Git Bash or MSYS2).
 set -euo pipefail
 cd "$(dirname "$0")"
-root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 case "$(uname -s)" in
   MINGW*|MSYS*|CYGWIN*)
-    cmake -S . -B build/windows -DCMAKE_BUILD_TYPE=Release
-    cmake --build build/windows --config Release -j "$jobs"
+    cmake --preset windows
+    cmake --build --preset windows -j "$jobs"
     exe=$(find build/windows -name tavrelic.exe -path '*win32*' | head -n 1)
     if [ -z "$exe" ]; then echo "tavrelic.exe was not built" >&2; exit 1; fi
     exec "$exe"
@@ -24,8 +23,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 ./scripts/install-deps.sh
-cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release
-cmake --build build/mingw -j "$jobs"
+cmake --preset mingw
+cmake --build --preset mingw -j "$jobs" --target tavrelic
 
 exec wine build/mingw/src/shell/win32/tavrelic.exe

@@ -5,32 +5,9 @@
 
 #include "engine/engine.h"
 #include "reference_decoding.h"
+#include "workspace_samples.h"
 
 namespace {
-
-void putLe16(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void putLe32(uint8_t* at, uint32_t value) {
-    putLe16(at, value & 0xFFFF);
-    putLe16(at + 2, value >> 16);
-}
-
-// The 40-byte info header of an uncompressed 24-bit bottom-up picture.
-void putInfoHeader(uint8_t* at, int32_t width, int32_t height) {
-    std::memset(at, 0, DibHeaderSize);
-    putLe32(at, static_cast<uint32_t>(DibHeaderSize));
-    putLe32(at + 4, static_cast<uint32_t>(width));
-    putLe32(at + 8, static_cast<uint32_t>(height));
-    putLe16(at + 12, 1);
-    putLe16(at + 14, 24);
-}
-
-size_t pixelRowsSize(int32_t width, int32_t height) {
-    return static_cast<size_t>(rowStride(width)) * static_cast<size_t>(height);
-}
 
 struct Sphere {
     double centreX, centreY, radius;  // as fractions of the image width
@@ -62,24 +39,10 @@ std::vector<uint8_t> noiseImage(int32_t width, int32_t height, uint32_t seed) {
     return pixels;
 }
 
-void prepareWorkspace(Workspace& ws, int32_t width, int32_t height) {
-    ws.imageWidth = width;
-    ws.imageHeight = height;
-    const size_t size = DibHeaderSize + pixelRowsSize(width, height);
-    replaceDisplayDib(ws.displayDib, size);
-    std::memset(ws.displayDib.bytes, 0, size);
-    putInfoHeader(ws.displayDib.bytes, width, height);
-}
-
-void putGrey(GreyImage& image, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
-    replaceGreyImage(image, width, height);
-    std::memcpy(image.pixels, pixels.data(), pixels.size());
-}
-
 std::vector<uint8_t> generatedStereogram(int32_t width, int32_t height) {
     Workspace ws;
-    prepareWorkspace(ws, width, height);
-    putGrey(ws.depthMap, width, height, smoothDepthMap(width, height));
+    putPictureOnShow(ws, width, height, 0);
+    putRaster(ws.depthMap, width, height, smoothDepthMap(width, height));
     generatePattern(ws, nullptr);
     generateStereogram(ws, nullptr);
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);

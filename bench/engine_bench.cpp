@@ -14,7 +14,9 @@
 #include "bmp/bmp.h"
 #include "engine/engine.h"
 #include "reference_decoding.h"
+#include "recording_platform.h"
 #include "reference_generation.h"
+#include "workspace_samples.h"
 #include "views/views.h"
 
 namespace {
@@ -40,6 +42,10 @@ struct Samples {
 
 int64_t pixelsOf(int32_t width, int32_t height) { return static_cast<int64_t>(width) * height; }
 
+// The recording platform layer keeps every call; a benchmark forgets them
+// after each run of the operation, so the record does not grow.
+void forgetCalls() { recordedUi.calls.clear(); }
+
 // The inverted rate of pixels per second of CPU time: the time per pixel.
 void countPixels(benchmark::State& state, int64_t pixels) {
     state.counters["per_px"] = benchmark::Counter(
@@ -64,11 +70,12 @@ std::vector<uint8_t> topRows(const std::vector<uint8_t>& pixels, int32_t width, 
 
 void benchGenerate(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& depth) {
     Workspace ws;
-    prepareWorkspace(ws, s.width, s.height);
-    putGrey(ws.depthMap, s.width, s.height, depth);
+    putPictureOnShow(ws, s.width, s.height, 0);
+    putRaster(ws.depthMap, s.width, s.height, depth);
     generatePattern(ws, nullptr);
     for (auto _ : state) {
         generateStereogram(ws, nullptr);
+        forgetCalls();
         benchmark::DoNotOptimize(ws.stereogram.pixels);
     }
     countPixels(state, pixelsOf(s.width, s.height));
@@ -93,10 +100,11 @@ void benchReferenceGenerate(benchmark::State& state, const Samples& s, const std
 
 void benchPattern(benchmark::State& state, const Samples& s) {
     Workspace ws;
-    prepareWorkspace(ws, s.width, s.height);
-    putGrey(ws.depthMap, s.width, s.height, s.depth);
+    putPictureOnShow(ws, s.width, s.height, 0);
+    putRaster(ws.depthMap, s.width, s.height, s.depth);
     for (auto _ : state) {
         generatePattern(ws, nullptr);
+        forgetCalls();
         benchmark::DoNotOptimize(ws.pattern.pixels);
     }
     countPixels(state, pixelsOf(ws.patternWidth, s.height));
@@ -114,8 +122,8 @@ void benchReferencePattern(benchmark::State& state, const Samples& s) {
 
 void benchDetect(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels) {
     Workspace ws;
-    prepareWorkspace(ws, s.width, s.height);
-    putGrey(ws.stereogram, s.width, s.height, pixels);
+    putPictureOnShow(ws, s.width, s.height, 0);
+    putRaster(ws.stereogram, s.width, s.height, pixels);
     for (auto _ : state) benchmark::DoNotOptimize(detectPatternWidth(ws));
     countPixels(state, pixelsOf(s.width, s.height));
     releaseAll(ws);
@@ -128,12 +136,13 @@ void benchReferenceDetect(benchmark::State& state, const Samples& s, const std::
 
 void benchDecode(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels, int32_t policy) {
     Workspace ws;
-    prepareWorkspace(ws, s.width, s.height);
-    putGrey(ws.stereogram, s.width, s.height, pixels);
+    putPictureOnShow(ws, s.width, s.height, 0);
+    putRaster(ws.stereogram, s.width, s.height, pixels);
     ws.patternWidth = s.width / RepeatCount;
     ws.preferences.unresolvedPolicy = policyOf(policy);
     for (auto _ : state) {
         decodeStereogram(ws, nullptr);
+        forgetCalls();
         benchmark::DoNotOptimize(ws.depthMap.pixels);
     }
     countPixels(state, pixelsOf(s.width, s.height));
@@ -162,7 +171,10 @@ void benchLoadBmp(benchmark::State& state, const Samples& s) {
                         return s.stereogram[static_cast<size_t>(y) * static_cast<size_t>(s.width) + x];
                     }));
     Workspace ws;
-    for (auto _ : state) benchmark::DoNotOptimize(loadBmp(ws, file, nullptr, SourceKind::Stereogram));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(loadBmp(ws, file, nullptr, SourceKind::Stereogram));
+        forgetCalls();
+    }
     countPixels(state, pixelsOf(s.width, s.height));
     releaseAll(ws);
     std::error_code ignored;
@@ -171,13 +183,14 @@ void benchLoadBmp(benchmark::State& state, const Samples& s) {
 
 void benchView(benchmark::State& state, const Samples& s, SourceKind source, ViewKind view) {
     Workspace ws;
-    prepareWorkspace(ws, s.width, s.height);
-    putGrey(ws.stereogram, s.width, s.height, s.stereogram);
-    putGrey(ws.depthMap, s.width, s.height, s.depth);
+    putPictureOnShow(ws, s.width, s.height, 0);
+    putRaster(ws.stereogram, s.width, s.height, s.stereogram);
+    putRaster(ws.depthMap, s.width, s.height, s.depth);
     ws.patternWidth = s.width / RepeatCount;
-    putGrey(ws.pattern, ws.patternWidth, s.height, topRows(s.noise, ws.patternWidth, s.height));
+    putRaster(ws.pattern, ws.patternWidth, s.height, topRows(s.noise, ws.patternWidth, s.height));
     for (auto _ : state) {
         renderView(ws, nullptr, source, view);
+        forgetCalls();
         benchmark::DoNotOptimize(ws.displayDib.bytes);
     }
     countPixels(state, pixelsOf(s.width, s.height));

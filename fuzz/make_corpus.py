@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the BMP loader's fuzz target into fuzz/corpus/:
+"""Writes the seed corpus of the BMP loader's fuzz target into fuzz/corpus/fuzz_load_bmp/:
 a few tiny valid files of every accepted kind and a few broken ones."""
 import pathlib
 import struct
 
-CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
+CORPUS = pathlib.Path(__file__).resolve().parent / "corpus" / "fuzz_load_bmp"
 
 
 def bmp(width, height, info_size=40, top_down=False, gap=0, bits=24, colours_used=0, palette=b""):
@@ -47,6 +47,6 @@ SEEDS = {
 }
 
 if __name__ == "__main__":
-    CORPUS.mkdir(exist_ok=True)
+    CORPUS.mkdir(parents=True, exist_ok=True)
     for name, data in SEEDS.items():
         (CORPUS / name).write_bytes(data)

@@ -5,8 +5,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "shell/ui.h"
+#include "texts/user_texts.h"
 #include "views/views.h"
+#include "workspace/little_endian.h"
 
 namespace {
 
@@ -16,10 +17,6 @@ constexpr size_t CheckedPrefixSize = FileHeaderSize + DibHeaderSize;
 constexpr uint32_t V4InfoSize = 108;
 constexpr uint32_t V5InfoSize = 124;
 constexpr uint64_t LargestFileSize = 0xFFFFFFFFu;
-
-const char* const CorruptText = "Uszkodzony lub nieobsługiwany plik BMP!";
-const char* const WriteErrorText = "Błąd zapisu pliku!";
-const char* const ErrorCaption = "Błąd";
 
 // Bytes that came from outside; every read is checked against the end.
 struct ByteSpan {
@@ -33,22 +30,17 @@ bool holds(ByteSpan bytes, size_t offset, size_t count) {
 
 // Fields that lie outside the span read as 0.
 uint32_t readU16le(ByteSpan bytes, size_t offset) {
-    if (!holds(bytes, offset, 2)) return 0;
-    return static_cast<uint32_t>(bytes.data[offset]) | static_cast<uint32_t>(bytes.data[offset + 1]) << 8;
+    return holds(bytes, offset, 2) ? readLe16(bytes.data + offset) : 0;
 }
 
 uint32_t readU32le(ByteSpan bytes, size_t offset) {
-    return readU16le(bytes, offset) | readU16le(bytes, offset + 2) << 16;
+    return holds(bytes, offset, 4) ? readLe32(bytes.data + offset) : 0;
 }
 
 // A signed 32-bit field, widened so that its negation cannot overflow.
 int64_t readI32le(ByteSpan bytes, size_t offset) {
     const int64_t value = readU32le(bytes, offset);
     return value >= 0x80000000 ? value - 0x100000000 : value;
-}
-
-void writeU32le(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 enum class Verdict { NotBmp, Corrupt, WrongPatternHeight, Not24Bit, Accepted };
@@ -134,13 +126,13 @@ bool acceptLayout(const BmpLayout& layout, WindowHandle mainWindow) {
         case Verdict::NotBmp:
             return false;
         case Verdict::Corrupt:
-            showMessage(mainWindow, CorruptText, ErrorCaption);
+            showMessage(mainWindow, CorruptBmpText, ErrorCaption);
             return false;
         case Verdict::WrongPatternHeight:
-            showMessage(mainWindow, "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.", "");
+            showMessage(mainWindow, PatternHeightText, NoCaption);
             return false;
         case Verdict::Not24Bit:
-            showMessage(mainWindow, "Niestety możemy pobawić się tylko obrazkami w 24 bitowym kolorze", "Uwaga!");
+            showMessage(mainWindow, Only24BitText, WarningCaption);
             return false;
         case Verdict::Accepted:
             break;
@@ -150,7 +142,7 @@ bool acceptLayout(const BmpLayout& layout, WindowHandle mainWindow) {
 
 bool depthMapReadyFor(const Workspace& ws, SourceKind kind, WindowHandle mainWindow) {
     if (kind != SourceKind::Pattern || ws.depthMap.pixels != nullptr) return true;
-    showMessage(mainWindow, "Najpierw załaduj mapę głębokości!", "");
+    showMessage(mainWindow, LoadDepthMapFirstText, NoCaption);
     return false;
 }
 
@@ -176,8 +168,8 @@ void normaliseBlock(uint8_t* block, const BmpLayout& layout) {
     uint8_t* rows = block + DibHeaderSize;
     if (layout.pixelOffset != DibHeaderSize) std::memmove(rows, block + layout.pixelOffset, pixelRowsSize(layout));
     if (layout.topDown) reverseRows(rows, layout.stride, layout.height);
-    writeU32le(block, static_cast<uint32_t>(DibHeaderSize));
-    writeU32le(block + 8, static_cast<uint32_t>(layout.height));
+    writeLe32(block, static_cast<uint32_t>(DibHeaderSize));
+    writeLe32(block + 8, static_cast<uint32_t>(layout.height));
 }
 
 // Bottom-up 24-bit rows into the top-down grey raster: the average of the
@@ -239,7 +231,7 @@ int32_t takeBlock(Workspace& ws, uint8_t* block, const BmpLayout& layout, Window
     if (kind == SourceKind::Pattern)
         releaseBytes(block);
     else
-        adoptDisplayDib(ws.displayDib, block, DibHeaderSize + pixelRowsSize(layout));
+        adoptDisplayDib(ws.displayDib, block, static_cast<size_t>(displayDibSize(layout.width, layout.height)));
     renderView(ws, mainWindow, kind, viewAfterLoading(kind));
     return 1;
 }
@@ -277,7 +269,7 @@ int32_t loadBmp(Workspace& ws, const std::filesystem::path& fileName, WindowHand
     if (static_cast<size_t>(file.gcount()) != layout.blockSize) {
         // The file shrank after its length was taken.
         releaseBytes(block);
-        showMessage(mainWindow, CorruptText, ErrorCaption);
+        showMessage(mainWindow, CorruptBmpText, ErrorCaption);
         return 0;
     }
     return takeBlock(ws, block, layout, mainWindow, kind);
@@ -297,16 +289,13 @@ int32_t loadBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, WindowHan
 int32_t saveDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName,
                              WindowHandle mainWindow) {
     if (ws.displayDib.bytes == nullptr) {
-        showMessage(mainWindow, "Teee...... nie ma co nagrywać!", "");
+        showMessage(mainWindow, NothingToSaveText, NoCaption);
         return 0;
     }
-    const uint64_t pictureSize =
-        ws.imageWidth < 0 || ws.imageHeight < 0
-            ? LargestFileSize
-            : DibHeaderSize + static_cast<uint64_t>(rowStride(ws.imageWidth)) * static_cast<uint64_t>(ws.imageHeight);
     // A picture on show that does not hold the whole image (left by a load
     // that ran out of memory) is not written, rather than read past its end.
-    if (pictureSize > ws.displayDib.size || FileHeaderSize + pictureSize > LargestFileSize) {
+    const uint64_t pictureSize = displayDibSize(ws.imageWidth, ws.imageHeight);
+    if (!pictureFitsImage(ws) || FileHeaderSize + pictureSize > LargestFileSize) {
         showMessage(mainWindow, WriteErrorText, ErrorCaption);
         return 0;
     }
@@ -319,8 +308,8 @@ int32_t saveDisplayedPicture(const Workspace& ws, const std::filesystem::path& f
     uint8_t header[FileHeaderSize] = {};
     header[0] = 'B';
     header[1] = 'M';
-    writeU32le(header + 2, static_cast<uint32_t>(FileHeaderSize + pictureSize));
-    writeU32le(header + 10, static_cast<uint32_t>(CheckedPrefixSize));
+    writeLe32(header + 2, static_cast<uint32_t>(FileHeaderSize + pictureSize));
+    writeLe32(header + 10, static_cast<uint32_t>(CheckedPrefixSize));
     file.write(reinterpret_cast<const char*>(header), static_cast<std::streamsize>(FileHeaderSize));
     file.write(reinterpret_cast<const char*>(ws.displayDib.bytes), static_cast<std::streamsize>(pictureSize));
     file.close();

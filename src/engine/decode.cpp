@@ -7,7 +7,7 @@
 #include "engine/engine.h"
 #include "engine/random_batch.h"
 #include "engine/stereogram_rows.h"
-#include "shell/ui.h"
+#include "texts/user_texts.h"
 #include "views/views.h"
 
 namespace {
@@ -235,8 +235,8 @@ int32_t matchRunRight(const Workspace& ws, int32_t x, int32_t row, int32_t separ
 
 void decodeStereogram(Workspace& ws, WindowHandle mainWindow) {
     const int32_t levels = levelCount(ws.preferences);
-    if (!stereogramFitsImage(ws)) {
-        showMessage(mainWindow, "Hej, nie ma wygenerowanego stereogramu!", "");
+    if (!rasterFitsImage(ws, SourceKind::Stereogram)) {
+        showMessage(mainWindow, NoStereogramText, NoCaption);
         return;
     }
     const int32_t width = ws.imageWidth;
@@ -247,10 +247,7 @@ void decodeStereogram(Workspace& ws, WindowHandle mainWindow) {
     }
     int32_t stripWidth = detectPatternWidth(ws);
     if (stripWidth == 0) {
-        showMessage(mainWindow,
-                    "Nie znaleziono szerokosci patternu\n"
-                    "Jako szerokość patternu zostanie wzięta wartość z preferencji",
-                    "");
+        showMessage(mainWindow, PatternWidthNotFoundText, NoCaption);
         stripWidth = ws.patternWidth;
     }
     const size_t scratchSize = scratchRowSize(width, stripWidth, levels);
@@ -285,7 +282,7 @@ void decodeStereogram(Workspace& ws, WindowHandle mainWindow) {
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* depthRow = ws.depthMap.pixels + static_cast<size_t>(y) * rowLength;
         if (decodable) decodeRow(ws, d, stereogramRow(ws, y), depthRow);
-        if (y % 10 == 0) stepProgress();
+        if (y % RowsPerProgressStep == 0) stepProgress();
     }
     resetProgress();
     releaseBytes(scratchRow);

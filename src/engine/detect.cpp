@@ -86,7 +86,7 @@ int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distan
 int32_t detectPatternWidth(const Workspace& ws) {
     const int32_t width = ws.imageWidth;
     // Below 30 columns a thirtieth of the width is 0, which is no strip width.
-    if (!stereogramFitsImage(ws) || width / 30 < 1) return 0;
+    if (!rasterFitsImage(ws, SourceKind::Stereogram) || width / 30 < 1) return 0;
     int32_t candidates[MostDivisors];
     const int32_t candidateCount = candidateWidths(width, candidates);
     int32_t bestExcess = NoExcessYet;

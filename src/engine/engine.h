@@ -6,6 +6,10 @@
 
 #include "workspace/workspace.h"
 
+// True when repeatCount strips of at least one column fit across the image.
+// A pattern wider than the image, once loaded, leaves repeatCount 0.
+bool repeatCountMakesStrips(const Workspace& ws);
+
 // A new Pattern strip of imageWidth / repeatCount columns, random noise or
 // a ramp; widens the depth map first when the width is not a multiple.
 void generatePattern(Workspace& ws, WindowHandle mainWindow);

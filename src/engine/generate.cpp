@@ -4,7 +4,7 @@
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
 #include "engine/random_batch.h"
-#include "shell/ui.h"
+#include "texts/user_texts.h"
 #include "views/views.h"
 
 namespace {
@@ -13,19 +13,19 @@ namespace {
 // reason and returns false when it must refuse.
 bool generationInputsReady(const Workspace& ws, WindowHandle mainWindow) {
     if (ws.pattern.pixels == nullptr) {
-        showMessage(mainWindow, "Hej, nie ma wygenerowanego patternu!", "");
+        showMessage(mainWindow, NoPatternText, NoCaption);
         return false;
     }
-    if (ws.preferences.repeatCount < 1 || ws.imageWidth / ws.preferences.repeatCount < 1) {
-        showMessage(mainWindow, "Nieprawidłowa ilość powtórzeń wzorca!\nZmień ją w preferencjach.", "Uwaga!");
+    if (!repeatCountMakesStrips(ws)) {
+        showMessage(mainWindow, BadRepeatCountText, WarningCaption);
         return false;
     }
     if (ws.depthMap.pixels == nullptr) {
-        showMessage(mainWindow, "Niestety jeszcze nie ma mapy głębokości", "");
+        showMessage(mainWindow, NoDepthMapText, NoCaption);
         return false;
     }
-    if (!patternFitsImage(ws) || ws.patternWidth < 1) {
-        showMessage(mainWindow, "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.", "");
+    if (!rasterFitsImage(ws, SourceKind::Pattern)) {
+        showMessage(mainWindow, PatternHeightText, NoCaption);
         return false;
     }
     return true;
@@ -138,7 +138,7 @@ void generateStereogram(Workspace& ws, WindowHandle mainWindow) {
         fillRowStart(ws, row, stripWidth, scratch);
         linkRow(ws.depthMap.pixels + rowStart, separations, width, scratch);
         std::memcpy(ws.stereogram.pixels + rowStart, scratch, static_cast<size_t>(width));
-        if (row % 10 == 0) stepProgress();
+        if (row % RowsPerProgressStep == 0) stepProgress();
     }
     resetProgress();
     renderView(ws, mainWindow, SourceKind::Stereogram, ViewKind::StereogramWithDots);

@@ -2,14 +2,11 @@
 
 #include "engine/engine.h"
 #include "engine/random_batch.h"
-#include "shell/ui.h"
+#include "texts/user_texts.h"
 #include "views/views.h"
+#include "workspace/little_endian.h"
 
 namespace {
-
-void putLe32(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 // A new depth map of newWidth columns: the old rows on the left, the
 // added columns holding the old top-left value.
@@ -34,8 +31,8 @@ bool rebuildDisplayDib(Workspace& ws, const uint8_t (&header)[DibHeaderSize], in
     if (!replaceDisplayDib(ws.displayDib, size)) return false;
     std::memset(ws.displayDib.bytes, 0, size);
     std::memcpy(ws.displayDib.bytes, header, DibHeaderSize);
-    putLe32(ws.displayDib.bytes + 4, static_cast<uint32_t>(newWidth));
-    putLe32(ws.displayDib.bytes + 20, 0);
+    writeLe32(ws.displayDib.bytes + 4, static_cast<uint32_t>(newWidth));
+    writeLe32(ws.displayDib.bytes + 20, 0);
     return true;
 }
 
@@ -55,9 +52,8 @@ bool widenToWholeStrips(Workspace& ws, int32_t stripWidth, WindowHandle mainWind
     }
     releaseGreyImage(ws.stereogram);
     ws.imageWidth = newWidth;
-    showMessage(mainWindow,
-                "Automatycznie zostały zmienione wymiary mapy głębokości\naby dostosować je do wzorca", "Uwaga!");
-    fitWindowToImage(ws);
+    showMessage(mainWindow, DepthMapWidenedText, WarningCaption);
+    fitWindowToImage(ws.imageWidth, ws.imageHeight);
     renderView(ws, mainWindow, SourceKind::DepthMap, ViewKind::DepthOriginal);
     return true;
 }
@@ -76,16 +72,20 @@ void fillPattern(Workspace& ws) {
 
 }  // namespace
 
+bool repeatCountMakesStrips(const Workspace& ws) {
+    return ws.preferences.repeatCount >= 1 && ws.imageWidth / ws.preferences.repeatCount >= 1;
+}
+
 void generatePattern(Workspace& ws, WindowHandle mainWindow) {
     if (ws.depthMap.pixels == nullptr) {
-        showMessage(mainWindow, "Niestety jeszcze nie ma mapy głębokości", "");
+        showMessage(mainWindow, NoDepthMapText, NoCaption);
+        return;
+    }
+    if (!repeatCountMakesStrips(ws)) {
+        showMessage(mainWindow, BadRepeatCountText, WarningCaption);
         return;
     }
     const int32_t repeatCount = ws.preferences.repeatCount;
-    if (repeatCount < 1 || ws.imageWidth / repeatCount < 1) {
-        showMessage(mainWindow, "Nieprawidłowa ilość powtórzeń wzorca!\nZmień ją w preferencjach.", "Uwaga!");
-        return;
-    }
     // A width that is no multiple of the strip is widened to the next one,
     // and patternWidth changes only once the depth map has that width.
     int32_t stripWidth = ws.imageWidth / repeatCount;

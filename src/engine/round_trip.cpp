@@ -1,14 +1,23 @@
-#include <string>
+#include <cstdio>
 
 #include "engine/engine.h"
-#include "shell/ui.h"
+#include "texts/user_texts.h"
+
+namespace {
+
+void showPassStatus(const char* format, int pass) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, pass);
+    setStatusText(text);
+}
+
+}  // namespace
 
 void runRoundTrip(Workspace& ws, WindowHandle mainWindow) {
     for (int pass = 1; pass <= 5; ++pass) {
-        const std::string number = std::to_string(pass);
-        setStatusText(("Generowanie #" + number + "...").c_str());
+        showPassStatus(GeneratingPassFormat, pass);
         generateStereogram(ws, mainWindow);
-        setStatusText(("Dekodowanie #" + number + "...").c_str());
+        showPassStatus(DecodingPassFormat, pass);
         decodeStereogram(ws, mainWindow);
     }
 }

@@ -6,10 +6,9 @@
 
 #include "bmp/bmp.h"
 #include "engine/engine.h"
-#include "shell/ui.h"
+#include "shell/shell_platform.h"
+#include "texts/user_texts.h"
 #include "views/views.h"
-
-const char* const ReadyText = "Gotów!";
 
 namespace {
 
@@ -21,15 +20,15 @@ void loadChosenFile(Workspace& ws, WindowHandle mainWindow, const char* statusTe
     std::filesystem::path fileName;
     if (!chooseFileToOpen(mainWindow, fileName)) return;
     loadBmp(ws, fileName, mainWindow, kind);
-    if (kind != SourceKind::Pattern) fitWindowToImage(ws);
+    if (kind != SourceKind::Pattern) fitWindowToImage(ws.imageWidth, ws.imageHeight);
     setStatusText(ReadyText);
     repaintWithErase(mainWindow);
 }
 
 bool saveChosenFile(Workspace& ws, WindowHandle mainWindow) {
-    setStatusText("Zapisywanie wyświetlanego obrazka...");
+    setStatusText(SavingPictureText);
     if (ws.displayDib.bytes == nullptr) {
-        showMessage(mainWindow, "Teee...... nie ma co nagrywać!", "");
+        showMessage(mainWindow, NothingToSaveText, NoCaption);
         return false;
     }
     std::filesystem::path fileName;
@@ -57,18 +56,18 @@ std::string formatted(const char* format, int32_t first, int32_t second) {
 bool handleCommand(Workspace& ws, WindowHandle mainWindow, int32_t commandId) {
     switch (commandId) {
         case CmdLoadDepthMap:
-            loadChosenFile(ws, mainWindow, "Wczytywanie mapy głębokości...", SourceKind::DepthMap);
+            loadChosenFile(ws, mainWindow, LoadingDepthMapText, SourceKind::DepthMap);
             break;
         case CmdLoadStereogram:
-            loadChosenFile(ws, mainWindow, "Wczytywanie stereogramu...", SourceKind::Stereogram);
+            loadChosenFile(ws, mainWindow, LoadingStereogramText, SourceKind::Stereogram);
             break;
         case CmdLoadPattern:
-            loadChosenFile(ws, mainWindow, "Wczytywanie wzorca...", SourceKind::Pattern);
+            loadChosenFile(ws, mainWindow, LoadingPatternText, SourceKind::Pattern);
             break;
         case CmdSavePicture:
             return saveChosenFile(ws, mainWindow);
         case CmdPreferences:
-            setStatusText("Zmiana preferencji...");
+            setStatusText(ChangingPreferencesText);
             runPreferencesDialog(ws, mainWindow);
             setStatusText(ReadyText);
             break;
@@ -76,13 +75,13 @@ bool handleCommand(Workspace& ws, WindowHandle mainWindow, int32_t commandId) {
             requestClose(mainWindow);
             break;
         case CmdGeneratePattern:
-            runAction(ws, mainWindow, "Generowanie losowego wzorca...", generatePattern);
+            runAction(ws, mainWindow, GeneratingPatternText, generatePattern);
             break;
         case CmdGenerateStereogram:
-            runAction(ws, mainWindow, "Generowanie stereogramu...", generateStereogram);
+            runAction(ws, mainWindow, GeneratingStereogramText, generateStereogram);
             break;
         case CmdDecodeStereogram:
-            runAction(ws, mainWindow, "Dekodowanie stereogramu...", decodeStereogram);
+            runAction(ws, mainWindow, DecodingStereogramText, decodeStereogram);
             break;
         case CmdRoundTrip:
             runAction(ws, mainWindow, nullptr, runRoundTrip);
@@ -124,25 +123,16 @@ void closeWorkspace(Workspace& ws) {
 
 void showPictureInfo(const Workspace& ws, WindowHandle mainWindow) {
     std::string text;
-    text += ws.stereogram.pixels != nullptr
-                ? formatted("Wymiary sterogramu: %d x %d\n", ws.imageWidth, ws.imageHeight)
-                : "Stereogramu nie ma.\n";
-    text += ws.depthMap.pixels != nullptr
-                ? formatted("Wymiary mapy głębokości: %d x %d\n", ws.imageWidth, ws.imageHeight)
-                : "Mapy głebokości nie załadowano.\n";
-    text += ws.pattern.pixels != nullptr
-                ? formatted("Wymiary wzorca: %d x %d\n", ws.patternWidth, ws.imageHeight)
-                : "Wzorca nie załadowano.\n";
-    text += formatted("Ilość poziomów: %d", levelCount(ws.preferences), 0);
-    showMessage(mainWindow, text.c_str(), "Informacja o załadowanych komponentach");
+    text += ws.stereogram.pixels != nullptr ? formatted(StereogramSizeFormat, ws.imageWidth, ws.imageHeight)
+                                            : NoStereogramInfoText;
+    text += ws.depthMap.pixels != nullptr ? formatted(DepthMapSizeFormat, ws.imageWidth, ws.imageHeight)
+                                          : NoDepthMapInfoText;
+    text += ws.pattern.pixels != nullptr ? formatted(PatternSizeFormat, ws.patternWidth, ws.imageHeight)
+                                         : NoPatternInfoText;
+    text += formatted(LevelCountFormat, levelCount(ws.preferences), 0);
+    showMessage(mainWindow, text.c_str(), PictureInfoCaption);
 }
 
 void showAbout(WindowHandle mainWindow) {
-    showMessage(mainWindow,
-                "Tavrelic\n\n"
-                "Stereogramy z losowych punktów (SIRDS):\n"
-                "z mapy głębokości i wzorca powstaje stereogram,\n"
-                "a stereogram można odczytać z powrotem\n"
-                "jako mapę głębokości.",
-                "Informacja");
+    showMessage(mainWindow, AboutText, AboutCaption);
 }

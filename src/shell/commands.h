@@ -1,5 +1,5 @@
-// The menu commands of the main window, portable: every platform call goes
-// through shell/ui.h.
+// The menu commands of the main window, portable: every call to the window
+// system goes through the platform layer or shell/shell_platform.h.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,6 @@ enum CommandId : int32_t {
     CmdPictureInfo = ID_PICTURE_INFO,
     CmdAbout = ID_ABOUT,
 };
-
-extern const char* const ReadyText;
 
 // Carries out one menu command. Returns false only when the command ended
 // early and must not go on to the platform's default handling (a save with

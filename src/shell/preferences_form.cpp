@@ -1,6 +1,6 @@
 #include "shell/preferences_form.h"
 
-#include "shell/ui.h"
+#include "texts/user_texts.h"
 
 namespace {
 
@@ -54,18 +54,16 @@ bool confirmPreferences(Workspace& ws, const PreferencesForm& form, WindowHandle
     const int32_t depthBits = readFieldNumber(form.depthBits);
     const int32_t repeatCount = readFieldNumber(form.repeatCount);
     if (!depthBitsAllowed(depthBits)) {
-        showMessage(dialog, "Błędne wartości głębokości\ndozwolone wartości: 1-8", "Uwaga");
+        showMessage(dialog, BadDepthBitsText, PreferencesWarningCaption);
         return false;
     }
     if (!repeatCountAllowed(ws, repeatCount)) {
-        showMessage(dialog,
-                    "Błędne wartości ilości powtórzeń wzorca\ndozwolone wartości: 3 - szeokość ekarnu/10",
-                    "Uwaga");
+        showMessage(dialog, BadRepeatCountRangeText, PreferencesWarningCaption);
         return false;
     }
     Preferences& prefs = ws.preferences;
     if (repeatCount != prefs.repeatCount && ws.pattern.pixels != nullptr) {
-        showMessage(dialog, "Zmieniono szerokość wzorca.\nNależy ponownie go wygenerować", "Uwaga!");
+        showMessage(dialog, PatternWidthChangedText, WarningCaption);
         releaseGreyImage(ws.pattern);
     }
     prefs.minMatch = readFieldNumber(form.minMatch);

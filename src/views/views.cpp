@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "shell/ui.h"
+#include "texts/user_texts.h"
 
 namespace {
 
@@ -26,26 +26,6 @@ GreyTable quantisedTable(int32_t depthStep) {
     for (int32_t v = 0; v < 256; ++v)
         table[v] = depthStep > 0 ? greyOfLevel((v + 1) / depthStep, depthStep) : static_cast<uint8_t>(v);
     return table;
-}
-
-const GreyImage& rasterOf(const Workspace& ws, SourceKind source) {
-    switch (source) {
-        case SourceKind::Stereogram: return ws.stereogram;
-        case SourceKind::DepthMap: return ws.depthMap;
-        case SourceKind::Pattern: break;
-    }
-    return ws.pattern;
-}
-
-bool pictureFitsDisplayDib(const Workspace& ws) {
-    if (ws.displayDib.bytes == nullptr || ws.imageWidth < 0 || ws.imageHeight < 0) return false;
-    uint64_t needed = DibHeaderSize + static_cast<uint64_t>(rowStride(ws.imageWidth)) *
-                                          static_cast<uint64_t>(ws.imageHeight);
-    return needed <= ws.displayDib.size;
-}
-
-bool rasterFitsImage(const Workspace& ws, const GreyImage& raster) {
-    return raster.width == ws.imageWidth && raster.height == ws.imageHeight;
 }
 
 // Each value's three bytes (blue, green, red) and one spare byte, laid out
@@ -130,19 +110,18 @@ void writeViewRow(const Workspace& ws, ViewKind view, int32_t y, uint8_t* out, c
 }  // namespace
 
 void renderView(Workspace& ws, WindowHandle mainWindow, SourceKind source, ViewKind view) {
-    const GreyImage& raster = rasterOf(ws, source);
-    bool available = source == SourceKind::Pattern ? raster.pixels != nullptr && raster.width > 0
-                                               : raster.pixels != nullptr && rasterFitsImage(ws, raster);
-    if (!available) {
-        showMessage(mainWindow, "Sorki, ale nie ma co wyświetlać", "UWAGA");
+    const bool fits = rasterFitsImage(ws, source);
+    // A pattern made for an image of another height is kept but not shown;
+    // a stereogram of another size counts as absent.
+    if (source == SourceKind::Pattern && !fits && rasterOf(ws, source).pixels != nullptr) {
+        showMessage(mainWindow, PatternHeightText, NoCaption);
         return;
     }
-    if (source == SourceKind::Pattern && !patternFitsImage(ws)) {
-        // A pattern made for an image of another height is kept but not shown.
-        showMessage(mainWindow, "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.", "");
+    if (!fits) {
+        showMessage(mainWindow, NothingToShowText, ViewWarningCaption);
         return;
     }
-    if (!pictureFitsDisplayDib(ws)) return;
+    if (!pictureFitsImage(ws)) return;
 
     const PixelTable table = pixelTableOf(view == ViewKind::DepthQuantised ? quantisedTable(ws.preferences.depthStep)
                                                                            : identityTable());
@@ -150,5 +129,5 @@ void renderView(Workspace& ws, WindowHandle mainWindow, SourceKind source, ViewK
     uint8_t* rows = ws.displayDib.bytes + DibHeaderSize;
     for (int32_t j = 0; j < ws.imageHeight; ++j)
         writeViewRow(ws, view, ws.imageHeight - 1 - j, rows + static_cast<size_t>(j) * stride, table);
-    presentPicture(ws, mainWindow);
+    presentPicture(mainWindow, rows, ws.imageWidth, ws.imageHeight);
 }

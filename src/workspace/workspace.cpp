@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "shell/ui.h"
+#include "texts/user_texts.h"
 
 namespace {
 int32_t allocationsBeforeFailure = -1;
@@ -20,6 +20,11 @@ int32_t levelCount(const Preferences& prefs) {
 
 int64_t rowStride(int64_t width) {
     return (3 * width + 3) / 4 * 4;
+}
+
+uint64_t displayDibSize(int32_t width, int32_t height) {
+    if (width < 0 || height < 0) return UINT64_MAX;
+    return DibHeaderSize + static_cast<uint64_t>(rowStride(width)) * static_cast<uint64_t>(height);
 }
 
 uint8_t* allocateBytes(size_t size) {
@@ -80,7 +85,7 @@ void releaseAll(Workspace& ws) {
 }
 
 void reportOutOfMemory(WindowHandle owner) {
-    showMessage(owner, "Brak pamięci!", "");
+    showMessage(owner, OutOfMemoryText, NoCaption);
     requestQuit(-1);
 }
 
@@ -91,7 +96,21 @@ uint8_t greyOfLevel(int32_t level, int32_t depthStep) {
     return static_cast<uint8_t>(value);
 }
 
-bool patternFitsImage(const Workspace& ws) {
-    return ws.pattern.pixels != nullptr && ws.pattern.height == ws.imageHeight &&
-           ws.pattern.width == ws.patternWidth;
+const GreyImage& rasterOf(const Workspace& ws, SourceKind kind) {
+    switch (kind) {
+        case SourceKind::Stereogram: return ws.stereogram;
+        case SourceKind::DepthMap: return ws.depthMap;
+        case SourceKind::Pattern: break;
+    }
+    return ws.pattern;
+}
+
+bool rasterFitsImage(const Workspace& ws, SourceKind kind) {
+    const GreyImage& raster = rasterOf(ws, kind);
+    const int32_t width = kind == SourceKind::Pattern ? ws.patternWidth : ws.imageWidth;
+    return raster.pixels != nullptr && width > 0 && raster.width == width && raster.height == ws.imageHeight;
+}
+
+bool pictureFitsImage(const Workspace& ws) {
+    return ws.displayDib.bytes != nullptr && displayDibSize(ws.imageWidth, ws.imageHeight) <= ws.displayDib.size;
 }

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-using WindowHandle = void*;
+#include "platform/platform.h"
 
 enum class SourceKind : int32_t { Stereogram = 1, DepthMap = 2, Pattern = 3 };
 
@@ -84,6 +84,11 @@ int32_t levelCount(const Preferences& prefs);
 // to a multiple of 4.
 int64_t rowStride(int64_t width);
 
+// Bytes of the picture on show for an image of width x height: the 40-byte
+// header and the padded rows. Negative sizes give the largest value, which
+// no block holds.
+uint64_t displayDibSize(int32_t width, int32_t height);
+
 // Buffer replacement is release first, allocate second: after a failed
 // allocation the field is absent. Both return false when out of memory.
 bool replaceGreyImage(GreyImage& image, int32_t width, int32_t height);
@@ -109,6 +114,14 @@ void reportOutOfMemory(WindowHandle owner);
 // within 0..255.
 uint8_t greyOfLevel(int32_t level, int32_t depthStep);
 
-// True when the Pattern was made for the present image height and
-// patternWidth, so it can be read as imageHeight rows of patternWidth.
-bool patternFitsImage(const Workspace& ws);
+// The raster of a kind: DepthMap, Stereogram or Pattern.
+const GreyImage& rasterOf(const Workspace& ws, SourceKind kind);
+
+// True when the raster of that kind is present and was made for the
+// present image, so that it can be read as imageHeight rows of imageWidth
+// (patternWidth for the Pattern). A raster left from another size, after a
+// load or a widening, is kept but never read past its end.
+bool rasterFitsImage(const Workspace& ws, SourceKind kind);
+
+// True when the picture on show holds the whole picture of the image.
+bool pictureFitsImage(const Workspace& ws);

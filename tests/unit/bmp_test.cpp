@@ -15,7 +15,7 @@
 
 #include "bmp/bmp.h"
 #include "bmp_samples.h"
-#include "recording_ui.h"
+#include "recording_platform.h"
 #include "views/views.h"
 #include "workspace_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bmp_samples.h"
-#include "recording_ui.h"
+#include "recording_platform.h"
 #include "shell/commands.h"
 #include "shell/preferences_form.h"
 #include "workspace_fixture.h"

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "recording_ui.h"
+#include "draws.h"
+#include "recording_platform.h"
 #include "reference_decoding.h"
 #include "workspace_fixture.h"
 #include "workspace_samples.h"
@@ -459,45 +460,167 @@ TEST_F(Decoding, TheSampleMakerLinksRowsAsGenerationDoes) {
               (std::vector<uint8_t>{10, 20, 30, 40, 41, 35, 10, 20, 41, 35, 10, 20}));
 }
 
-TEST_F(Decoding, AgreesWithThePlainVersionOnRandomStereogramsAndPreferences) {
-    uint32_t state = 31337;
-    auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
+// Rows that repeat at many separations: a fill of `greys` values linked by
+// a depth map of short plateaus, so that runs end and searches begin
+// everywhere, also within a block's width of both ends of the row.
+std::vector<uint8_t> linkedRows(Draws& draw, int32_t width, int32_t height, int32_t stripWidth, int32_t depthBits,
+                                int32_t greys) {
+    const std::vector<uint8_t> filled = draw.bytes(static_cast<size_t>(width) * height, greys);
+    std::vector<uint8_t> depth(filled.size());
+    const int32_t plateau = 1 + draw.below(40);
+    for (size_t i = 0; i < depth.size(); ++i)
+        depth[i] = i % plateau == 0 ? static_cast<uint8_t>(draw.below(256)) : depth[i - 1];
+    return referenceLinkRows(filled, depth, width, height, stripWidth, depthBits);
+}
+
+// One decoding to compare: a stereogram and the preferences it is decoded
+// with.
+struct DecodingCase {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;
+    ReferenceSettings settings;
+    uint32_t randomState = 1;
+};
+
+// Small stereograms of every kind (see sampleStereogram) with any
+// preferences, hostile ones among them.
+DecodingCase smallStereogram(Draws& draw) {
+    DecodingCase c;
+    c.width = 1 + draw.below(200);
+    c.height = 1 + draw.below(12);
+    c.pixels = sampleStereogram(c.width, c.height, draw.state);
+    c.settings.depthBits = 1 + draw.below(8);
+    c.settings.minMatch = draw.below(8) == 0  ? INT_MAX
+                          : draw.below(8) < 5 ? 1 + draw.below(3)
+                                              : draw.below(c.width + 11) - 5;
+    c.settings.searchRange = draw.below(8) == 0 ? INT_MAX : draw.below(404) - 3;
+    c.settings.policy = draw.below(3);
+    c.settings.patternWidth = draw.below(c.width + 4);
+    c.randomState = static_cast<uint32_t>(draw.below(32768)) << 15 | static_cast<uint32_t>(draw.below(32768));
+    return c;
+}
+
+// Wider rows whose searches start or end near a multiple of the 16
+// separations that the search tests at once: search ranges just around one,
+// two and ten blocks, and the initial 165; rows of few greys (many repeats)
+// and of noise (none).
+DecodingCase blockEdgeStereogram(Draws& draw) {
+    const int32_t searchRanges[] = {2, 3, 16, 17, 18, 32, 33, 34, 160, 161, 162, 165, 400, INT_MAX};
+    DecodingCase c;
+    c.width = 40 + draw.below(560);
+    c.height = 1 + draw.below(4);
+    const int32_t kind = draw.below(3);
+    const int32_t greys = kind == 0 ? 256 : 2 + draw.below(6);
+    const int32_t stripWidth = 1 + draw.below(std::max(1, c.width / 2));
+    c.settings.depthBits = 1 + draw.below(8);
+    c.settings.minMatch = draw.below(10) == 0 ? 20 + draw.below(200) : draw.below(5);
+    c.settings.searchRange = searchRanges[draw.below(14)];
+    c.settings.policy = draw.below(3);
+    c.settings.patternWidth = stripWidth;
+    c.pixels = kind == 2 ? draw.bytes(static_cast<size_t>(c.width) * c.height, greys)
+                         : linkedRows(draw, c.width, c.height, stripWidth, c.settings.depthBits, greys);
+    c.randomState = static_cast<uint32_t>(draw.below(32768)) << 15 | 77u;
+    return c;
+}
+
+// A family of decodings, and what it is there to reach: `atLeast` of its
+// trials must.
+struct DecodingFamily {
+    const char* name;
+    uint32_t seed;
+    int trials;
+    DecodingCase (*draw)(Draws&);
+    bool (*reaches)(const DecodingCase&, const ReferenceDecoding&);
+    int atLeast;
+};
+
+class DecodingAgreesWithThePlainVersion : public Decoding, public ::testing::WithParamInterface<DecodingFamily> {};
+
+TEST_P(DecodingAgreesWithThePlainVersion, OnEveryTrial) {
+    const DecodingFamily& family = GetParam();
+    Draws draw{family.seed};
     const UnresolvedPolicy policies[] = {UnresolvedPolicy::KeepPrevious, UnresolvedPolicy::Random,
                                          UnresolvedPolicy::Background};
-    int found = 0;
-    for (int trial = 0; trial < 800; ++trial) {
-        int32_t width = 1 + draw(200);
-        const int32_t height = 1 + draw(12);
-        const std::vector<uint8_t> stereogram = sampleStereogram(width, height, state);
-        ReferenceSettings settings;
-        settings.depthBits = 1 + draw(8);
-        settings.minMatch = draw(8) == 0 ? INT_MAX : draw(8) < 5 ? 1 + draw(3) : draw(width + 11) - 5;
-        settings.searchRange = draw(8) == 0 ? INT_MAX : draw(404) - 3;
-        settings.policy = draw(3);
-        settings.patternWidth = draw(width + 4);
-        const uint32_t randomState = static_cast<uint32_t>(draw(32768)) << 15 | static_cast<uint32_t>(draw(32768));
+    int reached = 0;
+    for (int trial = 0; trial < family.trials; ++trial) {
+        const DecodingCase c = family.draw(draw);
+        setDepthBits(ws.preferences, c.settings.depthBits);
+        ws.preferences.minMatch = c.settings.minMatch;
+        ws.preferences.searchRange = c.settings.searchRange;
+        ws.preferences.unresolvedPolicy = policies[c.settings.policy];
+        ws.patternWidth = c.settings.patternWidth;
+        ws.randomState = c.randomState;
+        const std::vector<uint8_t> map = decode(c.width, c.height, c.pixels);
 
-        setDepthBits(ws.preferences, settings.depthBits);
-        ws.preferences.minMatch = settings.minMatch;
-        ws.preferences.searchRange = settings.searchRange;
-        ws.preferences.unresolvedPolicy = policies[settings.policy];
-        ws.patternWidth = settings.patternWidth;
-        ws.randomState = randomState;
-        const std::vector<uint8_t> map = decode(width, height, stereogram);
-
-        const ReferenceDecoding expected = referenceDecode(stereogram, width, height, settings, randomState);
-        const std::string where = "trial " + std::to_string(trial) + ", " + std::to_string(width) + " x " +
-                                  std::to_string(height) + ", strip " + std::to_string(expected.stripWidth);
+        const ReferenceDecoding expected = referenceDecode(c.pixels, c.width, c.height, c.settings, c.randomState);
+        const std::string where = "trial " + std::to_string(trial) + ", " + std::to_string(c.width) + " x " +
+                                  std::to_string(c.height) + ", strip " + std::to_string(expected.stripWidth) +
+                                  ", minMatch " + std::to_string(c.settings.minMatch) + ", searchRange " +
+                                  std::to_string(c.settings.searchRange);
         ASSERT_EQ(map, expected.depthMap) << where;
         ASSERT_EQ(ws.randomState, expected.randomState) << where;
         EXPECT_EQ(detectPatternWidth(ws), expected.detectedWidth) << where;
         EXPECT_EQ(countRecorded(UiCallKind::Message), expected.detectedWidth == 0 ? 1 : 0) << where;
-        EXPECT_EQ(countRecorded(UiCallKind::StepProgress), (height + 9) / 10) << where;
+        EXPECT_EQ(countRecorded(UiCallKind::StepProgress), (c.height + 9) / 10) << where;
         EXPECT_EQ(countRecorded(UiCallKind::Present), 1) << where;
-        if (expected.detectedWidth != 0) ++found;
+        if (family.reaches(c, expected)) ++reached;
     }
-    // The samples must reach the detected widths as well as the fallback.
-    EXPECT_GT(found, 100);
+    EXPECT_GE(reached, family.atLeast);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, DecodingAgreesWithThePlainVersion,
+    ::testing::Values(
+        // The samples must reach the detected widths as well as the fallback.
+        DecodingFamily{"SmallStereograms", 31337, 800, smallStereogram,
+                       [](const DecodingCase&, const ReferenceDecoding& d) { return d.detectedWidth != 0; }, 100},
+        DecodingFamily{"BlockEdges", 2024, 240, blockEdgeStereogram,
+                       [](const DecodingCase& c, const ReferenceDecoding&) { return c.settings.searchRange > 2; },
+                       150}),
+    [](const ::testing::TestParamInfo<DecodingFamily>& info) { return std::string(info.param.name); });
+
+// The first point of a noisy row repeats once, `offset` away from the
+// strip's separation on one side: the search must find it exactly while
+// the offset lies below searchRange, whichever block of 16 it falls in.
+TEST_F(Decoding, ASingleRepeatIsFoundAtEveryOffsetOfTheRange) {
+    const int32_t width = 700;
+    const int32_t stripWidth = 200;
+    for (int32_t side : {-1, 1}) {
+        for (int32_t offset : {1, 2, 15, 16, 17, 31, 32, 33, 100, 163, 164, 165}) {
+            for (int32_t minMatch : {1, 2, 3}) {
+                Draws draw{static_cast<uint32_t>(offset * 7 + minMatch)};
+                std::vector<uint8_t> row = draw.bytes(width, 256);
+                const int32_t copyAt = stripWidth + side * offset;
+                for (int32_t i = 0; i < 3; ++i) row[copyAt + i] = row[i];
+                ReferenceSettings settings;
+                settings.depthBits = 8;
+                settings.minMatch = minMatch;
+                settings.patternWidth = stripWidth;
+                releaseAll(ws);
+                resetRecordedUi();
+                putStereogram(ws, width, 1, row);
+                ASSERT_TRUE(replaceDisplayDib(ws.displayDib, DibHeaderSize + rowStride(width)));
+                ws.preferences.depthBits = 8;
+                ws.preferences.depthStep = 1;
+                ws.preferences.minMatch = minMatch;
+                ws.patternWidth = stripWidth;
+                decodeStereogram(ws, nullptr);
+                const std::string where = "side " + std::to_string(side) + " offset " + std::to_string(offset) +
+                                          " minMatch " + std::to_string(minMatch);
+                const ReferenceDecoding expected = referenceDecode(row, width, 1, settings, ws.randomState);
+                ASSERT_EQ(std::vector<uint8_t>(ws.depthMap.pixels, ws.depthMap.pixels + width), expected.depthMap)
+                    << where;
+                // On the right the level tells the separation: 256 - offset,
+                // shown as 255 - offset; unresolved, column 0 stays at 255.
+                // Single pixels repeat by chance everywhere, so only runs of
+                // two or more tell.
+                if (side == 1 && minMatch >= 2) {
+                    EXPECT_EQ(ws.depthMap.pixels[0], offset < 165 ? 255 - offset : 255) << where;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

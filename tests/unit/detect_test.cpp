@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "draws.h"
 #include "engine/engine.h"
 #include "reference_decoding.h"
 #include "workspace_fixture.h"
@@ -180,31 +182,107 @@ TEST_F(Detection, RunsToTheLeftStayInsideTheRow) {
     EXPECT_EQ(matchRunLeft(ws, 3, 0, 3), 3);
 }
 
-TEST_F(Detection, AgreesWithThePlainVersionOnRandomStereograms) {
-    uint32_t state = 2024;
-    auto draw = [&state](int32_t n) { return referenceRandom(state) % n; };
-    for (int trial = 0; trial < 600; ++trial) {
-        const int32_t width = 1 + draw(260);
-        const int32_t height = 1 + draw(6);
-        const int32_t period = 1 + draw(std::max(1, width / 2));
-        // Few greys make accidental repeats common.
-        const int32_t greyScale = draw(4);
-        const int32_t greys = 1 + greyScale * draw(80);
-        std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
-        for (int32_t y = 0; y < height; ++y) {
-            bool repeating = draw(3) != 0;
-            for (int32_t x = 0; x < width; ++x) {
-                size_t at = static_cast<size_t>(y) * width + x;
-                pixels[at] = repeating && x >= period ? pixels[at - period] : static_cast<uint8_t>(draw(greys));
-            }
+// One detection to compare: a stereogram and minMatch.
+struct DetectionCase {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;
+    int32_t minMatch = 2;
+};
+
+// Narrow rows that repeat with some period from their start, or not at
+// all; few greys make accidental repeats common. Any minMatch.
+DetectionCase narrowRows(Draws& draw) {
+    DetectionCase c;
+    c.width = 1 + draw.below(260);
+    c.height = 1 + draw.below(6);
+    const int32_t period = 1 + draw.below(std::max(1, c.width / 2));
+    const int32_t greyScale = draw.below(4);
+    const int32_t greys = 1 + greyScale * draw.below(80);
+    c.pixels.resize(static_cast<size_t>(c.width) * c.height);
+    for (int32_t y = 0; y < c.height; ++y) {
+        const bool repeating = draw.below(3) != 0;
+        for (int32_t x = 0; x < c.width; ++x) {
+            const size_t at = static_cast<size_t>(y) * c.width + x;
+            c.pixels[at] = repeating && x >= period ? c.pixels[at - period] : static_cast<uint8_t>(draw.below(greys));
         }
-        const int32_t minMatchChoices[] = {INT_MIN, -3, 0, 1, 2, 2, 3, period, width, INT_MAX};
-        ws.preferences.minMatch = minMatchChoices[draw(10)];
-        const int32_t expected = referenceDetectWidth(pixels, width, height, ws.preferences.minMatch);
-        EXPECT_EQ(detect(width, height, pixels), expected)
-            << "trial " << trial << " width " << width << " period " << period;
-        releaseAll(ws);
     }
+    const int32_t minMatchChoices[] = {INT_MIN, -3, 0, 1, 2, 2, 3, period, c.width, INT_MAX};
+    c.minMatch = minMatchChoices[draw.below(10)];
+    return c;
+}
+
+// Wide rows with many candidate widths: each row repeats at some period
+// from a point on, or up to a point, so that either test of a period can
+// fail late, in a block of 16 excesses or in the columns after the last one.
+DetectionCase wideRows(Draws& draw) {
+    const int32_t widths[] = {360, 480, 600, 720, 840, 960, 1200};
+    DetectionCase c;
+    c.width = draw.below(3) == 0 ? 300 + draw.below(900) : widths[draw.below(7)];
+    c.height = 1 + draw.below(3);
+    const int32_t greys = draw.below(3) == 0 ? 2 + draw.below(3) : 256;
+    c.pixels = draw.bytes(static_cast<size_t>(c.width) * c.height, greys);
+    for (int32_t y = 0; y < c.height; ++y) {
+        const int32_t period = c.width / 30 + draw.below(c.width / 3 + 260);
+        const int32_t from = draw.below(2) == 0 ? 0 : draw.below(c.width);
+        const int32_t to = draw.below(2) == 0 ? c.width : draw.below(c.width);
+        for (int32_t x = std::max(from, period); x < to; ++x)
+            c.pixels[static_cast<size_t>(y) * c.width + x] = c.pixels[static_cast<size_t>(y) * c.width + x - period];
+    }
+    const int32_t minMatchChoices[] = {0, 1, 2, 2, 3, 50, 300};
+    c.minMatch = minMatchChoices[draw.below(7)];
+    return c;
+}
+
+// A family of detections; at least `atLeastFound` of its trials must find
+// a width, so that both answers are compared.
+struct DetectionFamily {
+    const char* name;
+    uint32_t seed;
+    int trials;
+    DetectionCase (*draw)(Draws&);
+    int atLeastFound;
+};
+
+class DetectionAgreesWithThePlainVersion : public Detection, public ::testing::WithParamInterface<DetectionFamily> {};
+
+TEST_P(DetectionAgreesWithThePlainVersion, OnEveryTrial) {
+    const DetectionFamily& family = GetParam();
+    Draws draw{family.seed};
+    int found = 0;
+    for (int trial = 0; trial < family.trials; ++trial) {
+        const DetectionCase c = family.draw(draw);
+        ws.preferences.minMatch = c.minMatch;
+        const int32_t expected = referenceDetectWidth(c.pixels, c.width, c.height, c.minMatch);
+        EXPECT_EQ(detect(c.width, c.height, c.pixels), expected)
+            << "trial " << trial << " width " << c.width << " minMatch " << c.minMatch;
+        releaseAll(ws);
+        if (expected != 0) ++found;
+    }
+    EXPECT_GE(found, family.atLeastFound);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, DetectionAgreesWithThePlainVersion,
+                         ::testing::Values(DetectionFamily{"NarrowRows", 2024, 600, narrowRows, 200},
+                                           DetectionFamily{"WideRows", 99, 90, wideRows, 30}),
+                         [](const ::testing::TestParamInfo<DetectionFamily>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Row 0 repeats at 226 from its start, and row 1 begins as row 0 would go
+// on. Candidate 150 would confirm 226 only with the two columns past the
+// row's end (150 + 2 * 226 = 602); the largest candidate that has the room
+// is 120, with excess 106.
+TEST_F(Detection, APeriodNeedingColumnsPastTheRowIsNotConfirmed) {
+    const int32_t width = 600;
+    Draws draw{3};
+    const std::vector<uint8_t> strip = draw.bytes(226, 256);
+    std::vector<uint8_t> pixels = draw.bytes(2 * width, 256);
+    for (int32_t x = 0; x < width + 2; ++x) pixels[static_cast<size_t>(x)] = strip[static_cast<size_t>(x % 226)];
+    ws.preferences.minMatch = 2;
+    putStereogram(ws, width, 2, pixels);
+    EXPECT_EQ(referenceDetectWidth(pixels, width, 2, 2), 120);
+    EXPECT_EQ(detectPatternWidth(ws), 120);
 }
 
 // Both run counts, the leftward one of detection and the rightward one of

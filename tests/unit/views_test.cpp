@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
-#include "recording_ui.h"
+#include "draws.h"
+#include "recording_platform.h"
 #include "views/views.h"
 #include "workspace_fixture.h"
 
@@ -184,6 +187,77 @@ TEST_F(Views, PatternLeftFromAnotherHeightIsRefusedNotReadPastItsEnd) {
     EXPECT_EQ(recordedCaptions()[0], "");
     EXPECT_EQ(countRecorded(UiCallKind::Present), 0);
     EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size), before);
+}
+
+// The grey that each view shows at (x, y), worked out pixel by pixel.
+int32_t plainViewGrey(const Workspace& ws, ViewKind view, int32_t x, int32_t y) {
+    const int32_t width = ws.imageWidth;
+    const int32_t pw = ws.patternWidth;
+    const int32_t left = (width - pw) / 2;
+    const int32_t right = (width + pw) / 2;
+    const bool inSquare = y >= 20 && y < 40 && ((x >= left && x < left + 20) || (x >= right && x < right + 20));
+    const int32_t step = ws.preferences.depthStep;
+    switch (view) {
+        case ViewKind::StereogramWithDots: return inSquare ? 0 : ws.stereogram.pixels[y * width + x];
+        case ViewKind::StereogramPlain: return ws.stereogram.pixels[y * width + x];
+        case ViewKind::DepthQuantised: return std::max(0, step * ((ws.depthMap.pixels[y * width + x] + 1) / step) - 1);
+        case ViewKind::DepthOriginal: return ws.depthMap.pixels[y * width + x];
+        case ViewKind::PatternTiled: return ws.pattern.pixels[y * pw + x % pw];
+        case ViewKind::PatternStrip: break;
+    }
+    return x < pw ? ws.pattern.pixels[y * pw + x] : 0;
+}
+
+// Every width from 1 to 40 and a few wide ones, so that rows end after
+// every number of whole four-pixel groups and with every padding.
+TEST_F(Views, WriteEveryPixelAndNotOneByteMore) {
+    Draws draw{61};
+    const ViewKind views[] = {ViewKind::StereogramWithDots, ViewKind::StereogramPlain, ViewKind::DepthQuantised,
+                              ViewKind::DepthOriginal,      ViewKind::PatternTiled,    ViewKind::PatternStrip};
+    const SourceKind sources[] = {SourceKind::Stereogram, SourceKind::Stereogram, SourceKind::DepthMap,
+                                  SourceKind::DepthMap,   SourceKind::Pattern,    SourceKind::Pattern};
+    std::vector<int32_t> widths;
+    for (int32_t w = 1; w <= 40; ++w) widths.push_back(w);
+    for (int32_t w : {127, 640, 1001}) widths.push_back(w);
+    for (int32_t width : widths) {
+        const int32_t height = 1 + draw.below(45);
+        releaseAll(ws);
+        resetRecordedUi();
+        ws.imageWidth = width;
+        ws.imageHeight = height;
+        ws.patternWidth = 1 + draw.below(width + 3);
+        ASSERT_TRUE(replaceGreyImage(ws.stereogram, width, height));
+        ASSERT_TRUE(replaceGreyImage(ws.depthMap, width, height));
+        ASSERT_TRUE(replaceGreyImage(ws.pattern, ws.patternWidth, height));
+        for (GreyImage* raster : {&ws.stereogram, &ws.depthMap, &ws.pattern}) {
+            const std::vector<uint8_t> bytes =
+                draw.bytes(static_cast<size_t>(raster->width) * raster->height, 256);
+            std::memcpy(raster->pixels, bytes.data(), bytes.size());
+        }
+        ws.preferences.depthStep = 1 << draw.below(8);
+        const size_t stride = static_cast<size_t>(rowStride(width));
+        // One spare byte after the picture: nothing may be written there.
+        ASSERT_TRUE(replaceDisplayDib(ws.displayDib, DibHeaderSize + stride * height + 1));
+        ws.displayDib.size -= 1;
+        for (int v = 0; v < 6; ++v) {
+            std::memset(ws.displayDib.bytes, 0x5A, ws.displayDib.size + 1);
+            renderView(ws, nullptr, sources[v], views[v]);
+            const uint8_t* rows = ws.displayDib.bytes + DibHeaderSize;
+            for (int32_t j = 0; j < height; ++j) {
+                for (size_t b = 0; b < stride; ++b) {
+                    const size_t x = b / 3;
+                    const int32_t expected =
+                        x < static_cast<size_t>(width) ? plainViewGrey(ws, views[v], static_cast<int32_t>(x), height - 1 - j)
+                                                       : 0x5A;
+                    ASSERT_EQ(rows[j * stride + b], expected) << "width " << width << " view " << v << " row " << j
+                                                              << " byte " << b;
+                }
+            }
+            ASSERT_EQ(ws.displayDib.bytes[ws.displayDib.size], 0x5A) << "width " << width << " view " << v;
+            EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes, ws.displayDib.bytes + DibHeaderSize),
+                      std::vector<uint8_t>(DibHeaderSize, 0x5A));
+        }
+    }
 }
 
 }  // namespace

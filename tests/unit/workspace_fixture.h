@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "recording_ui.h"
+#include "recording_platform.h"
 #include "workspace/workspace.h"
 
 class WorkspaceTest : public ::testing::Test {
@@ -20,3 +20,12 @@ protected:
 
     Workspace ws;
 };
+
+// What running out of memory records: the box, then the quit with -1.
+inline std::vector<UiCallKind> outOfMemoryCalls() { return {UiCallKind::Message, UiCallKind::Quit}; }
+
+inline void expectOutOfMemoryReport(const UiCall& message, const UiCall& quit) {
+    EXPECT_EQ(message.text, "Brak pamięci!");
+    EXPECT_EQ(message.caption, "");
+    EXPECT_EQ(quit.value, -1);
+}

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "recording_ui.h"
+#include "recording_platform.h"
 #include "workspace/workspace.h"
 
 TEST(Workspace, StartsWithTheInitialValues) {

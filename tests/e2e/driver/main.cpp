@@ -2,11 +2,12 @@
 // tavrelic.exe and prints one line per scenario, "PASS name" or
 // "FAIL name: what differed". Exits with 0 when every scenario passed.
 //
-//   tavrelic_driver SCRIPT PROGRAM
+//   tavrelic_driver SCRIPT PROGRAM [SCENARIO]
 //
 // A script is a list of steps (see steps.cpp), one a line, in scenarios
-// that each begin with "scenario NAME" and start the program afresh. The
-// first failing step ends its scenario; the program is then ended too.
+// that each begin with "scenario NAME" and start the program afresh; with
+// SCENARIO only that one runs. The first failing step ends its scenario;
+// the program is then ended too.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -53,19 +54,23 @@ bool expandArguments(std::vector<std::string>& words, std::string& failure) {
     return true;
 }
 
-int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programPath) {
+int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programPath, const std::string& only) {
     Session session;
     session.programPath = programPath;
     Scenario scenario;
     int failures = 0;
+    bool skipping = false;
     for (const ScriptLine& line : lines) {
         if (line.words[0] == "scenario") {
             finishScenario(session, scenario, failures);
             scenario = Scenario();
-            scenario.name = line.words.size() > 1 ? line.words[1] : "unnamed";
+            const std::string name = line.words.size() > 1 ? line.words[1] : "unnamed";
+            skipping = !only.empty() && name != only;
+            if (!skipping) scenario.name = name;
             session.waitMs = 5000;
             continue;
         }
+        if (skipping) continue;
         if (scenario.name.empty()) {
             printLine("FAIL script: line " + std::to_string(line.number) + " comes before any scenario");
             return 1;
@@ -85,18 +90,19 @@ int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programP
 int main() {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (arguments == nullptr || count != 3) {
-        printLine("usage: tavrelic_driver SCRIPT PROGRAM");
+    if (arguments == nullptr || count < 3 || count > 4) {
+        printLine("usage: tavrelic_driver SCRIPT PROGRAM [SCENARIO]");
         return 2;
     }
     std::vector<ScriptLine> lines;
     std::string error;
     const std::string scriptName = narrow(arguments[1]);
     const std::wstring programPath = arguments[2];
+    const std::string only = count == 4 ? narrow(arguments[3]) : std::string();
     LocalFree(arguments);
     if (!readScript(scriptName, lines, error)) {
         printLine("FAIL script: " + error);
         return 2;
     }
-    return runScript(lines, programPath);
+    return runScript(lines, programPath, only);
 }

@@ -2,8 +2,9 @@
 //
 //   tavrelic_expected depth-map FILE WIDTH HEIGHT
 //     writes a 24-bit BMP depth map of a few spheres over a flat ground;
-//   tavrelic_expected replay SCRIPT
-//     replays the commands of a scenario script on the portable core, from
+//   tavrelic_expected replay SCRIPT [SCENARIO]
+//     replays the commands of a scenario script (or of its one scenario
+//     SCENARIO) on the portable core, from
 //     the state the program starts in, so that the files it saves are the
 //     files tavrelic.exe must save for the same commands. The file names
 //     come from the script's choose-file steps (its %VARIABLES% expanded
@@ -13,20 +14,19 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bmp/bmp.h"
 #include "bmp_samples.h"
-#include "replay.h"
+#include "recording_platform.h"
 #include "script.h"
 #include "shell/commands.h"
 
 namespace {
-
-std::vector<ScriptLine> replayedLines;
-size_t nextLine = 0;  // the first line not yet replayed
 
 bool scriptPath(const std::string& word, std::filesystem::path& path) {
     std::string expanded, error;
@@ -71,6 +71,28 @@ int writeDepthMap(const std::string& fileName, int width, int height) {
     return 1;
 }
 
+// The file steps after a command answer the dialog that the command opens,
+// whichever of the two it is; a command that opens none leaves them unused.
+// The Preferences dialog closes as if cancelled, so scenarios whose files
+// are compared keep the initial preferences.
+bool scriptFileAnswers(const std::vector<ScriptLine>& lines, size_t next) {
+    recordedUi = RecordingUi{};
+    for (; next < lines.size() && lines[next].words[0] != "command" && lines[next].words[0] != "start"; ++next) {
+        const std::vector<std::string>& words = lines[next].words;
+        std::optional<std::filesystem::path> answer;
+        if (words[0] == "choose-file" && words.size() == 2) {
+            std::filesystem::path fileName;
+            if (!scriptPath(words[1], fileName)) return false;
+            answer = fileName;
+        } else if (words[0] != "cancel-file") {
+            continue;
+        }
+        recordedUi.openAnswers.push_back(answer);
+        recordedUi.saveAnswers.push_back(answer);
+    }
+    return true;
+}
+
 bool replayLine(Workspace& ws, const ScriptLine& line) {
     // The one main window the core hands back to the platform layer.
     static int windowToken = 0;
@@ -92,16 +114,20 @@ bool replayLine(Workspace& ws, const ScriptLine& line) {
     return true;
 }
 
-int replay(const std::string& scriptName) {
+int replay(const std::string& scriptName, const std::string& only) {
     std::string error;
-    if (!readScript(scriptName, replayedLines, error)) {
+    std::vector<ScriptLine> lines;
+    if (!readScript(scriptName, lines, error)) {
         std::fprintf(stderr, "tavrelic_expected: %s\n", error.c_str());
         return 2;
     }
     Workspace ws;
-    while (nextLine < replayedLines.size()) {
-        const ScriptLine& line = replayedLines[nextLine++];
-        if (!replayLine(ws, line)) {
+    bool skipping = false;
+    for (size_t next = 0; next < lines.size(); ++next) {
+        const ScriptLine& line = lines[next];
+        if (line.words[0] == "scenario") skipping = !only.empty() && (line.words.size() < 2 || line.words[1] != only);
+        if (skipping) continue;
+        if ((line.words[0] == "command" && !scriptFileAnswers(lines, next + 1)) || !replayLine(ws, line)) {
             std::fprintf(stderr, "tavrelic_expected: %s:%d failed\n", scriptName.c_str(), line.number);
             return 1;
         }
@@ -112,29 +138,14 @@ int replay(const std::string& scriptName) {
 
 }  // namespace
 
-// File steps answer the dialog that the command just replayed opened; a
-// command that opens no dialog leaves them for the next one, as in the
-// program.
-bool nextFileChoice(std::filesystem::path& fileName) {
-    while (nextLine < replayedLines.size()) {
-        const ScriptLine& line = replayedLines[nextLine];
-        if (line.words[0] == "command" || line.words[0] == "start") return false;
-        ++nextLine;
-        if (line.words[0] == "cancel-file") return false;
-        if (line.words[0] == "choose-file" && line.words.size() == 2)
-            return scriptPath(line.words[1], fileName);
-    }
-    return false;
-}
-
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     long long width = 0, height = 0;
     if (mode == "depth-map" && argc == 5 && parseInteger(argv[3], width) && parseInteger(argv[4], height))
         return writeDepthMap(argv[2], static_cast<int>(width), static_cast<int>(height));
-    if (mode == "replay" && argc == 3) return replay(argv[2]);
+    if (mode == "replay" && (argc == 3 || argc == 4)) return replay(argv[2], argc == 4 ? argv[3] : "");
     std::fprintf(stderr,
                  "usage: tavrelic_expected depth-map FILE WIDTH HEIGHT\n"
-                 "       tavrelic_expected replay SCRIPT\n");
+                 "       tavrelic_expected replay SCRIPT [SCENARIO]\n");
     return 2;
 }

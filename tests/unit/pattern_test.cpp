@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
-#include "recording_ui.h"
+#include "recording_platform.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
 #include "workspace_fixture.h"
@@ -271,6 +272,29 @@ TEST_F(PatternGeneration, WithoutMemoryForTheNewPictureTheMapIsAlreadyWidened) {
     EXPECT_EQ(ws.patternWidth, 3);
     EXPECT_EQ(firstDifference(before, snapshotOf(ws)), "");
     EXPECT_TRUE(recordedUi.calls.empty());
+}
+
+TEST_F(PatternGeneration, AgreesWithThePlainVersion) {
+    for (bool randomFill : {true, false}) {
+        for (int32_t width : {1, 7, 8, 9, 300, 641}) {
+            releaseAll(ws);
+            resetRecordedUi();
+            ws.imageWidth = width;
+            ws.imageHeight = 3;
+            ASSERT_TRUE(replaceGreyImage(ws.depthMap, width, 3));
+            std::memset(ws.depthMap.pixels, 0, static_cast<size_t>(width) * 3);
+            ws.preferences.repeatCount = 1;
+            ws.preferences.randomFill = randomFill;
+            ws.randomState = 99u + static_cast<uint32_t>(width);
+            uint32_t expectedState = ws.randomState;
+            const std::vector<uint8_t> expected = referencePattern(width, 3, randomFill, expectedState);
+            generatePattern(ws, nullptr);
+            ASSERT_NE(ws.pattern.pixels, nullptr);
+            EXPECT_EQ(std::vector<uint8_t>(ws.pattern.pixels, ws.pattern.pixels + expected.size()), expected)
+                << width << (randomFill ? " noise" : " ramp");
+            EXPECT_EQ(ws.randomState, expectedState) << width;
+        }
+    }
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "recording_ui.h"
+#include "draws.h"
+#include "recording_platform.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
 #include "workspace_fixture.h"
@@ -17,22 +18,6 @@ const char* const NoPatternMessage = "Hej, nie ma wygenerowanego patternu!";
 const char* const RepeatCountMessage = "Nieprawidłowa ilość powtórzeń wzorca!\nZmień ją w preferencjach.";
 const char* const NoDepthMapMessage = "Niestety jeszcze nie ma mapy głębokości";
 const char* const PatternHeightMessage = "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.";
-
-// Test data, drawn from a random state of the test's own.
-int32_t drawBelow(uint32_t& state, int32_t n) { return referenceRandom(state) % n; }
-
-std::vector<uint8_t> drawBytes(uint32_t& state, size_t count) {
-    std::vector<uint8_t> values(count);
-    for (uint8_t& v : values) v = static_cast<uint8_t>(referenceRandom(state) % 256);
-    return values;
-}
-
-// Any 32-bit state of the program's random source.
-uint32_t drawState(uint32_t& state) {
-    const uint32_t high = static_cast<uint32_t>(referenceRandom(state)) << 17;
-    const uint32_t middle = static_cast<uint32_t>(referenceRandom(state)) << 2;
-    return high ^ middle ^ static_cast<uint32_t>(referenceRandom(state));
-}
 
 // The state of the program's random sequence after `draws` more values.
 uint32_t stateAfter(uint32_t state, int64_t draws) {
@@ -143,8 +128,8 @@ class FlatMap : public Generation {
 protected:
     // A 640 x rows image at one depth with a pattern of 128 x rows noise.
     void prepareFlat(int32_t rows, uint8_t depth) {
-        uint32_t state = 7;
-        pattern = drawBytes(state, static_cast<size_t>(128) * rows);
+        Draws draw{7};
+        pattern = draw.bytes(static_cast<size_t>(128) * rows);
         prepare(640, rows, std::vector<uint8_t>(static_cast<size_t>(640) * rows, depth), 128, pattern);
     }
     uint8_t patternAt(int32_t y, int32_t x) const { return pattern[static_cast<size_t>(y) * 128 + x]; }
@@ -226,11 +211,11 @@ TEST_F(FlatMap, EachDepthRepeatsAtTheSeparationOfItsLevel) {
 }
 
 TEST_F(Generation, TheFirstColumnsOfEveryRowAreTheStrip) {
-    uint32_t state = 11;
+    Draws draw{11};
     for (bool wallEyed : {true, false}) {
         for (bool randomFill : {true, false}) {
-            const std::vector<uint8_t> pattern = drawBytes(state, 60 * 9);
-            prepare(300, 9, drawBytes(state, 300 * 9), 60, pattern);
+            const std::vector<uint8_t> pattern = draw.bytes(60 * 9);
+            prepare(300, 9, draw.bytes(300 * 9), 60, pattern);
             ws.preferences.wallEyed = wallEyed;
             ws.preferences.randomFill = randomFill;
             const std::vector<uint8_t> s = generate();
@@ -240,10 +225,10 @@ TEST_F(Generation, TheFirstColumnsOfEveryRowAreTheStrip) {
 }
 
 TEST_F(Generation, OneRepeatGivesThePatternRowsAndDrawsNothing) {
-    uint32_t state = 12;
-    const std::vector<uint8_t> pattern = drawBytes(state, 37 * 5);
+    Draws draw{12};
+    const std::vector<uint8_t> pattern = draw.bytes(37 * 5);
     for (bool randomFill : {true, false}) {
-        prepare(37, 5, drawBytes(state, 37 * 5), 37, pattern);
+        prepare(37, 5, draw.bytes(37 * 5), 37, pattern);
         ws.preferences.repeatCount = 1;
         ws.preferences.randomFill = randomFill;
         EXPECT_EQ(generate(), pattern);
@@ -267,8 +252,8 @@ TEST_F(Generation, ProgressStepsAfterEveryTenthRowThenResetsThenShows) {
 }
 
 TEST_F(Generation, TheNewStereogramIsShownWithItsConvergenceSquares) {
-    uint32_t state = 13;
-    prepare(641, 45, drawBytes(state, 641 * 45), 128, drawBytes(state, 128 * 45));
+    Draws draw{13};
+    prepare(641, 45, draw.bytes(641 * 45), 128, draw.bytes(128 * 45));
     const std::vector<uint8_t> s = generate();
     ASSERT_EQ(recordedKinds().back(), UiCallKind::Present);
     // L = (641 - 128) / 2 = 256, R = (641 + 128) / 2 = 384.
@@ -306,15 +291,15 @@ TEST_F(Generation, RefusalsComeInTheirOrderAndChangeNothing) {
         {"pattern of another height", true, 5, true, 7, PatternHeightMessage, ""},
         {"pattern of more rows", true, 5, true, 13, PatternHeightMessage, ""},
     };
-    uint32_t state = 14;
+    Draws draw{14};
     for (bool randomFill : {true, false}) {
         for (const Case& c : cases) {
             releaseAll(ws);
             resetRecordedUi();
             putPictureOnShow(ws, 40, 12);
-            putRaster(ws.stereogram, 40, 12, drawBytes(state, 40 * 12));
-            if (c.depthMap) putRaster(ws.depthMap, 40, 12, drawBytes(state, 40 * 12));
-            if (c.pattern) putPattern(ws, 8, c.patternHeight, drawBytes(state, 8 * c.patternHeight));
+            putRaster(ws.stereogram, 40, 12, draw.bytes(40 * 12));
+            if (c.depthMap) putRaster(ws.depthMap, 40, 12, draw.bytes(40 * 12));
+            if (c.pattern) putPattern(ws, 8, c.patternHeight, draw.bytes(8 * c.patternHeight));
             ws.preferences.repeatCount = c.repeatCount;
             ws.preferences.randomFill = randomFill;
             ws.randomState = 99;
@@ -329,9 +314,9 @@ TEST_F(Generation, RefusalsComeInTheirOrderAndChangeNothing) {
 }
 
 TEST_F(Generation, WithoutMemoryForTheStereogramItIsGoneAndNothingElseHappens) {
-    uint32_t state = 15;
-    prepare(64, 12, drawBytes(state, 64 * 12), 12, drawBytes(state, 12 * 12));
-    putRaster(ws.stereogram, 64, 12, drawBytes(state, 64 * 12));
+    Draws draw{15};
+    prepare(64, 12, draw.bytes(64 * 12), 12, draw.bytes(12 * 12));
+    putRaster(ws.stereogram, 64, 12, draw.bytes(64 * 12));
     const std::vector<uint8_t> picture = dibBytes(ws);
     failAllocationsAfter(0);
     generateStereogram(ws, nullptr);
@@ -344,8 +329,8 @@ TEST_F(Generation, WithoutMemoryForTheStereogramItIsGoneAndNothingElseHappens) {
 }
 
 TEST_F(Generation, WithoutMemoryForTheWorkingRowTheNewStereogramStaysUnfilled) {
-    uint32_t state = 16;
-    prepare(64, 12, drawBytes(state, 64 * 12), 12, drawBytes(state, 12 * 12));
+    Draws draw{16};
+    prepare(64, 12, draw.bytes(64 * 12), 12, draw.bytes(12 * 12));
     const std::vector<uint8_t> picture = dibBytes(ws);
     failAllocationsAfter(1);
     generateStereogram(ws, nullptr);
@@ -387,11 +372,11 @@ TEST_F(Generation, APatternOfAnotherWidthIsReadWithItsOwnRowLength) {
         int32_t patternWidth;
         int32_t repeatCount;
     };
-    uint32_t state = 17;
+    Draws draw{17};
     for (const Case& c : {Case{640, 100, 6}, Case{320, 128, 5}}) {
         for (bool randomFill : {true, false}) {
-            prepare(c.width, 30, drawBytes(state, static_cast<size_t>(c.width) * 30), c.patternWidth,
-                    drawBytes(state, static_cast<size_t>(c.patternWidth) * 30));
+            prepare(c.width, 30, draw.bytes(static_cast<size_t>(c.width) * 30), c.patternWidth,
+                    draw.bytes(static_cast<size_t>(c.patternWidth) * 30));
             ws.preferences.repeatCount = c.repeatCount;
             ws.preferences.randomFill = randomFill;
             const GeneratedStereogram expected = referenceGenerate(inputsNow());
@@ -404,22 +389,22 @@ TEST_F(Generation, APatternOfAnotherWidthIsReadWithItsOwnRowLength) {
 }
 
 TEST_F(Generation, CrossEyedIsWallEyedOfTheInvertedMap) {
-    uint32_t state = 18;
+    Draws draw{18};
     int differentFromWallEyed = 0;
     for (int trial = 0; trial < 40; ++trial) {
-        const int32_t width = 20 + drawBelow(state, 300);
-        const int32_t height = 1 + drawBelow(state, 12);
-        const int32_t repeatCount = 2 + drawBelow(state, 8);
-        const int32_t depthBits = 1 + drawBelow(state, 8);
-        const bool randomFill = drawBelow(state, 2) == 0;
-        const uint32_t start = drawState(state);
+        const int32_t width = 20 + draw.below(300);
+        const int32_t height = 1 + draw.below(12);
+        const int32_t repeatCount = 2 + draw.below(8);
+        const int32_t depthBits = 1 + draw.below(8);
+        const bool randomFill = draw.below(2) == 0;
+        const uint32_t start = draw.anyState();
         const int32_t stripWidth = width / repeatCount;
         std::vector<uint8_t> depth(static_cast<size_t>(width) * height);
         for (size_t i = 0; i < depth.size(); ++i)
-            depth[i] = i > 0 && drawBelow(state, 6) != 0 ? depth[i - 1] : static_cast<uint8_t>(drawBelow(state, 256));
+            depth[i] = i > 0 && draw.below(6) != 0 ? depth[i - 1] : static_cast<uint8_t>(draw.below(256));
         std::vector<uint8_t> inverted(depth.size());
         for (size_t i = 0; i < depth.size(); ++i) inverted[i] = static_cast<uint8_t>(255 - depth[i]);
-        const std::vector<uint8_t> pattern = drawBytes(state, static_cast<size_t>(stripWidth) * height);
+        const std::vector<uint8_t> pattern = draw.bytes(static_cast<size_t>(stripWidth) * height);
 
         auto generateWith = [&](const std::vector<uint8_t>& map, bool wallEyed) {
             prepare(width, height, map, stripWidth, pattern);
@@ -470,82 +455,160 @@ TEST(GenerationFromStart, TheSameCommandsGiveTheSameBytes) {
     releaseAll(two);
 }
 
-// The depth maps of the comparison: noise, plateaus, only the two extreme
-// depths, or slow slopes, so that levels jump by every amount.
-std::vector<uint8_t> sampleDepths(int32_t width, int32_t height, uint32_t& state) {
+// The depth maps of the random trials: noise, plateaus, only the two
+// extreme depths, or slow slopes, so that levels jump by every amount.
+std::vector<uint8_t> sampleDepths(Draws& draw, int32_t width, int32_t height) {
     std::vector<uint8_t> depth(static_cast<size_t>(width) * height);
-    const int32_t kind = drawBelow(state, 4);
-    int32_t value = drawBelow(state, 256);
+    const int32_t kind = draw.below(4);
+    int32_t value = draw.below(256);
     for (size_t i = 0; i < depth.size(); ++i) {
         if (kind == 0) {
-            value = drawBelow(state, 256);
+            value = draw.below(256);
         } else if (kind == 1) {
-            if (drawBelow(state, 12) == 0) value = drawBelow(state, 256);
+            if (draw.below(12) == 0) value = draw.below(256);
         } else if (kind == 2) {
-            if (drawBelow(state, 4) == 0) value = drawBelow(state, 2) * 255;
+            if (draw.below(4) == 0) value = draw.below(2) * 255;
         } else {
-            value = std::clamp(value + drawBelow(state, 17) - 8, 0, 255);
+            value = std::clamp(value + draw.below(17) - 8, 0, 255);
         }
         depth[i] = static_cast<uint8_t>(value);
     }
     return depth;
 }
 
-TEST_F(Generation, AgreesWithThePlainVersionOnRandomMapsPatternsAndPreferences) {
-    uint32_t state = 20240607;
-    int otherPatternWidths = 0;
-    int oneRepeat = 0;
-    int randomFillOn = 0;
-    int crossEyed = 0;
-    int longRows = 0;
-    for (int trial = 0; trial < 4000; ++trial) {
-        // Mostly rows of up to 200 columns; now and then a long one.
-        const bool longRow = trial % 100 == 99;
-        const int32_t width = longRow ? 200 + drawBelow(state, 900) : 1 + drawBelow(state, 200);
-        const int32_t height = 1 + drawBelow(state, 20);
-        const int32_t repeatCount =
-            drawBelow(state, 4) == 0 ? 1 + drawBelow(state, width) : 1 + drawBelow(state, std::min(width, 10));
-        const int32_t stripWidth = width / repeatCount;
-        const int32_t patternWidth = drawBelow(state, 3) == 0 ? 1 + drawBelow(state, 2 * stripWidth + 5) : stripWidth;
-        prepare(width, height, sampleDepths(width, height, state), patternWidth,
-                drawBytes(state, static_cast<size_t>(patternWidth) * height));
-        ws.preferences.repeatCount = repeatCount;
-        setDepthBits(ws.preferences, 1 + drawBelow(state, 8));
-        ws.preferences.wallEyed = drawBelow(state, 2) == 0;
-        ws.preferences.randomFill = drawBelow(state, 2) == 0;
-        ws.randomState = drawState(state);
+// Depth maps with long plateaus and slow slopes, so that whole runs of one
+// separation are longer than the strip and copies land on copies, and
+// with steps of every size between them; on wide and narrow rows.
+std::vector<uint8_t> smoothDepths(Draws& draw, int32_t width, int32_t height) {
+    std::vector<uint8_t> depth(static_cast<size_t>(width) * height);
+    const int32_t kind = draw.below(3);
+    for (int32_t y = 0; y < height; ++y) {
+        int32_t value = draw.below(256);
+        for (int32_t x = 0; x < width; ++x) {
+            if (kind == 0 && draw.below(300) == 0) value = draw.below(256);
+            if (kind == 1) value = (x * 256 / width + y) % 256;
+            if (kind == 2 && draw.below(40) == 0) value = std::clamp(value + draw.below(81) - 40, 0, 255);
+            depth[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(value);
+        }
+    }
+    return depth;
+}
 
-        const GenerationInputs in = inputsNow();
-        const WorkspaceSnapshot before = snapshotOf(ws);
+// Rows of up to 200 columns, one in a hundred longer, with any repeat
+// count, patterns of other widths and every preference.
+GenerationInputs randomInputs(Draws& draw, int trial) {
+    GenerationInputs in;
+    const bool longRow = trial % 100 == 99;
+    in.width = longRow ? 200 + draw.below(900) : 1 + draw.below(200);
+    in.height = 1 + draw.below(20);
+    in.repeatCount = draw.below(4) == 0 ? 1 + draw.below(in.width) : 1 + draw.below(std::min(in.width, 10));
+    const int32_t stripWidth = in.width / in.repeatCount;
+    in.patternWidth = draw.below(3) == 0 ? 1 + draw.below(2 * stripWidth + 5) : stripWidth;
+    in.depth = sampleDepths(draw, in.width, in.height);
+    in.pattern = draw.bytes(static_cast<size_t>(in.patternWidth) * in.height);
+    in.depthBits = 1 + draw.below(8);
+    in.wallEyed = draw.below(2) == 0;
+    in.randomFill = draw.below(2) == 0;
+    in.randomState = draw.anyState();
+    return in;
+}
+
+// Smooth maps with long plateaus and slow slopes, so that runs of one
+// separation are longer than the strip and copies land on copies, on wide
+// and narrow rows.
+GenerationInputs smoothInputs(Draws& draw, int) {
+    GenerationInputs in;
+    in.width = draw.below(4) == 0 ? 1 + draw.below(60) : 200 + draw.below(1800);
+    in.height = 1 + draw.below(4);
+    in.repeatCount = 1 + draw.below(std::min(in.width, 12));
+    in.depthBits = 1 + draw.below(8);
+    in.wallEyed = draw.below(2) == 0;
+    in.randomFill = draw.below(2) == 0;
+    in.depth = smoothDepths(draw, in.width, in.height);
+    const int32_t stripWidth = in.width / in.repeatCount;
+    in.patternWidth = draw.below(3) == 0 ? 1 + draw.below(2 * stripWidth + 3) : stripWidth;
+    in.pattern = draw.bytes(static_cast<size_t>(in.patternWidth) * in.height);
+    in.randomState = static_cast<uint32_t>(draw.below(32768)) << 16 | 5u;
+    return in;
+}
+
+// What a family of trials is there to reach: `atLeast` of its trials must.
+struct GenerationCoverage {
+    const char* what;
+    bool (*holds)(const GenerationInputs&);
+    int atLeast;
+};
+
+struct GenerationFamily {
+    const char* name;
+    uint32_t seed;
+    int trials;
+    GenerationInputs (*draw)(Draws&, int trial);
+    std::vector<GenerationCoverage> coverage;
+};
+
+class GenerationAgreesWithThePlainVersion : public Generation,
+                                            public ::testing::WithParamInterface<GenerationFamily> {};
+
+TEST_P(GenerationAgreesWithThePlainVersion, OnEveryTrial) {
+    const GenerationFamily& family = GetParam();
+    Draws draw{family.seed};
+    std::vector<int> reached(family.coverage.size(), 0);
+    for (int trial = 0; trial < family.trials; ++trial) {
+        const GenerationInputs in = family.draw(draw, trial);
+        prepare(in.width, in.height, in.depth, in.patternWidth, in.pattern);
+        ws.preferences.repeatCount = in.repeatCount;
+        setDepthBits(ws.preferences, in.depthBits);
+        ws.preferences.wallEyed = in.wallEyed;
+        ws.preferences.randomFill = in.randomFill;
+        ws.randomState = in.randomState;
+
         const GeneratedStereogram expected = referenceGenerate(in);
         const std::vector<uint8_t> got = generate();
-        const std::string where = "trial " + std::to_string(trial) + ": " + std::to_string(width) + " x " +
-                                  std::to_string(height) + ", repeat " + std::to_string(repeatCount) +
-                                  ", pattern " + std::to_string(patternWidth) + ", depthBits " +
+        const std::string where = "trial " + std::to_string(trial) + ": " + std::to_string(in.width) + " x " +
+                                  std::to_string(in.height) + ", repeat " + std::to_string(in.repeatCount) +
+                                  ", pattern " + std::to_string(in.patternWidth) + ", depthBits " +
                                   std::to_string(in.depthBits) + (in.wallEyed ? ", wall-eyed" : ", cross-eyed") +
                                   (in.randomFill ? ", random fill" : ", tiled");
-        ASSERT_EQ(mismatches(got, expected.pixels, width), "") << where;
+        ASSERT_EQ(mismatches(got, expected.pixels, in.width), "") << where;
         ASSERT_EQ(ws.randomState, expected.randomState) << where;
-        ASSERT_EQ(recordedKinds(), progressThenShow((height + 9) / 10)) << where;
+        ASSERT_EQ(recordedKinds(), progressThenShow((in.height + 9) / 10)) << where;
         // Only the Stereogram, the picture on show and the random state change.
-        EXPECT_EQ(rasterBytes(ws.depthMap), before.depthMap) << where;
-        EXPECT_EQ(rasterBytes(ws.pattern), before.pattern) << where;
-        EXPECT_EQ(ws.patternWidth, patternWidth) << where;
-        EXPECT_EQ(ws.imageWidth, width) << where;
-        EXPECT_EQ(ws.imageHeight, height) << where;
-
-        otherPatternWidths += patternWidth != stripWidth ? 1 : 0;
-        oneRepeat += repeatCount == 1 ? 1 : 0;
-        randomFillOn += in.randomFill ? 1 : 0;
-        crossEyed += in.wallEyed ? 0 : 1;
-        longRows += longRow ? 1 : 0;
+        EXPECT_EQ(rasterBytes(ws.depthMap), in.depth) << where;
+        EXPECT_EQ(rasterBytes(ws.pattern), in.pattern) << where;
+        EXPECT_EQ(ws.patternWidth, in.patternWidth) << where;
+        EXPECT_EQ(ws.imageWidth, in.width) << where;
+        EXPECT_EQ(ws.imageHeight, in.height) << where;
+        for (size_t i = 0; i < family.coverage.size(); ++i)
+            if (family.coverage[i].holds(in)) ++reached[i];
     }
-    EXPECT_GT(otherPatternWidths, 1000);
-    EXPECT_GT(oneRepeat, 150);
-    EXPECT_GT(randomFillOn, 1500);
-    EXPECT_GT(crossEyed, 1500);
-    EXPECT_EQ(longRows, 40);
+    for (size_t i = 0; i < family.coverage.size(); ++i)
+        EXPECT_GE(reached[i], family.coverage[i].atLeast) << family.coverage[i].what;
 }
+
+bool otherPatternWidth(const GenerationInputs& in) { return in.patternWidth != in.width / in.repeatCount; }
+bool oneRepeat(const GenerationInputs& in) { return in.repeatCount == 1; }
+bool randomFillOn(const GenerationInputs& in) { return in.randomFill; }
+bool crossEyed(const GenerationInputs& in) { return !in.wallEyed; }
+bool longRow(const GenerationInputs& in) { return in.width > 1000; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, GenerationAgreesWithThePlainVersion,
+    ::testing::Values(GenerationFamily{"RandomMapsPatternsAndPreferences",
+                                       20240607,
+                                       4000,
+                                       randomInputs,
+                                       {{"patterns of another width", otherPatternWidth, 1000},
+                                        {"one repeat", oneRepeat, 150},
+                                        {"random fill", randomFillOn, 1500},
+                                        {"cross-eyed", crossEyed, 1500}}},
+                      GenerationFamily{"SmoothMaps",
+                                       777,
+                                       300,
+                                       smoothInputs,
+                                       {{"rows over 1000 columns", longRow, 100},
+                                        {"patterns of another width", otherPatternWidth, 50}}}),
+    [](const ::testing::TestParamInfo<GenerationFamily>& info) { return std::string(info.param.name); });
 
 // The plain version itself must give the worked examples, or agreeing
 // with it proves nothing.

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "recording_ui.h"
+#include "recording_platform.h"
 #include "reference_generation.h"
 #include "workspace_fixture.h"
 #include "workspace_samples.h"

@@ -1,5 +1,7 @@
-// A recording implementation of the platform layer: every call is kept in
-// order, so tests can assert what the user was shown and in which order.
+// A recording implementation of the platform layer and of the shell's own
+// requests: every call is kept in order, so tests can assert what the user
+// was shown and in which order. The file dialogs and the Preferences
+// dialog answer as a test scripts them.
 #pragma once
 
 #include <deque>
@@ -9,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/ui.h"
+#include "platform/platform.h"
+#include "workspace/workspace.h"
 
 enum class UiCallKind {
     Message,
@@ -46,6 +49,9 @@ struct RecordingUi {
 };
 
 extern RecordingUi recordedUi;
+
+// Adds a call to the record.
+void recordCall(UiCallKind kind, std::string text = {}, std::string caption = {}, int32_t value = 0);
 
 // Forgets every recorded call and scripted answer.
 void resetRecordedUi();

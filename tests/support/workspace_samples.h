@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "recording_ui.h"
+#include "recording_platform.h"
 #include "workspace/workspace.h"
 
 // Sets the image size and gives the workspace a picture on show of that
@@ -58,7 +58,3 @@ struct WorkspaceSnapshot {
 WorkspaceSnapshot snapshotOf(const Workspace& ws);
 // Names the first field in which two snapshots differ, or "" when none does.
 std::string firstDifference(const WorkspaceSnapshot& before, const WorkspaceSnapshot& after);
-
-// What running out of memory records: the box, then the quit with -1.
-std::vector<UiCallKind> outOfMemoryCalls();
-void expectOutOfMemoryReport(const UiCall& message, const UiCall& quit);

@@ -1,0 +1,35 @@
+// The platform layer: what the program asks of the window system. The
+// program links the Win32 side (shell/win32); the tests link a recording
+// one. The functions take plain values (sizes, the picture's bytes, UTF-8
+// texts), so this header stands on nothing else of the program.
+#pragma once
+
+#include <cstdint>
+
+// A window as the window system knows it: the owner of a message box, the
+// window a picture is shown in.
+using WindowHandle = void*;
+
+// A modal box with one OK button and no icon; returns when it is closed.
+void showMessage(WindowHandle owner, const char* text, const char* caption);
+// Asks the event loop to end with this exit code.
+void requestQuit(int32_t exitCode);
+
+// The status bar and the progress bar. Each change shows without waiting
+// for the event loop, also while a long operation keeps it waiting.
+void setStatusText(const char* text);
+// Row loops step the progress bar after every RowsPerProgressStep-th row
+// (rows 0, 10, 20, ...); the bar's range is height / RowsPerProgressStep.
+constexpr int32_t RowsPerProgressStep = 10;
+void stepProgress();
+void resetProgress();
+
+// Sizes the main window to an image of width x height pixels with the strip
+// of both bars below it, places the bars and sets the progress range.
+void fitWindowToImage(int32_t width, int32_t height);
+
+// Makes the window's offscreen picture from width x height 24-bit pixels:
+// `rows` holds them bottom row first, blue, green, red, each row padded to
+// a multiple of 4 bytes. Releases the previous picture and asks for a
+// repaint without erasing.
+void presentPicture(WindowHandle owner, const uint8_t* rows, int32_t width, int32_t height);

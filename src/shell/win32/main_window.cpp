@@ -1,0 +1,176 @@
+// The main window: its creation, painting, close and menu commands.
+#include "shell/win32/main_window.h"
+
+#include <commctrl.h>
+
+#include "shell/commands.h"
+#include "shell/resources/resource_ids.h"
+#include "shell/win32/text_conversion.h"
+#include "texts/user_texts.h"
+
+namespace {
+
+const wchar_t* const MainWindowClass = L"TavrelicClassWin";
+// The outer size the window is created with, before it is fitted to the image.
+constexpr int StartWidth = 640;
+constexpr int StartHeight = 480;
+constexpr int ProgressBarId = 0;
+constexpr int StatusBarId = 1;
+
+// The one main window. The platform calls that name no window reach its
+// record through it.
+HWND theMainWindow = nullptr;
+
+bool createOffscreenPicture(MainWindow& record)
+{
+    const Workspace& ws = *record.workspace;
+    HDC windowDc = GetDC(record.window);
+    record.pictureBitmap = CreateCompatibleBitmap(windowDc, ws.imageWidth, ws.imageHeight);
+    record.pictureDc = CreateCompatibleDC(windowDc);
+    ReleaseDC(record.window, windowDc);
+    if (record.pictureBitmap == nullptr || record.pictureDc == nullptr) {
+        return false;
+    }
+    record.initialBitmap = SelectObject(record.pictureDc, record.pictureBitmap);
+    PatBlt(record.pictureDc, 0, 0, ws.imageWidth, ws.imageHeight, WHITENESS);
+    return true;
+}
+
+// Every GDI object the window made, each deleted once.
+void releaseOffscreenPicture(MainWindow& record)
+{
+    if (record.pictureDc != nullptr && record.initialBitmap != nullptr) {
+        SelectObject(record.pictureDc, record.initialBitmap);
+    }
+    if (record.pictureBitmap != nullptr) {
+        DeleteObject(record.pictureBitmap);
+    }
+    if (record.pictureDc != nullptr) {
+        DeleteDC(record.pictureDc);
+    }
+    record.pictureBitmap = nullptr;
+    record.pictureDc = nullptr;
+    record.initialBitmap = nullptr;
+}
+
+// The progress bar first, then the status bar; fitWindowToImage places both.
+void createBars(MainWindow& record)
+{
+    record.progressBar = CreateWindowExW(
+        WS_EX_CLIENTEDGE, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 0, 0,
+        record.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ProgressBarId)),
+        record.instance, nullptr);
+    // The progress bar lies in front of the status bar; clipping keeps the
+    // status bar's repaints from drawing over it. Left to itself the status
+    // bar would move to the bottom at its own height and cover the image's
+    // last two rows: it keeps the place fitWindowToImage gives it.
+    record.statusBar = CreateStatusWindowW(
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NORESIZE | CCS_NOPARENTALIGN,
+        widen(ReadyText).c_str(), record.window, StatusBarId);
+    SendMessageW(record.progressBar, PBM_SETSTEP, 1, 0);
+}
+
+// The record arrives as the creation parameter and is kept in the window.
+void onNonClientCreate(HWND window, LPARAM lParam)
+{
+    auto* record = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    record->window = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+    theMainWindow = window;
+}
+
+// -1 stops the creation when the offscreen picture cannot be made.
+LRESULT onCreate(MainWindow& record)
+{
+    if (!createOffscreenPicture(record)) {
+        releaseOffscreenPicture(record);
+        return -1;
+    }
+    createBars(record);
+    fitWindowToImage(record.workspace->imageWidth, record.workspace->imageHeight);
+    return 0;
+}
+
+LRESULT onPaint(MainWindow& record)
+{
+    PAINTSTRUCT paint;
+    HDC windowDc = BeginPaint(record.window, &paint);
+    if (record.pictureDc != nullptr) {
+        BitBlt(windowDc, 0, 0, record.workspace->imageWidth, record.workspace->imageHeight,
+               record.pictureDc, 0, 0, SRCCOPY);
+    }
+    EndPaint(record.window, &paint);
+    return 0;
+}
+
+// The window itself is left alone: it goes away with the program.
+LRESULT onClose(MainWindow& record)
+{
+    releaseOffscreenPicture(record);
+    closeWorkspace(*record.workspace);
+    return 0;
+}
+
+LRESULT onCommand(MainWindow& record, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!handleCommand(*record.workspace, record.window, LOWORD(wParam))) {
+        return 0;
+    }
+    return DefWindowProcW(record.window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        onNonClientCreate(window, lParam);
+    }
+    MainWindow* record = mainWindowRecordOf(window);
+    if (record == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_CREATE:
+        return onCreate(*record);
+    case WM_PAINT:
+        return onPaint(*record);
+    case WM_CLOSE:
+        return onClose(*record);
+    case WM_COMMAND:
+        return onCommand(*record, message, wParam, lParam);
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+bool registerMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSW windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAIN_ICON));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    windowClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
+    windowClass.lpszClassName = MainWindowClass;
+    return RegisterClassW(&windowClass) != 0;
+}
+
+HWND createMainWindow(MainWindow& record)
+{
+    return CreateWindowExW(0, MainWindowClass, widen(WindowTitle).c_str(),
+                           WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
+                           StartWidth, StartHeight, nullptr, nullptr, record.instance, &record);
+}
+
+MainWindow* mainWindowRecord()
+{
+    return theMainWindow != nullptr ? mainWindowRecordOf(theMainWindow) : nullptr;
+}
+
+MainWindow* mainWindowRecordOf(HWND window)
+{
+    return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}

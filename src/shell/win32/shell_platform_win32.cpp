@@ -1,0 +1,91 @@
+// The Win32 side of the shell's own requests (shell/shell_platform.h).
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+
+#include "shell/resources/resource_ids.h"
+#include "shell/shell_platform.h"
+#include "shell/win32/main_window.h"
+#include "shell/win32/preferences_dialog.h"
+#include "shell/win32/text_conversion.h"
+#include "texts/user_texts.h"
+
+namespace {
+
+// The file-name dialogs keep the program's 256-character limit.
+constexpr DWORD FileNameCapacity = 256;
+
+HWND asWindow(WindowHandle handle)
+{
+    return static_cast<HWND>(handle);
+}
+
+// The one filter, "Pliki BMP" for *.BMP, as the dialogs take it: each text
+// zero-terminated and the list closed by a second zero.
+std::wstring bmpFilter()
+{
+    std::wstring filter = widen(BmpFilterName);
+    filter += L'\0';
+    filter += L"*.BMP";
+    filter += L'\0';
+    return filter;
+}
+
+// Runs one of the two file-name dialogs; false when it was cancelled.
+bool chooseFile(WindowHandle owner, DWORD flags, BOOL(APIENTRY* dialog)(LPOPENFILENAMEW),
+                std::filesystem::path& fileName)
+{
+    const std::wstring filter = bmpFilter();
+    wchar_t file[FileNameCapacity] = {};
+    wchar_t currentDirectory[FileNameCapacity] = {};
+    DWORD directoryLength = GetCurrentDirectoryW(FileNameCapacity, currentDirectory);
+    bool directoryFits = directoryLength > 0 && directoryLength < FileNameCapacity;
+
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = asWindow(owner);
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = file;
+    request.nMaxFile = FileNameCapacity;
+    // A longer folder does not fit: the dialog then starts in its own default.
+    request.lpstrInitialDir = directoryFits ? currentDirectory : nullptr;
+    request.Flags = flags;
+    if (!dialog(&request)) {
+        return false;
+    }
+    fileName = std::filesystem::path(std::wstring(file));
+    return true;
+}
+
+}  // namespace
+
+bool chooseFileToOpen(WindowHandle owner, std::filesystem::path& fileName)
+{
+    return chooseFile(owner, OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, GetOpenFileNameW,
+                      fileName);
+}
+
+bool chooseFileToSave(WindowHandle owner, std::filesystem::path& fileName)
+{
+    return chooseFile(owner, OFN_EXPLORER | OFN_PATHMUSTEXIST, GetSaveFileNameW, fileName);
+}
+
+void runPreferencesDialog(Workspace& ws, WindowHandle owner)
+{
+    MainWindow* record = mainWindowRecordOf(asWindow(owner));
+    HINSTANCE instance = record != nullptr ? record->instance : GetModuleHandleW(nullptr);
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PREFERENCES), asWindow(owner), preferencesDialogProc,
+                    reinterpret_cast<LPARAM>(&ws));
+}
+
+void requestClose(WindowHandle owner)
+{
+    SendMessageW(asWindow(owner), WM_CLOSE, 0, 0);
+}
+
+void repaintWithErase(WindowHandle owner)
+{
+    InvalidateRect(asWindow(owner), nullptr, TRUE);
+}

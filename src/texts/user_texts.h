@@ -1,0 +1,73 @@
+// Every text the user reads, in Polish, each written once and used by name
+// (menu items and dialog labels live in the resource script). Messages use
+// \n for their line ends; formats take %d for a signed decimal number.
+#pragma once
+
+// Status bar.
+inline constexpr char ReadyText[] = "Gotów!";
+inline constexpr char LoadingDepthMapText[] = "Wczytywanie mapy głębokości...";
+inline constexpr char LoadingStereogramText[] = "Wczytywanie stereogramu...";
+inline constexpr char LoadingPatternText[] = "Wczytywanie wzorca...";
+inline constexpr char SavingPictureText[] = "Zapisywanie wyświetlanego obrazka...";
+inline constexpr char ChangingPreferencesText[] = "Zmiana preferencji...";
+inline constexpr char GeneratingPatternText[] = "Generowanie losowego wzorca...";
+inline constexpr char GeneratingStereogramText[] = "Generowanie stereogramu...";
+inline constexpr char DecodingStereogramText[] = "Dekodowanie stereogramu...";
+// The passes of the five-pass batch, numbered from 1.
+inline constexpr char GeneratingPassFormat[] = "Generowanie #%d...";
+inline constexpr char DecodingPassFormat[] = "Dekodowanie #%d...";
+
+// Message box captions.
+inline constexpr char NoCaption[] = "";
+inline constexpr char WarningCaption[] = "Uwaga!";
+inline constexpr char PreferencesWarningCaption[] = "Uwaga";
+inline constexpr char ViewWarningCaption[] = "UWAGA";
+inline constexpr char ErrorCaption[] = "Błąd";
+inline constexpr char AboutCaption[] = "Informacja";
+inline constexpr char PictureInfoCaption[] = "Informacja o załadowanych komponentach";
+
+// Messages of the workspace and of the BMP files.
+inline constexpr char OutOfMemoryText[] = "Brak pamięci!";
+inline constexpr char LoadDepthMapFirstText[] = "Najpierw załaduj mapę głębokości!";
+inline constexpr char PatternHeightText[] = "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.";
+inline constexpr char Only24BitText[] = "Niestety możemy pobawić się tylko obrazkami w 24 bitowym kolorze";
+inline constexpr char CorruptBmpText[] = "Uszkodzony lub nieobsługiwany plik BMP!";
+inline constexpr char NothingToSaveText[] = "Teee...... nie ma co nagrywać!";
+inline constexpr char WriteErrorText[] = "Błąd zapisu pliku!";
+
+// Messages of the engine and the views.
+inline constexpr char NoPatternText[] = "Hej, nie ma wygenerowanego patternu!";
+inline constexpr char NoStereogramText[] = "Hej, nie ma wygenerowanego stereogramu!";
+inline constexpr char NoDepthMapText[] = "Niestety jeszcze nie ma mapy głębokości";
+inline constexpr char BadRepeatCountText[] = "Nieprawidłowa ilość powtórzeń wzorca!\nZmień ją w preferencjach.";
+inline constexpr char DepthMapWidenedText[] =
+    "Automatycznie zostały zmienione wymiary mapy głębokości\naby dostosować je do wzorca";
+inline constexpr char PatternWidthNotFoundText[] =
+    "Nie znaleziono szerokosci patternu\nJako szerokość patternu zostanie wzięta wartość z preferencji";
+inline constexpr char NothingToShowText[] = "Sorki, ale nie ma co wyświetlać";
+
+// Messages of the Preferences dialog.
+inline constexpr char BadDepthBitsText[] = "Błędne wartości głębokości\ndozwolone wartości: 1-8";
+inline constexpr char BadRepeatCountRangeText[] =
+    "Błędne wartości ilości powtórzeń wzorca\ndozwolone wartości: 3 - szeokość ekarnu/10";
+inline constexpr char PatternWidthChangedText[] = "Zmieniono szerokość wzorca.\nNależy ponownie go wygenerować";
+
+// Picture Info, four pieces joined as they are.
+inline constexpr char StereogramSizeFormat[] = "Wymiary sterogramu: %d x %d\n";
+inline constexpr char NoStereogramInfoText[] = "Stereogramu nie ma.\n";
+inline constexpr char DepthMapSizeFormat[] = "Wymiary mapy głębokości: %d x %d\n";
+inline constexpr char NoDepthMapInfoText[] = "Mapy głebokości nie załadowano.\n";
+inline constexpr char PatternSizeFormat[] = "Wymiary wzorca: %d x %d\n";
+inline constexpr char NoPatternInfoText[] = "Wzorca nie załadowano.\n";
+inline constexpr char LevelCountFormat[] = "Ilość poziomów: %d";
+
+inline constexpr char AboutText[] =
+    "Tavrelic\n\n"
+    "Stereogramy z losowych punktów (SIRDS):\n"
+    "z mapy głębokości i wzorca powstaje stereogram,\n"
+    "a stereogram można odczytać z powrotem\n"
+    "jako mapę głębokości.";
+
+// The main window and its file dialogs.
+inline constexpr char WindowTitle[] = "Tavrelic";
+inline constexpr char BmpFilterName[] = "Pliki BMP";

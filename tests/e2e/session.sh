@@ -1,0 +1,248 @@
+#!/usr/bin/env bash
+# The end-to-end tests' session: a private Xvfb display and Wine prefix in
+# which the Win32 test driver runs tavrelic.exe through the scenarios of
+# tests/e2e/scenarios. CTest calls it (tests/e2e/CMakeLists.txt):
+#
+#   session.sh start SESSION NATIVE_BUILD [LOGPIXELS [LOCALE]]
+#       makes the display, the prefix (at LOGPIXELS dots per inch, under the
+#       Unix LOCALE), the input BMP files and the screenshot watcher; their
+#       state is kept in the folder SESSION
+#   session.sh run SESSION SCRIPT SCENARIO PROGRAM DRIVER
+#       writes the files the scenario must save (by replaying it on the
+#       portable core with the native tavrelic_expected), then runs it;
+#       prints "PASS name" or "FAIL name: reason" and fails with the scenario
+#   session.sh check-white SESSION SHOT / check-squares SESSION SHOT
+#       checks a screenshot the scenarios took: a white image area; the two
+#       convergence squares of a stereogram
+#   session.sh stop SESSION KEEP
+#       ends the display and the prefix; the screenshots, and the expected
+#       files beside them, are kept in KEEP
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+
+fail() { echo "FAIL $1"; exit 1; }
+
+# The Windows name of a Unix path, through Wine's drive Z: (the root).
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+unix_path() { local p=${1#[Zz]:}; printf '%s' "${p//\\//}"; }
+
+load_session() {
+  session=$1
+  [ -f "$session/env" ] || fail "e2e-session: no session in $session (the setup test did not run)"
+  # shellcheck source=/dev/null
+  . "$session/env"
+  export DISPLAY WINEPREFIX WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree=;mshtml="
+  [ -n "${LOCPATH:-}" ] && export LOCPATH
+  [ -n "${SESSION_LANG:-}" ] && export LANG=$SESSION_LANG LC_ALL=$SESSION_LANG
+  data=$session/data expected=$session/expected out=$session/out shots=$session/shots
+}
+
+# --- start ----------------------------------------------------------------
+
+start_display() {
+  local n
+  display=""
+  for n in $(seq 95 160); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+  done
+  [ -n "$display" ] || fail "e2e-session: no free X display number"
+  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
+  echo "XVFB_PID=$!" >>"$session/env"
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$display" ] && return 0
+    sleep 0.1
+  done
+  fail "e2e-session: Xvfb did not start: $(tail -n 3 "$session/xvfb.log")"
+}
+
+# A Unix locale of the user's choice, made in the session when the system
+# lacks it, so that Wine takes its code page from it.
+prepare_locale() {
+  local name=$1 lang=${1%%.*} charset=${1#*.}
+  [ "$charset" = "$1" ] && charset=UTF-8
+  if ! locale -a 2>/dev/null | grep -qix "${lang}.$(tr -d - <<<"$charset")"; then
+    mkdir -p "$session/locales"
+    localedef -i "$lang" -f "$charset" "$session/locales/$name" >"$session/localedef.log" 2>&1 ||
+      fail "e2e-session: cannot make the locale $name: $(tail -n 2 "$session/localedef.log")"
+    echo "LOCPATH=$session/locales" >>"$session/env"
+  fi
+  echo "SESSION_LANG=$name" >>"$session/env"
+}
+
+start_prefix() {
+  timeout 300 wineboot -i >"$session/wineboot.log" 2>&1 ||
+    fail "e2e-session: wineboot failed: $(tail -n 3 "$session/wineboot.log")"
+  # Without a window manager Wine waits about 2 s whenever a box closes,
+  # unless its windows are unmanaged; and a crash must end the program at
+  # once instead of opening Wine's own crash dialog.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 ||
+    fail "e2e-session: cannot write the Wine registry"
+  wineserver -w
+  # The server stays up between the scenarios; it leaves with "stop".
+  setsid wineserver -p </dev/null >/dev/null 2>&1
+}
+
+# The screenshot watcher. The driver asks for a screenshot with NAME.req
+# ("NAME client-x y w h window-x y w h [EXPECTED.bmp]") and waits for
+# NAME.done. With EXPECTED the image area must show exactly that picture;
+# it is photographed again until it does (the program paints after the
+# driver's last check) or 10 s pass.
+take_screenshot() {
+  local name cx cy cw ch wx wy ww wh want
+  read -r name cx cy cw ch wx wy ww wh want <"$1"
+  rm -f "$1"
+  local screen=$shots/$name-screen.png window=$shots/$name.png image=$shots/$name-image.png
+  local answer="ok" deadline=$((SECONDS + 10)) size differ where
+  [ -n "$want" ] && want=$(unix_path "$want") && size=$(identify -format '%wx%h' "$want" 2>/dev/null)
+  while true; do
+    import -window root "$screen" 2>/dev/null
+    convert "$screen" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$window"
+    convert "$screen" -crop "${cw}x${ch}+${cx}+${cy}" +repage "$shots/$name-client.png"
+    [ -z "$want" ] && break
+    if [ -z "$size" ]; then answer="cannot read $want"; break; fi
+    convert "$screen" -crop "${size}+${cx}+${cy}" +repage "$image"
+    differ=$(compare -metric AE "$image" "$want" null: 2>&1)
+    [ "$differ" = "0" ] && break
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      where=$(convert "$image" "$want" -compose difference -composite -threshold 0 -format '%@' info: 2>/dev/null)
+      answer="$differ pixels differ from $(basename "$want") (within ${where:-?} of the picture)"
+      break
+    fi
+    sleep 0.2
+  done
+  echo "$answer" >"$shots/$name.done.tmp" && mv "$shots/$name.done.tmp" "$shots/$name.done"
+}
+
+watch_screenshots() {
+  while true; do
+    for request in "$shots"/*.req; do
+      [ -e "$request" ] && take_screenshot "$request"
+    done
+    sleep 0.05
+  done
+}
+
+command_start() {
+  session=$1 native=$2 dpi=${3:-96} locale_name=${4:-}
+  local cmd
+  for cmd in Xvfb wine wineboot wineserver import convert compare identify setsid; do
+    command -v "$cmd" >/dev/null || fail "e2e-session: missing $cmd"
+  done
+  [ -x "$native/tests/e2e/expected/tavrelic_expected" ] ||
+    fail "e2e-session: no $native/tests/e2e/expected/tavrelic_expected (build the native preset first)"
+  [ -f "$session/env" ] && command_stop "$session" ""
+  rm -rf "$session"
+  mkdir -p "$session"/{data,expected,out,shots}
+  echo "NATIVE=$native" >"$session/env"
+  [ -n "$locale_name" ] && prepare_locale "$locale_name"
+  start_display
+  {
+    echo "DISPLAY=:$display"
+    echo "WINEPREFIX=$session/prefix"
+  } >>"$session/env"
+  load_session "$session"
+  start_prefix
+  local tool=$NATIVE/tests/e2e/expected/tavrelic_expected
+  "$tool" depth-map "$data/depth300.bmp" 300 200 &&
+    "$tool" depth-map "$data/depth400.bmp" 400 300 &&
+    "$tool" depth-map "$data/depth641.bmp" 641 100 ||
+    fail "e2e-session: cannot write the input depth maps"
+  export shots
+  setsid bash -c "$(declare -f unix_path take_screenshot watch_screenshots); watch_screenshots" \
+    </dev/null >"$session/watcher.log" 2>&1 &
+  echo "WATCHER_PID=$!" >>"$session/env"
+  echo "e2e session ready: display :$display, $dpi dpi${locale_name:+, locale $locale_name}"
+}
+
+# --- run ------------------------------------------------------------------
+
+command_run() {
+  load_session "$1"
+  local script=$2 scenario=$3 program=$4 driver=$5
+  local tool=$NATIVE/tests/e2e/expected/tavrelic_expected
+  if ! E2E_DATA=$data E2E_OUT=$expected E2E_EXPECTED=$expected "$tool" replay "$script" "$scenario"; then
+    fail "$scenario: tavrelic_expected could not replay the scenario"
+  fi
+  local log=$session/$scenario.log
+  (cd "$out" && E2E_DATA=$(windows_path "$data") E2E_OUT=$(windows_path "$out") \
+    E2E_EXPECTED=$(windows_path "$expected") E2E_SHOTS=$(windows_path "$shots") \
+    timeout "${E2E_TIMEOUT:-170}" wine "$driver" "$(windows_path "$script")" "$(windows_path "$program")" "$scenario") \
+    >"$log" 2>"$log.err"
+  local rc=$?
+  grep -E '^(PASS|FAIL) ' "$log"
+  if ! grep -qE "^(PASS|FAIL) $scenario(:|\$)" "$log"; then
+    local why="the driver ended with code $rc"
+    [ "$rc" -eq 124 ] && why="not finished in time"
+    echo "FAIL $scenario: $why"
+    return 1
+  fi
+  [ "$rc" -eq 0 ]
+}
+
+# --- checks of screenshots ------------------------------------------------
+
+# The image area, the client area above the strip, is white.
+command_check_white() {
+  load_session "$1"
+  local shot=$shots/$2-client.png area
+  [ -f "$shot" ] || fail "$2-white: no screenshot $2"
+  area=$(identify -format '%w' "$shot")x$(($(identify -format '%h' "$shot") - 18))
+  if [ "$(convert "$shot" -crop "$area+0+0" +repage -format '%[fx:minima]' info:)" = "1" ]; then
+    echo "PASS $2-picture-white"
+  else
+    fail "$2-picture-white: the image area is not white within $(convert "$shot" -crop "$area+0+0" +repage -trim -format '%wx%h%O' info:)"
+  fi
+}
+
+# The two 20 x 20 convergence squares, black, at rows 20..39 and columns
+# L = (W - w) / 2 and R = (W + w) / 2 for a strip w = W / 5, and not black
+# just outside.
+command_check_squares() {
+  load_session "$1"
+  local image=$shots/$2-image.png width strip left right x region max
+  [ -f "$image" ] || fail "convergence-squares: no screenshot $2"
+  width=$(identify -format '%w' "$image")
+  [ "$(identify -format '%h' "$image")" -ge 40 ] || fail "convergence-squares: the picture is too low"
+  strip=$((width / 5)) left=$(((width - strip) / 2)) right=$(((width + strip) / 2))
+  for x in "$left" "$right"; do
+    max=$(convert "$image" -crop "20x20+$x+20" +repage -format '%[fx:maxima]' info:)
+    [ "$max" = "0" ] || fail "convergence-squares: the square at column $x is not black"
+    for region in "1x20+$((x - 1))+20" "1x20+$((x + 20))+20" "20x1+$x+19" "20x1+$x+40"; do
+      max=$(convert "$image" -crop "$region" +repage -format '%[fx:maxima]' info:)
+      [ "$max" != "0" ] || fail "convergence-squares: black beyond the square at column $x ($region)"
+    done
+  done
+  echo "PASS convergence-squares"
+}
+
+# --- stop -----------------------------------------------------------------
+
+command_stop() {
+  local session=$1 keep=$2
+  [ -f "$session/env" ] || return 0
+  # shellcheck source=/dev/null
+  ( . "$session/env"
+    [ -n "${WATCHER_PID:-}" ] && kill "$WATCHER_PID" 2>/dev/null
+    WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null )
+  if [ -n "$keep" ]; then
+    rm -rf "$keep"
+    mkdir -p "$keep"
+    cp "$session"/shots/*.png "$session"/expected/*.bmp "$keep"/ 2>/dev/null
+  fi
+  rm -rf "$session"
+  echo "e2e session ended"
+}
+
+case "${1:-}" in
+  start) shift; command_start "$@" ;;
+  run) shift; command_run "$@" ;;
+  check-white) shift; command_check_white "$@" ;;
+  check-squares) shift; command_check_squares "$@" ;;
+  stop) shift; command_stop "$@" ;;
+  *) echo "usage: see the head of $0" >&2; exit 2 ;;
+esac
