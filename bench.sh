@@ -1,18 +1,30 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (the bench preset, build/bench) and runs them:
-# the figures, then the time per pixel of each operation against its plain
-# reference measured in the same run, then the machine they ran on.
-# Extra arguments go to the benchmark, e.g. --benchmark_filter=decode.
+# The benchmarks. First the engine's (the bench preset, build/bench): the
+# figures, then the time per pixel of each operation against its plain
+# reference measured in the same run. Then the wait of the real window:
+# tavrelic.exe (the mingw preset) under Wine in Xvfb, each command's wait at
+# 640x480, 1920x1080 and 3840x2160 beside the engine's own time for the same
+# work. Last, the machine they ran on.
+# Extra arguments go to the engine's benchmark, e.g. --benchmark_filter=decode;
+# TAVRELIC_WAIT_RUNS sets how many times each command is timed (7).
 set -euo pipefail
 cd "$(dirname "$0")"
-dir=build/bench
+jobs=$(nproc 2>/dev/null || echo 2)
+wait_runs=${TAVRELIC_WAIT_RUNS:-7}
 mkdir -p build
-cmake --preset bench >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
-cmake --build --preset bench -j 2 --target tavrelic_bench >"$dir.build.log" 2>&1 || { tail -n 40 "$dir.build.log"; exit 1; }
+./scripts/install-deps.sh
+for preset in bench mingw; do
+  cmake --preset "$preset" >"build/$preset.configure.log" 2>&1 || { cat "build/$preset.configure.log"; exit 1; }
+done
+cmake --build --preset bench -j "$jobs" --target tavrelic_bench >build/bench.build.log 2>&1 ||
+  { tail -n 40 build/bench.build.log; exit 1; }
+cmake --build --preset mingw -j "$jobs" --target tavrelic tavrelic_waits >build/mingw.build.log 2>&1 ||
+  { tail -n 40 build/mingw.build.log; exit 1; }
 
-results=$(mktemp)
-trap 'rm -f "$results"' EXIT
-"$dir/bench/tavrelic_bench" --benchmark_color=false "$@" | tee "$results"
+results=$(mktemp) engine_json=$(mktemp) wait_lines=$(mktemp)
+trap 'rm -f "$results" "$engine_json" "$wait_lines"' EXIT
+build/bench/bench/tavrelic_bench --benchmark_color=false --benchmark_out="$engine_json" \
+  --benchmark_out_format=json "$@" | tee "$results"
 
 echo
 echo "Time per pixel against the plain reference (ratio = reference / engine):"
@@ -43,6 +55,14 @@ awk '
         printf "%-42s %12.2f %12s %9s\n", name, perPixel[name], "-", "-"
     }
   }' "$results"
-echo "The plain decoding of noise at 3840x2160 is timed on its top 54 rows."
+echo "The plain decoding of noise at 1920x1080 and 3840x2160 is timed on its top 54 rows."
+
 echo
-echo "Machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p' | head -n 1), $(nproc) CPUs online"
+echo "The wait of the real window (tavrelic.exe under Wine in Xvfb; the median of $wait_runs runs, of"
+echo "fewer for the batch): held = from the command until the program is back in its event loop,"
+echo "painted = until the window has painted too; engine = the same work without a window (above)."
+bench/wait/run.sh "$(pwd)/build/bench/bench/tavrelic_bench" "$(pwd)/build/mingw/src/shell/win32/tavrelic.exe" \
+  "$(pwd)/build/mingw/bench/wait/tavrelic_waits.exe" "$wait_runs" >"$wait_lines"
+python3 bench/wait/wait_table.py "$engine_json" "$wait_lines"
+echo
+echo "Machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p' | head -n 1), $(nproc) CPUs online, $(wine --version 2>/dev/null)"

@@ -20,7 +20,9 @@ std::vector<uint8_t> smoothDepthMap(int32_t width, int32_t height) {
     std::vector<uint8_t> depth(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            double value = 128.0 * x / width;
+            // Flat ground on the left two thirds, from which decoding finds
+            // the strip width, then a ramp.
+            double value = std::fmax(0.0, 384.0 * x / width - 256.0);
             for (const Sphere& s : spheres) {
                 const double dx = (x - s.centreX * width) / (s.radius * width);
                 const double dy = (y - s.centreY * width) / (s.radius * width);

@@ -7,7 +7,7 @@
 
 #include "workspace/workspace.h"
 
-// A few spheres over a ramp that rises from left to right.
+// A few spheres over flat ground that rises in a ramp on its right third.
 std::vector<uint8_t> smoothDepthMap(int32_t width, int32_t height);
 
 // Independent random grey values: a stereogram with no repeats, in which

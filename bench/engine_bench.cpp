@@ -1,9 +1,16 @@
-// Timings of the engine, the BMP loader and the views on 640 x 480 and
-// 3840 x 2160 pictures, each next to the plain version that the unit tests
-// compare against ("reference/..."). Every benchmark reports per_px, the
-// CPU time per pixel of its input.
+// Timings of the engine, the BMP loader and the views on 640 x 480,
+// 1920 x 1080 and 3840 x 2160 pictures, each next to the plain version that
+// the unit tests compare against ("reference/..."). Every benchmark reports
+// per_px, the CPU time per pixel of its input.
+//
+//   tavrelic_bench [Google Benchmark's flags]
+//   tavrelic_bench --write-depth-map FILE WIDTH HEIGHT
+//     writes the smooth depth map that the benchmarks start from as a 24-bit
+//     BMP file, so that the wait of the real window is measured on the same
+//     picture.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <string>
@@ -181,6 +188,20 @@ void benchLoadBmp(benchmark::State& state, const Samples& s) {
     std::filesystem::remove(file, ignored);
 }
 
+void benchRoundTrip(benchmark::State& state, const Samples& s) {
+    Workspace ws;
+    putPictureOnShow(ws, s.width, s.height, 0);
+    putRaster(ws.depthMap, s.width, s.height, s.depth);
+    generatePattern(ws, nullptr);
+    for (auto _ : state) {
+        runRoundTrip(ws, nullptr);
+        forgetCalls();
+        benchmark::DoNotOptimize(ws.depthMap.pixels);
+    }
+    countPixels(state, pixelsOf(s.width, s.height));
+    releaseAll(ws);
+}
+
 void benchView(benchmark::State& state, const Samples& s, SourceKind source, ViewKind view) {
     Workspace ws;
     putPictureOnShow(ws, s.width, s.height, 0);
@@ -196,6 +217,21 @@ void benchView(benchmark::State& state, const Samples& s, SourceKind source, Vie
     countPixels(state, pixelsOf(s.width, s.height));
     releaseAll(ws);
 }
+
+struct ViewBench {
+    const char* name;
+    SourceKind source;
+    ViewKind view;
+};
+
+const ViewBench ViewBenches[] = {
+    {"stereogram_dots", SourceKind::Stereogram, ViewKind::StereogramWithDots},
+    {"stereogram_plain", SourceKind::Stereogram, ViewKind::StereogramPlain},
+    {"depth_quantised", SourceKind::DepthMap, ViewKind::DepthQuantised},
+    {"depth_original", SourceKind::DepthMap, ViewKind::DepthOriginal},
+    {"pattern_strip", SourceKind::Pattern, ViewKind::PatternStrip},
+    {"pattern_tiled", SourceKind::Pattern, ViewKind::PatternTiled},
+};
 
 template <class Body>
 void add(const std::string& name, Body body) {
@@ -229,21 +265,28 @@ void registerFor(const Samples& s) {
         });
     }
     add("load_bmp" + at, [&s](benchmark::State& st) { benchLoadBmp(st, s); });
-    add("view/stereogram_dots" + at,
-        [&s](benchmark::State& st) { benchView(st, s, SourceKind::Stereogram, ViewKind::StereogramWithDots); });
-    add("view/depth_quantised" + at,
-        [&s](benchmark::State& st) { benchView(st, s, SourceKind::DepthMap, ViewKind::DepthQuantised); });
-    add("view/pattern_tiled" + at,
-        [&s](benchmark::State& st) { benchView(st, s, SourceKind::Pattern, ViewKind::PatternTiled); });
+    add("round_trip" + at, [&s](benchmark::State& st) { benchRoundTrip(st, s); });
+    for (const ViewBench& v : ViewBenches)
+        add(std::string("view/") + v.name + at, [&s, &v](benchmark::State& st) { benchView(st, s, v.source, v.view); });
+}
+
+int writeDepthMap(const char* fileName, int32_t width, int32_t height) {
+    const std::vector<uint8_t> depth = smoothDepthMap(width, height);
+    writeSampleFile(fileName, makeGreyBmp(width, height, [&depth, width](int32_t x, int32_t y) {
+                        return depth[static_cast<size_t>(y) * static_cast<size_t>(width) + x];
+                    }));
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--write-depth-map")
+        return writeDepthMap(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     benchmark::Initialize(&argc, argv);
     // A deque keeps every sample where it is while more are added.
     std::deque<Samples> samples;
-    for (const auto& [width, height] : {std::pair<int32_t, int32_t>{640, 480}, {3840, 2160}}) {
+    for (const auto& [width, height] : {std::pair<int32_t, int32_t>{640, 480}, {1920, 1080}, {3840, 2160}}) {
         samples.push_back({width, height, std::to_string(width) + "x" + std::to_string(height),
                            smoothDepthMap(width, height), generatedStereogram(width, height),
                            noiseImage(width, height, static_cast<uint32_t>(width))});

@@ -3,10 +3,14 @@
 # which the Win32 test driver runs tavrelic.exe through the scenarios of
 # tests/e2e/scenarios. CTest calls it (tests/e2e/CMakeLists.txt):
 #
-#   session.sh start SESSION NATIVE_BUILD [LOGPIXELS [LOCALE]]
-#       makes the display, the prefix (at LOGPIXELS dots per inch, under the
-#       Unix LOCALE), the input BMP files and the screenshot watcher; their
-#       state is kept in the folder SESSION
+#   session.sh start SESSION [--native BUILD] [--dpi N] [--locale NAME] [--screen WxH]
+#       makes the display (1024x768 unless --screen), the Wine prefix (at N
+#       dots per inch, 96 unless --dpi; under the Unix locale NAME) and the
+#       screenshot watcher; with --native, the input BMP files, written by
+#       BUILD's tavrelic_expected, which the scenarios also need. Their state
+#       is kept in the folder SESSION
+#   session.sh wine SESSION PROGRAM [ARGUMENTS...]
+#       runs a Windows program in the session
 #   session.sh run SESSION SCRIPT SCENARIO PROGRAM DRIVER
 #       writes the files the scenario must save (by replaying it on the
 #       portable core with the native tavrelic_expected), then runs it;
@@ -48,7 +52,7 @@ start_display() {
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
   done
   [ -n "$display" ] || fail "e2e-session: no free X display number"
-  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
+  setsid Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
   echo "XVFB_PID=$!" >>"$session/env"
   for _ in $(seq 100); do
     [ -e "/tmp/.X11-unix/X$display" ] && return 0
@@ -127,12 +131,23 @@ watch_screenshots() {
 }
 
 command_start() {
-  session=$1 native=$2 dpi=${3:-96} locale_name=${4:-}
-  local cmd
+  session=$1; shift
+  local native="" locale_name="" cmd
+  dpi=96 screen=1024x768
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --native) native=$2 ;;
+      --dpi) dpi=$2 ;;
+      --locale) locale_name=$2 ;;
+      --screen) screen=$2 ;;
+      *) fail "e2e-session: unknown option $1" ;;
+    esac
+    shift 2
+  done
   for cmd in Xvfb wine wineboot wineserver import convert compare identify setsid; do
     command -v "$cmd" >/dev/null || fail "e2e-session: missing $cmd"
   done
-  [ -x "$native/tests/e2e/expected/tavrelic_expected" ] ||
+  [ -z "$native" ] || [ -x "$native/tests/e2e/expected/tavrelic_expected" ] ||
     fail "e2e-session: no $native/tests/e2e/expected/tavrelic_expected (build the native preset first)"
   [ -f "$session/env" ] && command_stop "$session" ""
   rm -rf "$session"
@@ -146,16 +161,24 @@ command_start() {
   } >>"$session/env"
   load_session "$session"
   start_prefix
-  local tool=$NATIVE/tests/e2e/expected/tavrelic_expected
-  "$tool" depth-map "$data/depth300.bmp" 300 200 &&
-    "$tool" depth-map "$data/depth400.bmp" 400 300 &&
-    "$tool" depth-map "$data/depth641.bmp" 641 100 ||
-    fail "e2e-session: cannot write the input depth maps"
+  if [ -n "$native" ]; then
+    local tool=$native/tests/e2e/expected/tavrelic_expected
+    "$tool" depth-map "$data/depth300.bmp" 300 200 &&
+      "$tool" depth-map "$data/depth400.bmp" 400 300 &&
+      "$tool" depth-map "$data/depth641.bmp" 641 100 ||
+      fail "e2e-session: cannot write the input depth maps"
+  fi
   export shots
   setsid bash -c "$(declare -f unix_path take_screenshot watch_screenshots); watch_screenshots" \
     </dev/null >"$session/watcher.log" 2>&1 &
   echo "WATCHER_PID=$!" >>"$session/env"
-  echo "e2e session ready: display :$display, $dpi dpi${locale_name:+, locale $locale_name}"
+  echo "e2e session ready: display :$display ($screen), $dpi dpi${locale_name:+, locale $locale_name}"
+}
+
+command_wine() {
+  load_session "$1"
+  shift
+  wine "$@"
 }
 
 # --- run ------------------------------------------------------------------
@@ -241,6 +264,7 @@ command_stop() {
 case "${1:-}" in
   start) shift; command_start "$@" ;;
   run) shift; command_run "$@" ;;
+  wine) shift; command_wine "$@" ;;
   check-white) shift; command_check_white "$@" ;;
   check-squares) shift; command_check_squares "$@" ;;
   stop) shift; command_stop "$@" ;;

@@ -21,38 +21,6 @@ constexpr int StatusBarId = 1;
 // record through it.
 HWND theMainWindow = nullptr;
 
-bool createOffscreenPicture(MainWindow& record)
-{
-    const Workspace& ws = *record.workspace;
-    HDC windowDc = GetDC(record.window);
-    record.pictureBitmap = CreateCompatibleBitmap(windowDc, ws.imageWidth, ws.imageHeight);
-    record.pictureDc = CreateCompatibleDC(windowDc);
-    ReleaseDC(record.window, windowDc);
-    if (record.pictureBitmap == nullptr || record.pictureDc == nullptr) {
-        return false;
-    }
-    record.initialBitmap = SelectObject(record.pictureDc, record.pictureBitmap);
-    PatBlt(record.pictureDc, 0, 0, ws.imageWidth, ws.imageHeight, WHITENESS);
-    return true;
-}
-
-// Every GDI object the window made, each deleted once.
-void releaseOffscreenPicture(MainWindow& record)
-{
-    if (record.pictureDc != nullptr && record.initialBitmap != nullptr) {
-        SelectObject(record.pictureDc, record.initialBitmap);
-    }
-    if (record.pictureBitmap != nullptr) {
-        DeleteObject(record.pictureBitmap);
-    }
-    if (record.pictureDc != nullptr) {
-        DeleteDC(record.pictureDc);
-    }
-    record.pictureBitmap = nullptr;
-    record.pictureDc = nullptr;
-    record.initialBitmap = nullptr;
-}
-
 // The progress bar first, then the status bar; fitWindowToImage places both.
 void createBars(MainWindow& record)
 {
@@ -82,8 +50,8 @@ void onNonClientCreate(HWND window, LPARAM lParam)
 // -1 stops the creation when the offscreen picture cannot be made.
 LRESULT onCreate(MainWindow& record)
 {
-    if (!createOffscreenPicture(record)) {
-        releaseOffscreenPicture(record);
+    const Workspace& ws = *record.workspace;
+    if (!createOffscreenPicture(record.picture, record.window, ws.imageWidth, ws.imageHeight)) {
         return -1;
     }
     createBars(record);
@@ -91,13 +59,17 @@ LRESULT onCreate(MainWindow& record)
     return 0;
 }
 
+// Copies the image area's part of what needs painting from the offscreen
+// picture, unscaled.
 LRESULT onPaint(MainWindow& record)
 {
     PAINTSTRUCT paint;
     HDC windowDc = BeginPaint(record.window, &paint);
-    if (record.pictureDc != nullptr) {
-        BitBlt(windowDc, 0, 0, record.workspace->imageWidth, record.workspace->imageHeight,
-               record.pictureDc, 0, 0, SRCCOPY);
+    const RECT image = {0, 0, record.workspace->imageWidth, record.workspace->imageHeight};
+    RECT part;
+    if (record.picture.dc != nullptr && IntersectRect(&part, &paint.rcPaint, &image)) {
+        BitBlt(windowDc, part.left, part.top, part.right - part.left, part.bottom - part.top, record.picture.dc,
+               part.left, part.top, SRCCOPY);
     }
     EndPaint(record.window, &paint);
     return 0;
@@ -106,7 +78,7 @@ LRESULT onPaint(MainWindow& record)
 // The window itself is left alone: it goes away with the program.
 LRESULT onClose(MainWindow& record)
 {
-    releaseOffscreenPicture(record);
+    releaseOffscreenPicture(record.picture);
     closeWorkspace(*record.workspace);
     return 0;
 }

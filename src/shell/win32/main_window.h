@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "shell/win32/offscreen_picture.h"
 #include "workspace/workspace.h"
 
 struct MainWindow {
@@ -12,13 +13,14 @@ struct MainWindow {
     HWND window = nullptr;
     HWND statusBar = nullptr;
     HWND progressBar = nullptr;
-    // The offscreen picture: a memory DC holding the bitmap that the image
-    // area is painted from.
-    HDC pictureDc = nullptr;
-    HBITMAP pictureBitmap = nullptr;
-    // What the memory DC held when it was made; put back before the
-    // picture bitmap is deleted, since a selected bitmap cannot be.
-    HGDIOBJ initialBitmap = nullptr;
+    // The progress bar's range is 0 to progressMaximum. Its position is
+    // kept here, and the control is told it when it is shown, at most once
+    // a frame; progressShownAtMs is when, in milliseconds of the
+    // performance counter.
+    int progressMaximum = 0;
+    int progressPosition = 0;
+    double progressShownAtMs = 0;
+    OffscreenPicture picture;
 };
 
 bool registerMainWindowClass(HINSTANCE instance);

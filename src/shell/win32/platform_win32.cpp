@@ -11,6 +11,23 @@ namespace {
 constexpr int StripHeight = 18;
 constexpr int ProgressLeft = 200;
 constexpr int StatusBarHeight = 20;
+// The shortest time between two repaints of the progress bar: about one
+// frame of the display. Under Wine each immediate repaint of the bar costs
+// some milliseconds, and a large picture steps it hundreds of times a
+// second, faster than any eye can follow.
+constexpr double ProgressFrameMs = 15.0;
+
+double nowMs()
+{
+    static const double ticksPerMs = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / ticksPerMs;
+}
 
 int widthOf(const RECT& rect)
 {
@@ -20,6 +37,15 @@ int widthOf(const RECT& rect)
 int heightOf(const RECT& rect)
 {
     return rect.bottom - rect.top;
+}
+
+// Shows the bar at its position now: a long operation keeps the event loop
+// waiting, so the repaint cannot be left to the loop.
+void showProgressNow(MainWindow& record)
+{
+    SendMessageW(record.progressBar, PBM_SETPOS, static_cast<WPARAM>(record.progressPosition), 0);
+    UpdateWindow(record.progressBar);
+    record.progressShownAtMs = nowMs();
 }
 
 }  // namespace
@@ -41,18 +67,25 @@ void setStatusText(const char* text)
         return;
     }
     SendMessageW(record->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
-    // Long operations do not return to the event loop: paint now.
+    // Long operations do not return to the event loop: every text is
+    // painted now.
     UpdateWindow(record->statusBar);
 }
 
+// The bar's position advances by its step of 1 and starts over from 0 once
+// it passes the maximum, as the control's own step does. It is counted
+// here and shown only once a frame has passed since the bar was last
+// shown, for every change of the control's position costs a repaint.
 void stepProgress()
 {
     MainWindow* record = mainWindowRecord();
     if (record == nullptr) {
         return;
     }
-    SendMessageW(record->progressBar, PBM_STEPIT, 0, 0);
-    UpdateWindow(record->progressBar);
+    record->progressPosition = record->progressPosition < record->progressMaximum ? record->progressPosition + 1 : 0;
+    if (nowMs() - record->progressShownAtMs >= ProgressFrameMs) {
+        showProgressNow(*record);
+    }
 }
 
 void resetProgress()
@@ -61,8 +94,8 @@ void resetProgress()
     if (record == nullptr) {
         return;
     }
-    SendMessageW(record->progressBar, PBM_SETPOS, 0, 0);
-    UpdateWindow(record->progressBar);
+    record->progressPosition = 0;
+    showProgressNow(*record);
 }
 
 void fitWindowToImage(int32_t width, int32_t height)
@@ -92,32 +125,17 @@ void fitWindowToImage(int32_t width, int32_t height)
     }
     SetWindowPos(record->progressBar, HWND_TOP, ProgressLeft, stripTop, progressWidth, StripHeight, 0);
     MoveWindow(record->statusBar, 0, stripTop, barsWidth, StatusBarHeight, TRUE);
-    WORD maximum = static_cast<WORD>(height / RowsPerProgressStep);
-    SendMessageW(record->progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, maximum));
+    record->progressMaximum = static_cast<WORD>(height / RowsPerProgressStep);
+    SendMessageW(record->progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, record->progressMaximum));
 }
 
 void presentPicture(WindowHandle owner, const uint8_t* rows, int32_t width, int32_t height)
 {
     HWND window = static_cast<HWND>(owner);
     MainWindow* record = mainWindowRecordOf(window);
-    if (record == nullptr || record->pictureDc == nullptr) {
+    if (record == nullptr) {
         return;
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC windowDc = GetDC(window);
-    HBITMAP picture = CreateDIBitmap(windowDc, &info.bmiHeader, CBM_INIT, rows, &info, DIB_RGB_COLORS);
-    // Should the bitmap not come about, the last picture stays on show.
-    if (picture != nullptr) {
-        SelectObject(record->pictureDc, picture);
-        DeleteObject(record->pictureBitmap);
-        record->pictureBitmap = picture;
-    }
-    ReleaseDC(window, windowDc);
+    showInOffscreenPicture(record->picture, rows, width, height);
     InvalidateRect(window, nullptr, FALSE);
 }
