@@ -4,7 +4,8 @@
 # tests/e2e/scenarios. CTest calls it (tests/e2e/CMakeLists.txt):
 #
 #   session.sh start SESSION [--native BUILD] [--dpi N] [--locale NAME] [--screen WxH]
-#       makes the display (1024x768 unless --screen), the Wine prefix (at N
+#       makes the display (4000x2400, room for a 3840 x 2160 picture, unless
+#       --screen), the Wine prefix (at N
 #       dots per inch, 96 unless --dpi; under the Unix locale NAME) and the
 #       screenshot watcher; with --native, the input BMP files, written by
 #       BUILD's tavrelic_expected, which the scenarios also need. Their state
@@ -133,7 +134,7 @@ watch_screenshots() {
 command_start() {
   session=$1; shift
   local native="" locale_name="" cmd
-  dpi=96 screen=1024x768
+  dpi=96 screen=4000x2400
   while [ $# -gt 0 ]; do
     case "$1" in
       --native) native=$2 ;;
@@ -165,7 +166,8 @@ command_start() {
     local tool=$native/tests/e2e/expected/tavrelic_expected
     "$tool" depth-map "$data/depth300.bmp" 300 200 &&
       "$tool" depth-map "$data/depth400.bmp" 400 300 &&
-      "$tool" depth-map "$data/depth641.bmp" 641 100 ||
+      "$tool" depth-map "$data/depth641.bmp" 641 100 &&
+      "$tool" noise-stereogram "$data/noise3840.bmp" 3840 2160 ||
       fail "e2e-session: cannot write the input depth maps"
   fi
   export shots
@@ -256,6 +258,10 @@ command_stop() {
     rm -rf "$keep"
     mkdir -p "$keep"
     cp "$session"/shots/*.png "$session"/expected/*.bmp "$keep"/ 2>/dev/null
+    local shot
+    for shot in "$session"/shots/*.bmp; do
+      [ -e "$shot" ] && convert "$shot" "$keep/$(basename "$shot" .bmp).png"
+    done
   fi
   rm -rf "$session"
   echo "e2e session ended"

@@ -128,6 +128,70 @@ int countVisibleButtons(HWND dialog) {
     return count;
 }
 
+std::vector<uint32_t> captureScreen(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return {};
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> pixels;
+    if (bitmap != nullptr) {
+        HGDIOBJ before = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
+            const uint32_t* first = static_cast<const uint32_t*>(bits);
+            pixels.assign(first, first + static_cast<size_t>(width) * height);
+            for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
+        }
+        SelectObject(memory, before);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+bool writeCapture(const std::wstring& fileName, const std::vector<uint32_t>& pixels, int width, int height) {
+    if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * height) return false;
+    const size_t stride = (3 * static_cast<size_t>(width) + 3) / 4 * 4;
+    std::vector<uint8_t> file(54 + stride * height, 0);
+    auto put32 = [&file](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    file[26] = 1;
+    file[28] = 24;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = file.data() + 54 + stride * static_cast<size_t>(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const uint32_t pixel = pixels[static_cast<size_t>(y) * width + x];
+            row[3 * x] = static_cast<uint8_t>(pixel);
+            row[3 * x + 1] = static_cast<uint8_t>(pixel >> 8);
+            row[3 * x + 2] = static_cast<uint8_t>(pixel >> 16);
+        }
+    }
+    HANDLE out = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(out);
+    return ok && written == file.size();
+}
+
 std::string describeOpenDialog(DWORD processId, DWORD timeoutMs) {
     HWND dialog = findAnyDialog(processId);
     if (dialog == nullptr) return std::string();

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& utf16);
@@ -32,6 +34,13 @@ bool sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DW
 
 // The buttons of a dialog that are shown.
 int countVisibleButtons(HWND dialog);
+
+// The pixels the screen shows in a rectangle of screen coordinates, row by
+// row from the top, each 0x00RRGGBB; empty when they cannot be read.
+std::vector<uint32_t> captureScreen(const RECT& area);
+
+// Writes pixels as captureScreen gives them as a 24-bit BMP file.
+bool writeCapture(const std::wstring& fileName, const std::vector<uint32_t>& pixels, int width, int height);
 
 // A short description of the dialog or message box that is open, for
 // failure reports; empty when none is.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -455,6 +456,116 @@ bool stepPrefsKey(Session& session, const Arguments& args, std::string& failure)
     return false;
 }
 
+// The screen rectangles of the status text (the strip's first 200 pixels,
+// which the progress bar leaves free) and of the progress bar.
+RECT statusTextArea(const Session& session) {
+    RECT bar = {}, client = {};
+    GetWindowRect(statusBar(session), &bar);
+    GetClientRect(session.mainWindow, &client);
+    MapWindowPoints(session.mainWindow, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    RECT area = {};
+    IntersectRect(&area, &bar, &client);
+    area.right = std::min(area.right, area.left + 200);
+    return area;
+}
+
+RECT progressArea(const Session& session) {
+    RECT bar = {};
+    GetWindowRect(progressBar(session), &bar);
+    return bar;
+}
+
+// capture-status NAME: keeps what the status bar's text shows on screen
+// now, painted while the program is idle (or in a box), for
+// expect-bars-moving to compare with.
+bool stepCaptureStatus(Session& session, const Arguments& args, std::string& failure) {
+    if (!requireRunning(session, failure)) return false;
+    std::vector<uint32_t> pixels;
+    // The box that keeps the program waiting may not be painted at once.
+    waitUntil(session.waitMs, [&] {
+        std::vector<uint32_t> now = captureScreen(statusTextArea(session));
+        const bool settled = !now.empty() && now == pixels;
+        pixels = now;
+        return settled;
+    });
+    if (pixels.empty()) {
+        failure = "cannot read the screen";
+        return false;
+    }
+    session.statusCaptures[args[0]] = pixels;
+    return true;
+}
+
+// expect-bars-moving SHOT COMMAND STATUS...: sends the command and watches
+// the screen until the program is idle again. While it works the progress
+// bar must show at least three different states and the status text must
+// look as one of the captured STATUS texts at least once. A picture of the
+// window taken while both held goes to SHOT.bmp in %E2E_SHOTS%.
+bool stepExpectBarsMoving(Session& session, const Arguments& args, std::string& failure) {
+    long long id = 0;
+    if (!readInteger(args[1], id, failure) || !requireRunning(session, failure)) return false;
+    std::vector<const std::vector<uint32_t>*> texts;
+    for (size_t i = 2; i < args.size(); ++i) {
+        auto found = session.statusCaptures.find(args[i]);
+        if (found == session.statusCaptures.end()) {
+            failure = "no status text was captured as " + args[i];
+            return false;
+        }
+        texts.push_back(&found->second);
+    }
+    std::string folder;
+    if (!expandVariables("%E2E_SHOTS%", folder, failure)) return false;
+    const std::vector<uint32_t> idleProgress = captureScreen(progressArea(session));
+    struct Answer {
+        HWND window;
+        DWORD waitMs;
+        volatile LONG answered;
+    } answer{session.mainWindow, session.waitMs, 0};
+    SendNotifyMessageW(session.mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    HANDLE waiter = CreateThread(
+        nullptr, 0,
+        [](LPVOID parameter) -> DWORD {
+            Answer& a = *static_cast<Answer*>(parameter);
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(a.window, WM_NULL, 0, 0, SMTO_NORMAL, a.waitMs, &result);
+            InterlockedExchange(&a.answered, 1);
+            return 0;
+        },
+        &answer, 0, nullptr);
+    if (waiter == nullptr) {
+        failure = "cannot start the waiting thread";
+        return false;
+    }
+    std::vector<std::vector<uint32_t>> progressStates;
+    bool textSeen = false;
+    bool shotTaken = false;
+    int looks = 0;
+    while (InterlockedCompareExchange(&answer.answered, 0, 0) == 0) {
+        const std::vector<uint32_t> progress = captureScreen(progressArea(session));
+        const std::vector<uint32_t> status = captureScreen(statusTextArea(session));
+        ++looks;
+        if (std::find(progressStates.begin(), progressStates.end(), progress) == progressStates.end())
+            progressStates.push_back(progress);
+        const bool textShown =
+            std::any_of(texts.begin(), texts.end(), [&](const std::vector<uint32_t>* text) { return *text == status; });
+        textSeen = textSeen || textShown;
+        if (textShown && progress != idleProgress && !shotTaken) {
+            RECT window = {};
+            GetWindowRect(session.mainWindow, &window);
+            shotTaken = writeCapture(widen(folder + "\\" + args[0] + ".bmp"), captureScreen(window),
+                                     window.right - window.left, window.bottom - window.top);
+        }
+    }
+    WaitForSingleObject(waiter, INFINITE);
+    CloseHandle(waiter);
+    if (progressStates.size() >= 3 && textSeen && shotTaken) return true;
+    failure = "in " + std::to_string(looks) + " looks at the screen the progress bar showed " +
+              std::to_string(progressStates.size()) + " different states (3 expected), the status text " +
+              (textSeen ? "was" : "was never") + " one of those captured" +
+              (shotTaken ? "" : ", and no picture showed both");
+    return false;
+}
+
 bool readWholeFile(const std::string& fileName, std::string& bytes) {
     std::ifstream file(widen(fileName).c_str(), std::ios::binary);
     if (!file) return false;
@@ -543,6 +654,9 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
 //                                    the Preferences dialog's controls
 //   expect-same-file A B             two files hold the same bytes
 //   screenshot NAME [EXPECTED]       a screenshot, see stepScreenshot
+//   capture-status NAME              what the status text shows on screen
+//   expect-bars-moving SHOT COMMAND STATUS...
+//                                    the bars move while the command works
 struct StepKind {
     const char* name;
     size_t minArguments;
@@ -571,6 +685,8 @@ const StepKind Steps[] = {
     {"prefs-key", 1, 1, stepPrefsKey},
     {"expect-same-file", 2, 2, stepExpectSameFile},
     {"screenshot", 1, 2, stepScreenshot},
+    {"capture-status", 1, 1, stepCaptureStatus},
+    {"expect-bars-moving", 3, 20, stepExpectBarsMoving},
 };
 
 }  // namespace

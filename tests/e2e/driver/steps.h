@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,9 @@ struct Session {
     PROCESS_INFORMATION process = {};
     bool started = false;  // the process handles are open
     HWND mainWindow = nullptr;
+    // What the status bar's text showed on screen, by the name it was
+    // captured under (capture-status).
+    std::map<std::string, std::vector<uint32_t>> statusCaptures;
 };
 
 // Performs one step; false with a reason when it failed. An unknown step or

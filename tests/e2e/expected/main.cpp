@@ -2,6 +2,11 @@
 //
 //   tavrelic_expected depth-map FILE WIDTH HEIGHT
 //     writes a 24-bit BMP depth map of a few spheres over a flat ground;
+//   tavrelic_expected noise-stereogram FILE WIDTH HEIGHT
+//     writes a stereogram of noise whose top row alone repeats, at the
+//     period of a flat background with 5 strips and 8 levels, so that
+//     decoding finds the strip width and then searches every other row
+//     in vain;
 //   tavrelic_expected replay SCRIPT [SCENARIO]
 //     replays the commands of a scenario script (or of its one scenario
 //     SCENARIO) on the portable core, from
@@ -57,13 +62,23 @@ uint8_t sphereDepth(int x, int y, int width, int height) {
     return static_cast<uint8_t>(depth + 0.5);
 }
 
-int writeDepthMap(const std::string& fileName, int width, int height) {
+// Noise, the same in every run: a hash of the place. The top row repeats.
+uint8_t noiseStereogramGrey(int x, int y, int width) {
+    const int period = width / 5 + 8;
+    uint32_t v = static_cast<uint32_t>(y) << 16 ^ static_cast<uint32_t>(y == 0 ? x % period : x);
+    v = (v ^ v >> 16) * 0x7FEB352Du;
+    v = (v ^ v >> 15) * 0x846CA68Bu;
+    return static_cast<uint8_t>(v ^ v >> 16);
+}
+
+int writePicture(const std::string& mode, const std::string& fileName, int width, int height) {
     if (width < 1 || height < 1 || width > 4000 || height > 4000) {
         std::fprintf(stderr, "tavrelic_expected: a size of 1 to 4000 pixels each way\n");
         return 2;
     }
-    const std::vector<uint8_t> bytes =
-        makeGreyBmp(width, height, [width, height](int32_t x, int32_t y) { return sphereDepth(x, y, width, height); });
+    const std::vector<uint8_t> bytes = makeGreyBmp(width, height, [&mode, width, height](int32_t x, int32_t y) {
+        return mode == "depth-map" ? sphereDepth(x, y, width, height) : noiseStereogramGrey(x, y, width);
+    });
     std::ofstream file(std::filesystem::u8path(fileName), std::ios::binary);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (file) return 0;
@@ -141,11 +156,12 @@ int replay(const std::string& scriptName, const std::string& only) {
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     long long width = 0, height = 0;
-    if (mode == "depth-map" && argc == 5 && parseInteger(argv[3], width) && parseInteger(argv[4], height))
-        return writeDepthMap(argv[2], static_cast<int>(width), static_cast<int>(height));
+    if ((mode == "depth-map" || mode == "noise-stereogram") && argc == 5 && parseInteger(argv[3], width) &&
+        parseInteger(argv[4], height))
+        return writePicture(mode, argv[2], static_cast<int>(width), static_cast<int>(height));
     if (mode == "replay" && (argc == 3 || argc == 4)) return replay(argv[2], argc == 4 ? argv[3] : "");
     std::fprintf(stderr,
-                 "usage: tavrelic_expected depth-map FILE WIDTH HEIGHT\n"
+                 "usage: tavrelic_expected depth-map|noise-stereogram FILE WIDTH HEIGHT\n"
                  "       tavrelic_expected replay SCRIPT [SCENARIO]\n");
     return 2;
 }
