@@ -100,16 +100,17 @@ take_screenshot() {
   local name cx cy cw ch wx wy ww wh want
   read -r name cx cy cw ch wx wy ww wh want <"$1"
   rm -f "$1"
-  local screen=$shots/$name-screen.png window=$shots/$name.png image=$shots/$name-image.png
+  local window=$shots/$name.png image=$shots/$name-image.png
   local answer="ok" deadline=$((SECONDS + 10)) size differ where
+  local inside="+$((cx - wx))+$((cy - wy))"
   [ -n "$want" ] && want=$(unix_path "$want") && size=$(identify -format '%wx%h' "$want" 2>/dev/null)
   while true; do
-    import -window root "$screen" 2>/dev/null
-    convert "$screen" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$window"
-    convert "$screen" -crop "${cw}x${ch}+${cx}+${cy}" +repage "$shots/$name-client.png"
+    # Only the window's part of the screen is read.
+    import -window root -crop "${ww}x${wh}+${wx}+${wy}" +repage "$window" 2>/dev/null
+    convert "$window" -crop "${cw}x${ch}${inside}" +repage "$shots/$name-client.png"
     [ -z "$want" ] && break
     if [ -z "$size" ]; then answer="cannot read $want"; break; fi
-    convert "$screen" -crop "${size}+${cx}+${cy}" +repage "$image"
+    convert "$window" -crop "${size}${inside}" +repage "$image"
     differ=$(compare -metric AE "$image" "$want" null: 2>&1)
     [ "$differ" = "0" ] && break
     if [ "$SECONDS" -ge "$deadline" ]; then
