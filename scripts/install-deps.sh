@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          wine wine64 xvfb xdotool imagemagick python3)
+          wine wine64 xvfb xdotool imagemagick python3 locales)
 
 missing=()
 for p in "${packages[@]}"; do

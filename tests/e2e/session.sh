@@ -3,6 +3,9 @@
 # which the Win32 test driver runs tavrelic.exe through the scenarios of
 # tests/e2e/scenarios. CTest calls it (tests/e2e/CMakeLists.txt):
 #
+#   session.sh package BUILD ZIP FOLDER
+#       makes the ZIP package in the Windows build BUILD and unpacks it into
+#       FOLDER: the scenarios run the tavrelic.exe taken out of it
 #   session.sh start SESSION [--native BUILD] [--dpi N] [--locale NAME] [--screen WxH]
 #       makes the display (4000x2400, room for a 3840 x 2160 picture, unless
 #       --screen), the Wine prefix (at N
@@ -40,8 +43,22 @@ load_session() {
   . "$session/env"
   export DISPLAY WINEPREFIX WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree=;mshtml="
   [ -n "${LOCPATH:-}" ] && export LOCPATH
-  [ -n "${SESSION_LANG:-}" ] && export LANG=$SESSION_LANG LC_ALL=$SESSION_LANG
+  # bash itself may not know the locale; it need not.
+  [ -n "${SESSION_LANG:-}" ] && { export LANG=$SESSION_LANG LC_ALL=$SESSION_LANG; } 2>/dev/null
   data=$session/data expected=$session/expected out=$session/out shots=$session/shots
+}
+
+# --- the package ----------------------------------------------------------
+
+command_package() {
+  local build=$1 zip=$2 folder=$3
+  (cd "$build" && cpack --config CPackConfig.cmake) >"$build/package.log" 2>&1 ||
+    fail "e2e-package: cpack failed: $(tail -n 5 "$build/package.log")"
+  [ -f "$build/$zip" ] || fail "e2e-package: no $build/$zip"
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  (cd "$folder" && cmake -E tar xf "$build/$zip") || fail "e2e-package: cannot unpack $zip"
+  echo "PASS package: $(cd "$folder" && find . -type f | sort | tr '\n' ' ')"
 }
 
 # --- start ----------------------------------------------------------------
@@ -92,13 +109,13 @@ start_prefix() {
 }
 
 # The screenshot watcher. The driver asks for a screenshot with NAME.req
-# ("NAME client-x y w h window-x y w h [EXPECTED.bmp]") and waits for
-# NAME.done. With EXPECTED the image area must show exactly that picture;
+# ("NAME client-x y w h window-x y w h dialog-x y w h [EXPECTED.bmp]", the
+# dialog's width 0 when none is open) and waits for NAME.done. With EXPECTED the image area must show exactly that picture;
 # it is photographed again until it does (the program paints after the
 # driver's last check) or 10 s pass.
 take_screenshot() {
-  local name cx cy cw ch wx wy ww wh want
-  read -r name cx cy cw ch wx wy ww wh want <"$1"
+  local name cx cy cw ch wx wy ww wh dx dy dw dh want
+  read -r name cx cy cw ch wx wy ww wh dx dy dw dh want <"$1"
   rm -f "$1"
   local window=$shots/$name.png image=$shots/$name-image.png
   local answer="ok" deadline=$((SECONDS + 10)) size differ where
@@ -108,6 +125,7 @@ take_screenshot() {
     # Only the window's part of the screen is read.
     import -window root -crop "${ww}x${wh}+${wx}+${wy}" +repage "$window" 2>/dev/null
     convert "$window" -crop "${cw}x${ch}${inside}" +repage "$shots/$name-client.png"
+    [ "$dw" -gt 0 ] && import -window root -crop "${dw}x${dh}+${dx}+${dy}" +repage "$shots/$name-dialog.png" 2>/dev/null
     [ -z "$want" ] && break
     if [ -z "$size" ]; then answer="cannot read $want"; break; fi
     convert "$window" -crop "${size}${inside}" +repage "$image"
@@ -153,7 +171,8 @@ command_start() {
     fail "e2e-session: no $native/tests/e2e/expected/tavrelic_expected (build the native preset first)"
   [ -f "$session/env" ] && command_stop "$session" ""
   rm -rf "$session"
-  mkdir -p "$session"/{data,expected,out,shots}
+  # A folder with a Polish name, for the files with Polish names.
+  mkdir -p "$session"/{data,expected,out}/Zdjęcia "$session"/shots
   echo "NATIVE=$native" >"$session/env"
   [ -n "$locale_name" ] && prepare_locale "$locale_name"
   start_display
@@ -168,7 +187,8 @@ command_start() {
     "$tool" depth-map "$data/depth300.bmp" 300 200 &&
       "$tool" depth-map "$data/depth400.bmp" 400 300 &&
       "$tool" depth-map "$data/depth641.bmp" 641 100 &&
-      "$tool" noise-stereogram "$data/noise3840.bmp" 3840 2160 ||
+      "$tool" noise-stereogram "$data/noise3840.bmp" 3840 2160 &&
+      cp "$data/depth300.bmp" "$data/Zdjęcia/mapa głębokości ąęłńóśźż.bmp" ||
       fail "e2e-session: cannot write the input depth maps"
   fi
   export shots
@@ -270,6 +290,7 @@ command_stop() {
 
 case "${1:-}" in
   start) shift; command_start "$@" ;;
+  package) shift; command_package "$@" ;;
   run) shift; command_run "$@" ;;
   wine) shift; command_wine "$@" ;;
   check-white) shift; command_check_white "$@" ;;

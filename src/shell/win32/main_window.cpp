@@ -21,6 +21,27 @@ constexpr int StatusBarId = 1;
 // record through it.
 HWND theMainWindow = nullptr;
 
+// The status bar's text in the system's status font at the window's
+// display scale, so that it stays readable in the scaled strip.
+void setStatusFont(MainWindow& record)
+{
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
+                                    GetDpiForWindow(record.window))) {
+        return;
+    }
+    HFONT font = CreateFontIndirectW(&metrics.lfStatusFont);
+    if (font == nullptr) {
+        return;
+    }
+    SendMessageW(record.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (record.statusFont != nullptr) {
+        DeleteObject(record.statusFont);
+    }
+    record.statusFont = font;
+}
+
 // The progress bar first, then the status bar; fitWindowToImage places both.
 void createBars(MainWindow& record)
 {
@@ -35,6 +56,7 @@ void createBars(MainWindow& record)
     record.statusBar = CreateStatusWindowW(
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NORESIZE | CCS_NOPARENTALIGN,
         widen(ReadyText).c_str(), record.window, StatusBarId);
+    setStatusFont(record);
     SendMessageW(record.progressBar, PBM_SETSTEP, 1, 0);
 }
 
@@ -75,10 +97,27 @@ LRESULT onPaint(MainWindow& record)
     return 0;
 }
 
+// The window moved to a display of another scale: it takes the place that
+// Windows suggests, and its size again follows the picture, which stays one
+// screen pixel for each of its pixels, and the scaled strip.
+LRESULT onDpiChanged(MainWindow& record, const RECT& suggested)
+{
+    SetWindowPos(record.window, nullptr, suggested.left, suggested.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    setStatusFont(record);
+    fitWindowToImage(record.workspace->imageWidth, record.workspace->imageHeight);
+    return 0;
+}
+
 // The window itself is left alone: it goes away with the program.
 LRESULT onClose(MainWindow& record)
 {
     releaseOffscreenPicture(record.picture);
+    if (record.statusFont != nullptr) {
+        SendMessageW(record.statusBar, WM_SETFONT, 0, FALSE);
+        DeleteObject(record.statusFont);
+        record.statusFont = nullptr;
+    }
     closeWorkspace(*record.workspace);
     return 0;
 }
@@ -109,6 +148,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return onClose(*record);
     case WM_COMMAND:
         return onCommand(*record, message, wParam, lParam);
+    case WM_DPICHANGED:
+        return onDpiChanged(*record, *reinterpret_cast<const RECT*>(lParam));
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -140,6 +181,11 @@ HWND createMainWindow(MainWindow& record)
 MainWindow* mainWindowRecord()
 {
     return theMainWindow != nullptr ? mainWindowRecordOf(theMainWindow) : nullptr;
+}
+
+int scaledToWindow(HWND window, int size)
+{
+    return MulDiv(size, static_cast<int>(GetDpiForWindow(window)), USER_DEFAULT_SCREEN_DPI);
 }
 
 MainWindow* mainWindowRecordOf(HWND window)

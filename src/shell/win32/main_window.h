@@ -12,6 +12,8 @@ struct MainWindow {
     Workspace* workspace = nullptr;
     HWND window = nullptr;
     HWND statusBar = nullptr;
+    // The status bar's font, made for the window's display scale.
+    HFONT statusFont = nullptr;
     HWND progressBar = nullptr;
     // The progress bar's range is 0 to progressMaximum. Its position is
     // kept here, and the control is told it when it is shown, at most once
@@ -29,6 +31,9 @@ bool registerMainWindowClass(HINSTANCE instance);
 // to the image of the record's workspace. Null when the window or what it
 // needs could not be made.
 HWND createMainWindow(MainWindow& record);
+
+// A size given in pixels at 96 dpi, in pixels of the window's display.
+int scaledToWindow(HWND window, int size);
 
 // The record of the main window, for the platform calls that name no
 // window (the bars, the fit, the quit); null before the window is made.

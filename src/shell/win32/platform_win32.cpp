@@ -8,6 +8,9 @@
 
 namespace {
 
+// The strip below the image, in pixels at 96 dpi: its height, the left
+// edge of the progress bar, the height asked for the status bar. They grow
+// with the window's display scale; the image area never does.
 constexpr int StripHeight = 18;
 constexpr int ProgressLeft = 200;
 constexpr int StatusBarHeight = 20;
@@ -105,26 +108,27 @@ void fitWindowToImage(int32_t width, int32_t height)
         return;
     }
     HWND window = record->window;
+    const int stripHeight = scaledToWindow(window, StripHeight);
+    const int progressLeft = scaledToWindow(window, ProgressLeft);
     RECT client;
     RECT outer;
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
     int frameWidth = widthOf(outer) - widthOf(client);
     int frameHeight = heightOf(outer) - heightOf(client);
-    SetWindowPos(window, HWND_TOP, 0, 0, width + frameWidth, height + frameHeight + StripHeight,
-                 SWP_NOMOVE);
+    SetWindowPos(window, HWND_TOP, 0, 0, width + frameWidth, height + frameHeight + stripHeight, SWP_NOMOVE);
 
     // The frame may change its height with the new width, so the bars are
     // placed from the client area as it came out.
     GetClientRect(window, &client);
-    int stripTop = heightOf(client) - StripHeight;
+    int stripTop = heightOf(client) - stripHeight;
     int barsWidth = width + frameWidth;
-    int progressWidth = barsWidth - ProgressLeft;
+    int progressWidth = barsWidth - progressLeft;
     if (progressWidth < 0) {
         progressWidth = 0;
     }
-    SetWindowPos(record->progressBar, HWND_TOP, ProgressLeft, stripTop, progressWidth, StripHeight, 0);
-    MoveWindow(record->statusBar, 0, stripTop, barsWidth, StatusBarHeight, TRUE);
+    SetWindowPos(record->progressBar, HWND_TOP, progressLeft, stripTop, progressWidth, stripHeight, 0);
+    MoveWindow(record->statusBar, 0, stripTop, barsWidth, scaledToWindow(window, StatusBarHeight), TRUE);
     record->progressMaximum = static_cast<WORD>(height / RowsPerProgressStep);
     SendMessageW(record->progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, record->progressMaximum));
 }

@@ -566,6 +566,117 @@ bool stepExpectBarsMoving(Session& session, const Arguments& args, std::string& 
     return false;
 }
 
+// open-menu N: opens the N-th menu of the menu bar (1 = "Plik") as the
+// keyboard does: F10, N - 1 times right, then down. The program is then in
+// the menu's loop, which answers messages, until close-menu.
+bool stepOpenMenu(Session& session, const Arguments& args, std::string& failure) {
+    long long index = 0;
+    if (!readInteger(args[0], index, failure) || !requireRunning(session, failure)) return false;
+    PostMessageW(session.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    if (!waitForIdle(session, failure)) return false;
+    for (long long i = 1; i < index; ++i) {
+        PostMessageW(session.mainWindow, WM_KEYDOWN, VK_RIGHT, 0);
+        if (!waitForIdle(session, failure)) return false;
+    }
+    PostMessageW(session.mainWindow, WM_KEYDOWN, VK_DOWN, 0);
+    const bool shown = waitUntil(session.waitMs, [&] {
+        return FindWindowExW(nullptr, nullptr, L"#32768", nullptr) != nullptr;
+    });
+    if (shown && waitForIdle(session, failure)) return true;
+    if (failure.empty()) failure = "no menu opened within " + seconds(session);
+    return false;
+}
+
+// close-menu: Esc until the menu loop has ended.
+bool stepCloseMenu(Session& session, const Arguments&, std::string& failure) {
+    if (!requireRunning(session, failure)) return false;
+    for (int i = 0; i < 3; ++i) {
+        PostMessageW(session.mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (!waitForIdle(session, failure)) return false;
+    }
+    if (waitUntil(session.waitMs, [&] { return FindWindowExW(nullptr, nullptr, L"#32768", nullptr) == nullptr; }))
+        return true;
+    failure = "the menu stayed open";
+    return false;
+}
+
+// expect-code-page N: the ANSI code page that programs get in this Wine
+// session (the driver's, which it shares with the program).
+bool stepExpectCodePage(Session&, const Arguments& args, std::string& failure) {
+    long long expected = 0;
+    if (!readInteger(args[0], expected, failure)) return false;
+    if (static_cast<long long>(GetACP()) == expected) return true;
+    failure = "the code page is " + std::to_string(GetACP()) + ", expected " + args[0];
+    return false;
+}
+
+// A string of the program's version resource, in its Polish, Unicode
+// block; empty when there is none.
+std::wstring versionString(const std::vector<uint8_t>& info, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\041504B0\\") + name;
+    if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0) return std::wstring();
+    return std::wstring(static_cast<const wchar_t*>(value));
+}
+
+// The program's manifest (resource type 24, id 1) as text; empty when
+// there is none.
+std::string manifestOf(const std::wstring& program) {
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) return std::string();
+    std::string text;
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (bytes != nullptr) text.assign(bytes, SizeofResource(module, found));
+    FreeLibrary(module);
+    return text;
+}
+
+// expect-program-file VERSION MAX_BYTES: the program's file is at most
+// MAX_BYTES long, its version resource (Polish) gives VERSION and a
+// description, and it embeds a manifest asking for common controls 6, per
+// monitor (v2) display scaling, Windows 10 and 11, and no elevation.
+bool stepExpectProgramFile(Session& session, const Arguments& args, std::string& failure) {
+    long long maxBytes = 0;
+    if (!readInteger(args[1], maxBytes, failure)) return false;
+    WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+    if (!GetFileAttributesExW(session.programPath.c_str(), GetFileExInfoStandard, &attributes)) {
+        failure = "cannot read " + narrow(session.programPath);
+        return false;
+    }
+    const long long bytes = static_cast<long long>(attributes.nFileSizeHigh) << 32 | attributes.nFileSizeLow;
+    if (bytes > maxBytes) {
+        failure = "the program is " + std::to_string(bytes) + " bytes long, more than " + args[1];
+        return false;
+    }
+    DWORD ignored = 0;
+    std::vector<uint8_t> info(GetFileVersionInfoSizeW(session.programPath.c_str(), &ignored));
+    if (info.empty() ||
+        !GetFileVersionInfoW(session.programPath.c_str(), 0, static_cast<DWORD>(info.size()), info.data())) {
+        failure = "the program has no version resource";
+        return false;
+    }
+    const std::string fileVersion = narrow(versionString(info, L"FileVersion"));
+    const std::string productVersion = narrow(versionString(info, L"ProductVersion"));
+    if (fileVersion != args[0] || productVersion != args[0] || versionString(info, L"FileDescription").empty()) {
+        failure = "the version resource gives the file version " + quoted(fileVersion) + " and the product version " +
+                  quoted(productVersion) + ", expected " + args[0] + ", with a description";
+        return false;
+    }
+    const std::string manifest = manifestOf(session.programPath);
+    for (const char* wanted : {"Microsoft.Windows.Common-Controls", "6.0.0.0", "PerMonitorV2", "true/pm",
+                               "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "asInvoker"}) {
+        if (manifest.find(wanted) == std::string::npos) {
+            failure = manifest.empty() ? "the program embeds no manifest"
+                                       : std::string("the manifest lacks ") + wanted;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool readWholeFile(const std::string& fileName, std::string& bytes) {
     std::ifstream file(widen(fileName).c_str(), std::ios::binary);
     if (!file) return false;
@@ -600,9 +711,10 @@ std::string rectangleWords(const RECT& r) {
 }
 
 // screenshot NAME [EXPECTED]: once the window is painted, asks the runner
-// (tests/e2e/run.sh) through NAME.req in %E2E_SHOTS% to photograph the
-// screen; with EXPECTED, a BMP file, the runner waits until the client area
-// shows exactly that picture. Its answer arrives in NAME.done.
+// (tests/e2e/session.sh) through NAME.req in %E2E_SHOTS% to photograph the
+// window, and the dialog or box that is open; with EXPECTED, a BMP file,
+// the runner waits until the client area shows exactly that picture. Its
+// answer arrives in NAME.done.
 bool stepScreenshot(Session& session, const Arguments& args, std::string& failure) {
     if (!requireRunning(session, failure)) return false;
     std::string folder;
@@ -612,13 +724,16 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
         if (failure.empty()) failure = "the window was not painted within " + seconds(session);
         return false;
     }
-    RECT client = {}, window = {};
+    RECT client = {}, window = {}, dialog = {};
     GetClientRect(session.mainWindow, &client);
     MapWindowPoints(session.mainWindow, nullptr, reinterpret_cast<POINT*>(&client), 2);
     GetWindowRect(session.mainWindow, &window);
+    // A dialog or box that is open is photographed too, wherever it stands.
+    HWND open = findAnyDialog(session.process.dwProcessId);
+    if (open != nullptr) GetWindowRect(open, &dialog);
     const std::string base = folder + "\\" + args[0];
-    const std::string request = args[0] + " " + rectangleWords(client) + " " +
-                                rectangleWords(window) + (args.size() > 1 ? " " + args[1] : "") + "\n";
+    const std::string request = args[0] + " " + rectangleWords(client) + " " + rectangleWords(window) + " " +
+                                rectangleWords(dialog) + (args.size() > 1 ? " " + args[1] : "") + "\n";
     DeleteFileW(widen(base + ".done").c_str());
     if (!writeTextFile(base + ".req.tmp", request) ||
         !MoveFileW(widen(base + ".req.tmp").c_str(), widen(base + ".req").c_str())) {
@@ -654,6 +769,10 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
 //                                    the Preferences dialog's controls
 //   expect-same-file A B             two files hold the same bytes
 //   screenshot NAME [EXPECTED]       a screenshot, see stepScreenshot
+//   open-menu N / close-menu         a menu of the menu bar, open on screen
+//   expect-code-page N               the session's ANSI code page
+//   expect-program-file VERSION MAX_BYTES
+//                                    size, version resource and manifest
 //   capture-status NAME              what the status text shows on screen
 //   expect-bars-moving SHOT COMMAND STATUS...
 //                                    the bars move while the command works
@@ -686,6 +805,10 @@ const StepKind Steps[] = {
     {"expect-same-file", 2, 2, stepExpectSameFile},
     {"screenshot", 1, 2, stepScreenshot},
     {"capture-status", 1, 1, stepCaptureStatus},
+    {"open-menu", 1, 1, stepOpenMenu},
+    {"expect-code-page", 1, 1, stepExpectCodePage},
+    {"expect-program-file", 2, 2, stepExpectProgramFile},
+    {"close-menu", 0, 0, stepCloseMenu},
     {"expect-bars-moving", 3, 20, stepExpectBarsMoving},
 };
 
