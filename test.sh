@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the unit tests
-# (plain, and under ASan+UBSan), the fuzz targets (their corpora and a
-# bounded run each), the cross build of tavrelic.exe and the end-to-end
+# (plain, under ASan+UBSan, and without SIMD), the fuzz targets (their
+# corpora and a bounded run each), the cross build of tavrelic.exe and the end-to-end
 # tests under Wine in Xvfb. Each part is a CMake preset (CMakePresets.json)
 # whose tests ctest runs; the counts come from ctest's JUnit reports.
 # TAVRELIC_FUZZ_SECONDS sets the length of each fuzzing run (60 s).
@@ -58,6 +58,7 @@ run_preset() {
 
 run_preset native -j "$jobs"
 run_preset asan -j "$jobs"
+run_preset nosimd -j "$jobs"
 TAVRELIC_FUZZ_SECONDS=$fuzz_seconds run_preset fuzz -j "$jobs"
 run_preset mingw
 

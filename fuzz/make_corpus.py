@@ -1,10 +1,17 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the BMP loader's fuzz target into fuzz/corpus/fuzz_load_bmp/:
-a few tiny valid files of every accepted kind and a few broken ones."""
+"""Writes the seed corpora of the fuzz targets into fuzz/corpus/TARGET/:
+fuzz_load_bmp:        a few tiny valid files of every accepted kind and a
+                      few broken ones;
+fuzz_session:         sessions of menu commands, as fuzz_session.cpp reads
+                      them: loads, generations, decodings, views, saves,
+                      Preferences, an allocation that fails;
+fuzz_engine_vs_plain: states as fuzz_engine_vs_plain.cpp reads them.
+    make_corpus.py [FOLDER]   (fuzz/corpus unless FOLDER)"""
 import pathlib
 import struct
+import sys
 
-CORPUS = pathlib.Path(__file__).resolve().parent / "corpus" / "fuzz_load_bmp"
+CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
 
 
 def bmp(width, height, info_size=40, top_down=False, gap=0, bits=24, colours_used=0, palette=b""):
@@ -46,7 +53,99 @@ SEEDS = {
     "short.bmp": bmp(2, 2)[:10],
 }
 
+# The commands of a session (fuzz_session.cpp): an opcode byte, then what
+# the command reads.
+DEPTH_MAP, STEREOGRAM, PATTERN = 0, 1, 2
+
+
+def load(kind, width, height, flags=0, greys=1, period=1, seed=1, padding=0):
+    return bytes((0, kind)) + struct.pack("<H", width - 1) + \
+        bytes((height - 1, flags, padding, greys - 1, period - 1)) + struct.pack("<H", seed)
+
+
+def load_raw(kind, data):
+    return bytes((1, kind)) + struct.pack("<H", len(data)) + data
+
+
+def cancel_load(kind):
+    return bytes((2, kind))
+
+
+GENERATE_PATTERN, GENERATE_STEREOGRAM, DECODE, ROUND_TRIP = bytes((3,)), bytes((4,)), bytes((5,)), bytes((6,))
+SAVE, SAVE_CANCELLED = bytes((8,)), bytes((9,))
+ALL_VIEWS = b"".join(bytes((7, v)) for v in range(6))
+
+
+def preferences(confirm, depth_bits, repeat_count, min_match, search_range, ticks):
+    fields = b"".join(bytes((len(t),)) + t.encode() for t in (depth_bits, repeat_count, min_match, search_range))
+    return bytes((10 if confirm else 11,)) + fields + bytes((ticks,))
+
+
+def fail_allocations_after(count):
+    return bytes((13, count))
+
+
+SESSIONS = {
+    "road": load(DEPTH_MAP, 130, 20) + GENERATE_PATTERN + GENERATE_STEREOGRAM + SAVE + DECODE + ALL_VIEWS +
+    bytes((12, 0)) + SAVE,
+    "widening": load(DEPTH_MAP, 131, 9, greys=4) + GENERATE_PATTERN + ALL_VIEWS + GENERATE_STEREOGRAM + SAVE,
+    "loaded_stereogram": load(STEREOGRAM, 120, 6, greys=200, period=32, seed=7) + DECODE + ALL_VIEWS + SAVE,
+    "loaded_pattern": load(DEPTH_MAP, 100, 8, greys=9, seed=3) + load(PATTERN, 20, 8, greys=250, seed=5) +
+    GENERATE_STEREOGRAM + ALL_VIEWS + load(DEPTH_MAP, 64, 5) + GENERATE_STEREOGRAM + ALL_VIEWS,
+    "headers": load(DEPTH_MAP, 33, 7, flags=2 | 4 | 8) + load(STEREOGRAM, 35, 4, flags=3 | 16) + DECODE +
+    load(PATTERN, 5, 4, flags=1 | 4),
+    "preferences": load(DEPTH_MAP, 200, 10, greys=3) + preferences(True, "5", "4", "3", "100", 1 | 8) +
+    GENERATE_PATTERN + GENERATE_STEREOGRAM + DECODE + preferences(True, "9", "4", "", "", 3) +
+    preferences(False, "2", "7", "1", "9", 12) + preferences(True, " 1x", "20", "abc", "4294967296", 2 | 12) +
+    GENERATE_STEREOGRAM + DECODE + ALL_VIEWS,
+    "round_trip": load(DEPTH_MAP, 60, 12, greys=2, period=9) + GENERATE_PATTERN + ROUND_TRIP + SAVE,
+    "refusals": GENERATE_PATTERN + GENERATE_STEREOGRAM + DECODE + ALL_VIEWS + SAVE + SAVE_CANCELLED +
+    cancel_load(PATTERN) + load(PATTERN, 4, 4) + ROUND_TRIP + bytes((14, 99, 12, 1)),
+    "out_of_memory": load(DEPTH_MAP, 90, 10) + GENERATE_PATTERN + fail_allocations_after(1) +
+    GENERATE_STEREOGRAM + DECODE,
+    "raw_loads": b"".join(load_raw(kind, data) for kind in (DEPTH_MAP, STEREOGRAM, PATTERN)
+                          for data in SEEDS.values()) + ALL_VIEWS,
+}
+
+
+def engine_state(width, height, repeat_count, depth_bits, flags, pattern_width, random_state, depth, pattern,
+                 min_match, search_range, policy, fallback_width, stereogram=b""):
+    """A state as fuzz_engine_vs_plain.cpp reads it; rasters are a run of
+    bytes that the target repeats."""
+    def raster(unit):
+        return bytes((len(unit) - 1,)) + unit
+
+    def count(value):
+        small = value + 20
+        return bytes((small,)) if 0 <= small < 256 and small % 4 else bytes((0,)) + struct.pack("<i", value)
+    data = bytes(((width - 1) & 0xFF, (width - 1) >> 8, height - 1, repeat_count - 1, depth_bits - 1, flags))
+    if flags & 4:
+        data += bytes((pattern_width - 1,))
+    data += struct.pack("<I", random_state) + raster(depth) + raster(pattern)
+    data += count(min_match) + count(search_range) + bytes((policy, fallback_width + 2))
+    if flags & 8:
+        data += raster(stereogram)
+    return data
+
+
+ENGINE_STATES = {
+    "flat": engine_state(300, 6, 5, 3, 2, 60, 1, bytes((0,)), bytes(range(60)), 2, 165, 0, 60),
+    "spheres": engine_state(240, 8, 4, 5, 1 | 2, 60, 77, bytes((0, 0, 90, 200, 255, 200, 90, 0)),
+                            bytes((1, 9, 3, 200, 17)), 2, 165, 1, 60),
+    "ramp_cross_eyed": engine_state(320, 5, 6, 8, 4, 61, 5, bytes(range(0, 255, 5)), bytes((7, 3)), 1, 40, 2, 0),
+    "noise": engine_state(200, 4, 5, 2, 2 | 8, 40, 9, bytes((3,)), bytes((8, 4)), 3, 300, 1, 40,
+                          bytes((5, 250, 17, 99, 3, 180, 44, 2, 77, 130, 201, 66))),
+}
+
+
+def write(folder, files):
+    folder.mkdir(parents=True, exist_ok=True)
+    for name, data in files.items():
+        (folder / name).write_bytes(data)
+
+
 if __name__ == "__main__":
-    CORPUS.mkdir(parents=True, exist_ok=True)
-    for name, data in SEEDS.items():
-        (CORPUS / name).write_bytes(data)
+    root = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else CORPUS
+    write(root / "fuzz_load_bmp", SEEDS)
+    write(root / "fuzz_session", SESSIONS)
+    write(root / "fuzz_engine_vs_plain", ENGINE_STATES)

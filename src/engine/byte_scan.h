@@ -1,14 +1,16 @@
 // Comparing rows of grey bytes many at a time, for generation, detection and
 // decoding. Each helper gives exactly what the plain byte-by-byte loop
 // would; the plain versions (...Plain) serve where the processor has no
-// 16-byte vectors, and the tests hold the vector versions to them.
+// 16-byte vectors, or where the build asks for them (TAVRELIC_NO_SIMD, as
+// for a processor without SSE2), and the tests hold the vector versions to
+// them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && !defined(TAVRELIC_NO_SIMD)
 #include <emmintrin.h>
 #define TAVRELIC_ENGINE_SSE2 1
 #endif

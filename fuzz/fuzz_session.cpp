@@ -1,0 +1,294 @@
+// Reads its input as a session of menu commands on one Workspace, given
+// through the same dispatch as the menu (handleCommand). The recording
+// platform layer answers the file dialogs with files made from the input
+// (valid 24-bit files of fuzzed sizes, headers and contents, or raw bytes)
+// and the Preferences dialog with field texts from the input, which the
+// dialog's own rules read. After every command the session checks what
+// must always hold, and stops the process at the first breach:
+// - every raster has the size the Workspace gives it (a Pattern may keep
+//   another height: it is refused at use), the image size is positive;
+// - the picture on show holds imageWidth x imageHeight and its header
+//   says so; it is there whenever a depth map or stereogram is;
+// - the random state moves only in the commands that draw;
+// - every text shown is one of the program's; the program ends only after
+//   an allocation failed, and then with -1;
+// - a save that reports nothing wrote the picture on show, byte for byte.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bmp_samples.h"
+#include "shell/preferences_form.h"
+#include "recording_platform.h"
+#include "shell/commands.h"
+#include "texts/user_texts.h"
+#include "workspace/little_endian.h"
+
+namespace {
+
+// The input, read from the front; past its end every read gives 0.
+struct SessionInput {
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+
+    bool finished() const { return at >= size; }
+    uint8_t byte() { return at < size ? data[at++] : 0; }
+    uint32_t number16() { return byte() | static_cast<uint32_t>(byte()) << 8; }
+    std::vector<uint8_t> bytes(size_t count) {
+        const size_t taken = std::min(count, size - std::min(at, size));
+        std::vector<uint8_t> out(data + at, data + at + taken);
+        at += taken;
+        return out;
+    }
+    std::string text(size_t longest) {
+        const std::vector<uint8_t> chars = bytes(byte() % (longest + 1));
+        return std::string(chars.begin(), chars.end());
+    }
+};
+
+[[noreturn]] void breach(const std::string& what) {
+    std::fprintf(stderr, "session breach: %s\n", what.c_str());
+    std::abort();
+}
+
+void require(bool holds, const char* what) {
+    if (!holds) breach(what);
+}
+
+const std::filesystem::path& scratchFolder() {
+    static const std::filesystem::path folder = [] {
+        std::filesystem::path f = std::filesystem::temp_directory_path() /
+                                  ("tavrelic-fuzz-session-" + std::to_string(static_cast<long>(getpid())));
+        std::filesystem::create_directories(f);
+        return f;
+    }();
+    return folder;
+}
+
+void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A valid 24-bit file: its size, header kind, row order and contents come
+// from the input. Widths up to 300 reach several candidate strip widths.
+std::vector<uint8_t> generatedBmp(SessionInput& in) {
+    SampleShape shape;
+    shape.width = 1 + static_cast<int32_t>(in.number16() % 300);
+    shape.height = 1 + in.byte() % 48;
+    const uint8_t flags = in.byte();
+    const uint32_t infoSizes[] = {40, 40, 108, 124};
+    shape.infoSize = infoSizes[flags & 3];
+    shape.topDown = (flags & 4) != 0;
+    shape.gapBeforeRows = shape.infoSize == 40 ? 0 : (flags >> 3) & 7;
+    shape.paddingValue = in.byte();
+    // Few greys make runs and repeats; a repeating row makes strips that
+    // decoding can find.
+    const uint32_t greys = 1 + in.byte();
+    const int32_t period = 1 + in.byte();
+    uint32_t seed = in.number16() | 1u;
+    std::vector<uint8_t> row(static_cast<size_t>(shape.width));
+    for (uint8_t& v : row) {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        v = static_cast<uint8_t>(seed % greys);
+    }
+    return makeBmp(shape, [&row, period](int32_t x, int32_t y) {
+        const uint8_t grey = row[static_cast<size_t>((x % period + y) % static_cast<int32_t>(row.size()))];
+        return SamplePixel{grey, static_cast<uint8_t>(grey + y), grey};
+    });
+}
+
+const int32_t LoadCommands[] = {CmdLoadDepthMap, CmdLoadStereogram, CmdLoadPattern};
+const int32_t ViewCommands[] = {CmdShowStereogramWithDots, CmdShowStereogramPlain, CmdShowDepthQuantised,
+                                CmdShowDepthOriginal,      CmdShowPatternStrip,    CmdShowPatternTiled};
+
+// The Preferences dialog as a user fills it: every field and button from
+// the input, confirmed with OK (by the dialog's rules) or cancelled.
+void answerPreferences(SessionInput& in, bool confirm) {
+    PreferencesForm form;
+    form.depthBits = in.text(12);
+    form.repeatCount = in.text(12);
+    form.minMatch = in.text(12);
+    form.searchRange = in.text(12);
+    const uint8_t ticks = in.byte();
+    form.wallEyed = (ticks & 1) != 0;
+    form.randomFill = (ticks & 2) != 0;
+    form.keepPrevious = (ticks & 12) == 4;
+    form.randomValue = (ticks & 12) == 8;
+    form.backgroundValue = (ticks & 12) == 12;
+    recordedUi.preferencesDialog = [form, confirm](Workspace& ws, WindowHandle owner) {
+        if (confirm) confirmPreferences(ws, form, owner);
+    };
+}
+
+bool drawsRandomValues(int32_t command) {
+    return command == CmdGeneratePattern || command == CmdGenerateStereogram || command == CmdDecodeStereogram ||
+           command == CmdRoundTrip;
+}
+
+const std::set<std::string>& programTexts() {
+    static const std::set<std::string> texts = {
+        ReadyText, LoadingDepthMapText, LoadingStereogramText, LoadingPatternText, SavingPictureText,
+        ChangingPreferencesText, GeneratingPatternText, GeneratingStereogramText, DecodingStereogramText,
+        OutOfMemoryText, LoadDepthMapFirstText, PatternHeightText, Only24BitText, CorruptBmpText,
+        NothingToSaveText, WriteErrorText, NoPatternText, NoStereogramText, NoDepthMapText, BadRepeatCountText,
+        DepthMapWidenedText, PatternWidthNotFoundText, NothingToShowText, BadDepthBitsText,
+        BadRepeatCountRangeText, PatternWidthChangedText, AboutText};
+    return texts;
+}
+
+bool isPassText(const std::string& text) {
+    for (int pass = 1; pass <= 5; ++pass) {
+        char generating[64];
+        char decoding[64];
+        std::snprintf(generating, sizeof generating, GeneratingPassFormat, pass);
+        std::snprintf(decoding, sizeof decoding, DecodingPassFormat, pass);
+        if (text == generating || text == decoding) return true;
+    }
+    return false;
+}
+
+void checkTextsShown() {
+    for (const UiCall& call : recordedUi.calls) {
+        if (call.kind == UiCallKind::Status && !programTexts().count(call.text) && !isPassText(call.text))
+            breach("unknown status text: " + call.text);
+        if (call.kind == UiCallKind::Message && call.caption != PictureInfoCaption &&
+            !programTexts().count(call.text))
+            breach("unknown message: " + call.text);
+    }
+}
+
+void checkWorkspace(const Workspace& ws) {
+    require(ws.imageWidth > 0 && ws.imageHeight > 0, "the image size is not positive");
+    for (SourceKind kind : {SourceKind::DepthMap, SourceKind::Stereogram}) {
+        const GreyImage& raster = rasterOf(ws, kind);
+        require(raster.pixels == nullptr || (raster.width == ws.imageWidth && raster.height == ws.imageHeight),
+                "a depth map or stereogram of another size than the image");
+    }
+    require(ws.pattern.pixels == nullptr || ws.pattern.width == ws.patternWidth,
+            "a pattern of another width than patternWidth");
+    const bool rasterShown = ws.depthMap.pixels != nullptr || ws.stereogram.pixels != nullptr;
+    require(!rasterShown || ws.displayDib.bytes != nullptr, "a depth map or stereogram without a picture on show");
+    if (ws.displayDib.bytes == nullptr) return;
+    require(pictureFitsImage(ws), "the picture on show does not hold the image");
+    const uint8_t* header = ws.displayDib.bytes;
+    require(readLe32(header) == DibHeaderSize && readLe32(header + 4) == static_cast<uint32_t>(ws.imageWidth) &&
+                readLe32(header + 8) == static_cast<uint32_t>(ws.imageHeight) && readLe16(header + 14) == 24,
+            "the header of the picture on show does not describe the image");
+}
+
+// A save that showed no message wrote the file header and the picture on
+// show; one that failed left no file.
+void checkSavedFile(const Workspace& ws, const std::filesystem::path& path) {
+    const bool failed = !recordedCalls(UiCallKind::Message).empty();
+    const std::vector<uint8_t> bytes = readFile(path);
+    if (failed) {
+        require(bytes.empty(), "a failed save left a file");
+        return;
+    }
+    const uint64_t pictureSize = displayDibSize(ws.imageWidth, ws.imageHeight);
+    require(bytes.size() == 14 + pictureSize, "the saved file has the wrong length");
+    require(bytes[0] == 'B' && bytes[1] == 'M' && readLe32(bytes.data() + 2) == bytes.size() &&
+                readLe32(bytes.data() + 10) == 54,
+            "the saved file header is wrong");
+    require(std::equal(bytes.begin() + 14, bytes.end(), ws.displayDib.bytes), "the saved pixels differ");
+}
+
+// One command; false when the program has ended.
+bool runCommand(Workspace& ws, SessionInput& in, bool& allocationsMayFail) {
+    static int windowToken = 0;
+    WindowHandle mainWindow = &windowToken;
+    resetRecordedUi();
+    const std::filesystem::path file = scratchFolder() / "in.bmp";
+    const std::filesystem::path saved = scratchFolder() / "out.bmp";
+    std::filesystem::remove(saved);
+    const uint32_t stateBefore = ws.randomState;
+    int32_t command = 0;
+    const uint8_t opcode = in.byte() % 15;
+    switch (opcode) {
+        case 0:
+        case 1:
+            command = LoadCommands[in.byte() % 3];
+            writeFile(file, opcode == 0 ? generatedBmp(in) : in.bytes(in.number16() % 4096));
+            recordedUi.openAnswers.push_back(file);
+            break;
+        case 2:
+            command = LoadCommands[in.byte() % 3];
+            break;
+        case 3: command = CmdGeneratePattern; break;
+        case 4: command = CmdGenerateStereogram; break;
+        case 5: command = CmdDecodeStereogram; break;
+        case 6:
+            // Five passes are many: only on small pictures.
+            command = ws.imageWidth * static_cast<int64_t>(ws.imageHeight) <= 20000 ? CmdRoundTrip : CmdShowDepthOriginal;
+            break;
+        case 7: command = ViewCommands[in.byte() % 6]; break;
+        case 8:
+            command = CmdSavePicture;
+            recordedUi.saveAnswers.push_back(saved);
+            break;
+        case 9: command = CmdSavePicture; break;
+        case 10:
+        case 11:
+            command = CmdPreferences;
+            answerPreferences(in, opcode == 10);
+            break;
+        case 12: command = in.byte() % 2 == 0 ? CmdPictureInfo : CmdAbout; break;
+        case 13:
+            // From now on every allocation after the next few fails.
+            failAllocationsAfter(in.byte() % 8);
+            allocationsMayFail = true;
+            return true;
+        default:
+            // An identifier of no menu item does nothing.
+            command = 40000 + in.byte();
+            break;
+    }
+    handleCommand(ws, mainWindow, command);
+
+    checkTextsShown();
+    // The batch goes on after a failed allocation, so a command may ask
+    // more than once.
+    const std::vector<UiCall> quits = recordedCalls(UiCallKind::Quit);
+    if (!quits.empty()) {
+        require(allocationsMayFail, "the program ended without running out of memory");
+        for (const UiCall& quit : quits) require(quit.value == -1, "the program ended with another code than -1");
+        return false;
+    }
+    checkWorkspace(ws);
+    if (!drawsRandomValues(command)) require(ws.randomState == stateBefore, "the random state moved");
+    if (opcode == 8) checkSavedFile(ws, saved);
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SessionInput in{data, size};
+    Workspace ws;
+    bool allocationsMayFail = false;
+    for (int commands = 0; commands < 64 && !in.finished(); ++commands)
+        if (!runCommand(ws, in, allocationsMayFail)) break;
+    failAllocationsAfter(-1);
+    releaseAll(ws);
+    resetRecordedUi();
+    return 0;
+}
