@@ -188,7 +188,8 @@ command_start() {
       "$tool" depth-map "$data/depth400.bmp" 400 300 &&
       "$tool" depth-map "$data/depth641.bmp" 641 100 &&
       "$tool" noise-stereogram "$data/noise3840.bmp" 3840 2160 &&
-      cp "$data/depth300.bmp" "$data/Zdjęcia/mapa głębokości ąęłńóśźż.bmp" ||
+      cp "$data/depth300.bmp" "$data/Zdjęcia/mapa głębokości ąęłńóśźż.bmp" &&
+      python3 "$root/fuzz/make_corpus.py" "$data/corpus" ||
       fail "e2e-session: cannot write the input depth maps"
   fi
   export shots
@@ -278,7 +279,7 @@ command_stop() {
   if [ -n "$keep" ]; then
     rm -rf "$keep"
     mkdir -p "$keep"
-    cp "$session"/shots/*.png "$session"/expected/*.bmp "$keep"/ 2>/dev/null
+    cp "$session"/shots/*.png "$session"/shots/*.txt "$session"/expected/*.bmp "$keep"/ 2>/dev/null
     local shot
     for shot in "$session"/shots/*.bmp; do
       [ -e "$shot" ] && convert "$shot" "$keep/$(basename "$shot" .bmp).png"

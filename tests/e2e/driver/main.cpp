@@ -44,16 +44,6 @@ void finishScenario(Session& session, const Scenario& scenario, int& failures) {
     }
 }
 
-// Expands the variables of every argument; the step name stays as it is.
-bool expandArguments(std::vector<std::string>& words, std::string& failure) {
-    for (size_t i = 1; i < words.size(); ++i) {
-        std::string expanded;
-        if (!expandVariables(words[i], expanded, failure)) return false;
-        words[i] = expanded;
-    }
-    return true;
-}
-
 int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programPath, const std::string& only) {
     Session session;
     session.programPath = programPath;

@@ -1,5 +1,6 @@
 #include "program_windows.h"
 
+#include <utility>
 #include <vector>
 
 #include "script.h"
@@ -190,6 +191,77 @@ bool writeCapture(const std::wstring& fileName, const std::vector<uint32_t>& pix
     const BOOL ok = WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
     CloseHandle(out);
     return ok && written == file.size();
+}
+
+namespace {
+
+// The GDI handle table as 64-bit Windows (and Wine) lay it out: 0x10000
+// entries of 24 bytes, the owner's process id at byte 8 and the object's
+// type at byte 14 (0 for a free entry). The PEB points to it at 0xF8.
+constexpr size_t GdiHandleCount = 0x10000;
+constexpr size_t GdiEntrySize = 24;
+constexpr size_t PebGdiTableOffset = 0xF8;
+
+struct ProcessBasics {
+    LONG_PTR exitStatus;
+    void* pebBaseAddress;
+    ULONG_PTR affinityMask;
+    LONG_PTR basePriority;
+    ULONG_PTR uniqueProcessId;
+    ULONG_PTR parentProcessId;
+};
+
+DWORD countGdiTableEntries(HANDLE process, DWORD processId) {
+    using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    ProcessBasics basics = {};
+    ULONG length = 0;
+    if (query == nullptr || query(process, 0, &basics, sizeof basics, &length) != 0) return 0;
+    UINT64 table = 0;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, static_cast<char*>(basics.pebBaseAddress) + PebGdiTableOffset, &table,
+                           sizeof table, &read) ||
+        table == 0)
+        return 0;
+    std::vector<uint8_t> entries(GdiHandleCount * GdiEntrySize);
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), &read)) return 0;
+    DWORD count = 0;
+    for (size_t i = 0; i < GdiHandleCount; ++i) {
+        const uint8_t* entry = entries.data() + i * GdiEntrySize;
+        const DWORD owner = entry[8] | static_cast<DWORD>(entry[9]) << 8;
+        // Windows shares one table between processes; Wine gives each its own.
+        if (entry[14] != 0 && (owner == 0 || owner == (processId & 0xFFFF))) ++count;
+    }
+    return count;
+}
+
+BOOL CALLBACK countWindowAndChildren(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<std::pair<DWORD, DWORD>*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.first) return TRUE;
+    ++search.second;
+    EnumChildWindows(window, [](HWND, LPARAM count) -> BOOL {
+        ++*reinterpret_cast<DWORD*>(count);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search.second));
+    return TRUE;
+}
+
+}  // namespace
+
+DWORD countGdiObjects(HANDLE process, DWORD processId) {
+    const DWORD counted = GetGuiResources(process, GR_GDIOBJECTS);
+    return counted != 0 ? counted : countGdiTableEntries(process, processId);
+}
+
+DWORD countUserObjects(HANDLE process, DWORD processId) {
+    const DWORD counted = GetGuiResources(process, GR_USEROBJECTS);
+    if (counted != 0) return counted;
+    std::pair<DWORD, DWORD> search{processId, 0};
+    EnumWindows(countWindowAndChildren, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 std::string describeOpenDialog(DWORD processId, DWORD timeoutMs) {

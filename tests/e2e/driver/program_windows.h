@@ -42,6 +42,14 @@ std::vector<uint32_t> captureScreen(const RECT& area);
 // Writes pixels as captureScreen gives them as a 24-bit BMP file.
 bool writeCapture(const std::wstring& fileName, const std::vector<uint32_t>& pixels, int width, int height);
 
+// The GDI objects of a process: what GetGuiResources counts, or where it
+// counts nothing (Wine does not implement it) the used entries of the GDI
+// handle table that the process's PEB points to.
+DWORD countGdiObjects(HANDLE process, DWORD processId);
+// The USER objects of a process: what GetGuiResources counts, or where it
+// counts nothing its windows, top-level and child, shown or not.
+DWORD countUserObjects(HANDLE process, DWORD processId);
+
 // A short description of the dialog or message box that is open, for
 // failure reports; empty when none is.
 std::string describeOpenDialog(DWORD processId, DWORD timeoutMs);

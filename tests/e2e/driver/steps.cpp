@@ -1,6 +1,7 @@
 #include "steps.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -705,6 +706,102 @@ bool writeTextFile(const std::string& fileName, const std::string& text) {
     return static_cast<bool>(file);
 }
 
+// What the program holds: its GDI and USER objects and its private bytes.
+struct ProgramUsage {
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
+    SIZE_T privateBytes = 0;
+};
+
+bool readUsage(const Session& session, ProgramUsage& usage) {
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof(memory);
+    if (!GetProcessMemoryInfo(session.process.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                              sizeof(memory)))
+        return false;
+    // The commit charge: the memory the process holds for itself alone
+    // (Wine leaves PrivateUsage at 0).
+    usage.privateBytes = memory.PagefileUsage;
+    usage.gdiObjects = countGdiObjects(session.process.hProcess, session.process.dwProcessId);
+    usage.userObjects = countUserObjects(session.process.hProcess, session.process.dwProcessId);
+    return usage.gdiObjects != 0 && usage.userObjects != 0 && usage.privateBytes != 0;
+}
+
+// The commands of a long session, each with the steps that answer it; the
+// loads alternate between two sizes, the Preferences between two depths.
+std::vector<std::vector<std::vector<std::string>>> longSessionCycle() {
+    auto one = [](const char* id) { return std::vector<std::vector<std::string>>{{"command", id}}; };
+    auto load = [](const char* file) {
+        return std::vector<std::vector<std::string>>{{"command", "40001"}, {"choose-file", file}};
+    };
+    auto depth = [](const char* bits) {
+        return std::vector<std::vector<std::string>>{
+            {"command", "40007"}, {"prefs-set", "1000", bits}, {"prefs-click", "1002"}, {"expect-no-dialog"}};
+    };
+    return {load("%E2E_DATA%\\depth400.bmp"), one("40010"), one("40002"), one("40004"), one("40005"),
+            one("40018"), one("40006"), one("40009"), one("40012"), one("40013"), depth("4"), one("40002"),
+            one("40018"), load("%E2E_DATA%\\depth300.bmp"), one("40010"), one("40002"), one("40004"),
+            depth("3"), one("40018"), one("40006")};
+}
+
+// long-session COMMANDS REPORT: runs COMMANDS menu commands of the cycle
+// above and reads, every 100 commands, the program's GDI and USER objects
+// and private bytes into REPORT in %E2E_SHOTS%. After a warm-up of 200
+// commands they must stay flat: a few GDI objects come and go with what is
+// being painted when the count is read, but a leak of one object in a
+// hundred commands, or of some 300 bytes a command, would show.
+bool stepLongSession(Session& session, const Arguments& args, std::string& failure) {
+    long long commands = 0;
+    std::string folder;
+    if (!readInteger(args[0], commands, failure) || !requireRunning(session, failure) ||
+        !expandVariables("%E2E_SHOTS%", folder, failure))
+        return false;
+    constexpr long long WarmUp = 200;
+    constexpr long long Every = 100;
+    constexpr DWORD GdiObjectsAllowed = 8;
+    constexpr DWORD UserObjectsAllowed = 2;
+    constexpr SIZE_T PrivateBytesAllowed = 512 * 1024;
+    const auto cycle = longSessionCycle();
+    std::string report = "commands gdi-objects user-objects private-bytes\n";
+    ProgramUsage warm;
+    ProgramUsage highest;
+    for (long long done = 0; done <= commands; ++done) {
+        if (done % Every == 0) {
+            ProgramUsage usage;
+            if (!readUsage(session, usage)) {
+                failure = "cannot read the program's objects and memory";
+                return false;
+            }
+            report += std::to_string(done) + " " + std::to_string(usage.gdiObjects) + " " +
+                      std::to_string(usage.userObjects) + " " + std::to_string(usage.privateBytes) + "\n";
+            if (done == WarmUp) warm = highest = usage;
+            if (done > WarmUp) {
+                highest.gdiObjects = std::max(highest.gdiObjects, usage.gdiObjects);
+                highest.userObjects = std::max(highest.userObjects, usage.userObjects);
+                highest.privateBytes = std::max(highest.privateBytes, usage.privateBytes);
+            }
+        }
+        if (done == commands) break;
+        for (std::vector<std::string> words : cycle[static_cast<size_t>(done) % cycle.size()]) {
+            if (!expandArguments(words, failure) || !performStep(session, words, failure)) {
+                failure = "command " + std::to_string(done + 1) + " (" + words[0] + "): " + failure;
+                return false;
+            }
+        }
+    }
+    writeTextFile(folder + "\\" + args[1], report);
+    if (highest.gdiObjects <= warm.gdiObjects + GdiObjectsAllowed &&
+        highest.userObjects <= warm.userObjects + UserObjectsAllowed &&
+        highest.privateBytes <= warm.privateBytes + PrivateBytesAllowed)
+        return true;
+    failure = "after the warm-up the program grew from " + std::to_string(warm.gdiObjects) + " GDI objects, " +
+              std::to_string(warm.userObjects) + " USER objects and " + std::to_string(warm.privateBytes) +
+              " private bytes to " + std::to_string(highest.gdiObjects) + ", " +
+              std::to_string(highest.userObjects) + " and " + std::to_string(highest.privateBytes) +
+              " (see " + args[1] + ")";
+    return false;
+}
+
 std::string rectangleWords(const RECT& r) {
     return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
            std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
@@ -771,6 +868,7 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
 //   screenshot NAME [EXPECTED]       a screenshot, see stepScreenshot
 //   open-menu N / close-menu         a menu of the menu bar, open on screen
 //   expect-code-page N               the session's ANSI code page
+//   long-session COMMANDS REPORT     many commands; the program must not grow
 //   expect-program-file VERSION MAX_BYTES
 //                                    size, version resource and manifest
 //   capture-status NAME              what the status text shows on screen
@@ -808,11 +906,21 @@ const StepKind Steps[] = {
     {"open-menu", 1, 1, stepOpenMenu},
     {"expect-code-page", 1, 1, stepExpectCodePage},
     {"expect-program-file", 2, 2, stepExpectProgramFile},
+    {"long-session", 2, 2, stepLongSession},
     {"close-menu", 0, 0, stepCloseMenu},
     {"expect-bars-moving", 3, 20, stepExpectBarsMoving},
 };
 
 }  // namespace
+
+bool expandArguments(std::vector<std::string>& words, std::string& failure) {
+    for (size_t i = 1; i < words.size(); ++i) {
+        std::string expanded;
+        if (!expandVariables(words[i], expanded, failure)) return false;
+        words[i] = expanded;
+    }
+    return true;
+}
 
 bool performStep(Session& session, const std::vector<std::string>& words, std::string& failure) {
     const Arguments args(words.begin() + 1, words.end());

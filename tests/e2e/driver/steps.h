@@ -20,6 +20,9 @@ struct Session {
     std::map<std::string, std::vector<uint32_t>> statusCaptures;
 };
 
+// Expands the variables of every argument; the step name stays as it is.
+bool expandArguments(std::vector<std::string>& words, std::string& failure);
+
 // Performs one step; false with a reason when it failed. An unknown step or
 // a wrong number of arguments is a failure too.
 bool performStep(Session& session, const std::vector<std::string>& words, std::string& failure);
