@@ -68,6 +68,6 @@ inline constexpr char AboutText[] =
     "a stereogram można odczytać z powrotem\n"
     "jako mapę głębokości.";
 
-// The main window and its file dialogs.
-inline constexpr char WindowTitle[] = "Tavrelic";
+// The file dialogs' one filter (the window's title is the program's name,
+// from the build).
 inline constexpr char BmpFilterName[] = "Pliki BMP";

@@ -6,6 +6,7 @@
 #include "shell/commands.h"
 #include "shell/resources/resource_ids.h"
 #include "shell/win32/text_conversion.h"
+#include "tavrelic_version.h"
 #include "texts/user_texts.h"
 
 namespace {
@@ -173,7 +174,7 @@ bool registerMainWindowClass(HINSTANCE instance)
 
 HWND createMainWindow(MainWindow& record)
 {
-    return CreateWindowExW(0, MainWindowClass, widen(WindowTitle).c_str(),
+    return CreateWindowExW(0, MainWindowClass, widen(TAVRELIC_NAME).c_str(),
                            WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
                            StartWidth, StartHeight, nullptr, nullptr, record.instance, &record);
 }
