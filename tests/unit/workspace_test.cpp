@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "recording_platform.h"
+#include "workspace/little_endian.h"
 #include "workspace/workspace.h"
 
 TEST(Workspace, StartsWithTheInitialValues) {
@@ -51,6 +54,84 @@ TEST(Workspace, RowStrideRoundsUpToFourBytes) {
     EXPECT_EQ(rowStride(3), 12);
     EXPECT_EQ(rowStride(2), 8);
     EXPECT_EQ(rowStride(1), 4);
+}
+
+TEST(Workspace, ThePictureOnShowHoldsTheHeaderAndThePaddedRows) {
+    EXPECT_EQ(displayDibSize(640, 480), 40u + 480u * 1920u);
+    EXPECT_EQ(displayDibSize(641, 3), 40u + 3u * 1924u);
+    EXPECT_EQ(displayDibSize(1, 1), 44u);
+    EXPECT_EQ(displayDibSize(0, 5), 40u);
+    EXPECT_EQ(displayDibSize(-1, 5), UINT64_MAX);
+    EXPECT_EQ(displayDibSize(5, -1), UINT64_MAX);
+
+    Workspace ws;
+    ws.imageWidth = 3;
+    ws.imageHeight = 2;
+    EXPECT_FALSE(pictureFitsImage(ws));
+    ASSERT_TRUE(replaceDisplayDib(ws.displayDib, 40 + 2 * 12 - 1));
+    EXPECT_FALSE(pictureFitsImage(ws));
+    ASSERT_TRUE(replaceDisplayDib(ws.displayDib, 40 + 2 * 12));
+    EXPECT_TRUE(pictureFitsImage(ws));
+    ws.imageHeight = -2;
+    EXPECT_FALSE(pictureFitsImage(ws));
+    releaseAll(ws);
+}
+
+// A raster is read only while it was made for the present image: the
+// depth map and the stereogram at imageWidth x imageHeight, the pattern at
+// patternWidth x imageHeight. One left from another size is kept but not
+// read.
+TEST(Workspace, ARasterFitsOnlyTheImageItWasMadeFor) {
+    struct Case {
+        const char* what;
+        SourceKind kind;
+        int32_t width;
+        int32_t height;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"depth map of the image", SourceKind::DepthMap, 40, 30, true},
+        {"depth map a column narrower", SourceKind::DepthMap, 39, 30, false},
+        {"stereogram of the image", SourceKind::Stereogram, 40, 30, true},
+        {"stereogram of another height", SourceKind::Stereogram, 40, 31, false},
+        {"pattern of patternWidth", SourceKind::Pattern, 8, 30, true},
+        {"pattern of another width", SourceKind::Pattern, 9, 30, false},
+        {"pattern of another height", SourceKind::Pattern, 8, 29, false},
+    };
+    for (const Case& c : cases) {
+        Workspace ws;
+        ws.imageWidth = 40;
+        ws.imageHeight = 30;
+        ws.patternWidth = 8;
+        EXPECT_FALSE(rasterFitsImage(ws, c.kind)) << "absent " << c.what;
+        GreyImage& raster = c.kind == SourceKind::DepthMap     ? ws.depthMap
+                            : c.kind == SourceKind::Stereogram ? ws.stereogram
+                                                               : ws.pattern;
+        ASSERT_TRUE(replaceGreyImage(raster, c.width, c.height));
+        EXPECT_EQ(&rasterOf(ws, c.kind), &raster) << c.what;
+        EXPECT_EQ(rasterFitsImage(ws, c.kind), c.fits) << c.what;
+        releaseAll(ws);
+    }
+    // A strip of no columns is no pattern, whatever its rows.
+    Workspace ws;
+    ws.patternWidth = 0;
+    ASSERT_TRUE(replaceGreyImage(ws.pattern, 0, ws.imageHeight));
+    EXPECT_FALSE(rasterFitsImage(ws, SourceKind::Pattern));
+    releaseAll(ws);
+}
+
+TEST(Workspace, LittleEndianFieldsReadAndWriteByteByByte) {
+    uint8_t bytes[6] = {0x01, 0x02, 0x03, 0x04, 0xFE, 0xFF};
+    EXPECT_EQ(readLe16(bytes), 0x0201u);
+    EXPECT_EQ(readLe16(bytes + 4), 0xFFFEu);
+    EXPECT_EQ(readLe32(bytes), 0x04030201u);
+    EXPECT_EQ(readLe32(bytes + 2), 0xFFFE0403u);
+    writeLe32(bytes + 1, 0xA1B2C3D4u);
+    EXPECT_EQ(bytes[0], 0x01);
+    EXPECT_EQ(bytes[1], 0xD4);
+    EXPECT_EQ(bytes[4], 0xA1);
+    EXPECT_EQ(bytes[5], 0xFF);
+    EXPECT_EQ(readLe32(bytes + 1), 0xA1B2C3D4u);
 }
 
 TEST(Workspace, ReplacementReleasesFirstSoAFailedAllocationLeavesTheFieldAbsent) {
