@@ -98,8 +98,12 @@ Case caseFrom(EngineInput& in) {
     return c;
 }
 
-void preparePreferences(Workspace& ws, const Case& c) {
+// The case's preferences and random state, a picture on show and the
+// depth map.
+void prepareWorkspace(Workspace& ws, const Case& c) {
     const GenerationInputs& g = c.generation;
+    putPictureOnShow(ws, g.width, g.height, 0);
+    putRaster(ws.depthMap, g.width, g.height, g.depth);
     ws.preferences.repeatCount = g.repeatCount;
     setDepthBits(ws.preferences, g.depthBits);
     ws.preferences.wallEyed = g.wallEyed;
@@ -115,9 +119,7 @@ void preparePreferences(Workspace& ws, const Case& c) {
 void comparePatternGeneration(const Case& c) {
     const GenerationInputs& g = c.generation;
     Workspace ws;
-    preparePreferences(ws, c);
-    putPictureOnShow(ws, g.width, g.height, 0);
-    putRaster(ws.depthMap, g.width, g.height, g.depth);
+    prepareWorkspace(ws, c);
     generatePattern(ws, nullptr);
     // A width that is no multiple of the repeat count is widened first.
     const int32_t stripWidth = (g.width + g.repeatCount - 1) / g.repeatCount;
@@ -132,9 +134,7 @@ void comparePatternGeneration(const Case& c) {
 void compareGenerationAndDecoding(const Case& c) {
     const GenerationInputs& g = c.generation;
     Workspace ws;
-    preparePreferences(ws, c);
-    putPictureOnShow(ws, g.width, g.height, 0);
-    putRaster(ws.depthMap, g.width, g.height, g.depth);
+    prepareWorkspace(ws, c);
     putPattern(ws, g.patternWidth, g.height, g.pattern);
     generateStereogram(ws, nullptr);
     const GeneratedStereogram generated = referenceGenerate(g);
