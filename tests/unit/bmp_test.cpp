@@ -314,7 +314,7 @@ INSTANTIATE_TEST_SUITE_P(Headers, BmpVariant,
                                            AcceptedVariant{"V5WithProfileGap", 124, false, 7},
                                            AcceptedVariant{"TopDown", 40, true, 0},
                                            AcceptedVariant{"TopDownV4WithGap", 108, true, 3}),
-                         [](const ::testing::TestParamInfo<AcceptedVariant>& info) { return info.param.name; });
+                         NamedAfterTheParameter());
 
 // One byte-patched copy of a valid 3 x 2 file per row, and what the user
 // must be told about it (nothing, when message is null).
@@ -443,7 +443,7 @@ const Refusal refusals[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, BmpRefusal, ::testing::ValuesIn(refusals),
-                         [](const ::testing::TestParamInfo<Refusal>& info) { return info.param.name; });
+                         NamedAfterTheParameter());
 
 TEST_F(Bmp, PatternWithoutDepthMapIsNotEvenOpened) {
     const WorkspaceSnapshot before = snapshot(ws);

@@ -578,7 +578,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodingFamily{"BlockEdges", 2024, 240, blockEdgeStereogram,
                        [](const DecodingCase& c, const ReferenceDecoding&) { return c.settings.searchRange > 2; },
                        150}),
-    [](const ::testing::TestParamInfo<DecodingFamily>& info) { return std::string(info.param.name); });
+    NamedAfterTheParameter());
 
 // The first point of a noisy row repeats once, `offset` away from the
 // strip's separation on one side: the search must find it exactly while

@@ -265,9 +265,7 @@ TEST_P(DetectionAgreesWithThePlainVersion, OnEveryTrial) {
 INSTANTIATE_TEST_SUITE_P(Families, DetectionAgreesWithThePlainVersion,
                          ::testing::Values(DetectionFamily{"NarrowRows", 2024, 600, narrowRows, 200},
                                            DetectionFamily{"WideRows", 99, 90, wideRows, 30}),
-                         [](const ::testing::TestParamInfo<DetectionFamily>& info) {
-                             return std::string(info.param.name);
-                         });
+                         NamedAfterTheParameter());
 
 // Row 0 repeats at 226 from its start, and row 1 begins as row 0 would go
 // on. Candidate 150 would confirm 226 only with the two columns past the

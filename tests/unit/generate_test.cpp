@@ -608,7 +608,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        smoothInputs,
                                        {{"rows over 1000 columns", longRow, 100},
                                         {"patterns of another width", otherPatternWidth, 50}}}),
-    [](const ::testing::TestParamInfo<GenerationFamily>& info) { return std::string(info.param.name); });
+    NamedAfterTheParameter());
 
 // The plain version itself must give the worked examples, or agreeing
 // with it proves nothing.

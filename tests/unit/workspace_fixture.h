@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "recording_platform.h"
 #include "workspace/workspace.h"
 
@@ -29,3 +32,11 @@ inline void expectOutOfMemoryReport(const UiCall& message, const UiCall& quit) {
     EXPECT_EQ(message.caption, "");
     EXPECT_EQ(quit.value, -1);
 }
+
+// The name of a parameterised test's case: the `name` of its parameter.
+struct NamedAfterTheParameter {
+    template <class Parameter>
+    std::string operator()(const ::testing::TestParamInfo<Parameter>& info) const {
+        return std::string(info.param.name);
+    }
+};
