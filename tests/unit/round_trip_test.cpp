@@ -190,4 +190,31 @@ TEST_F(Batch, WithoutAPatternEachPassDecodesTheLoadedStereogramAgain) {
     }
 }
 
+// Running out of memory asks the event loop to end, but the batch goes on
+// with its remaining steps before control returns there: every pass shows
+// its texts, each failing generation asks again to end with -1, and each
+// decoding then finds no stereogram. (Found by the session fuzzer, which
+// first expected one request to end.)
+TEST_F(Batch, OutOfMemoryEndsNoPassEarlyAndEachFailureAsksToEnd) {
+    prepareMapAndPattern(ws);
+    resetRecordedUi();
+    failAllocationsAfter(0);
+    runRoundTrip(ws, nullptr);
+    failAllocationsAfter(-1);
+    EXPECT_EQ(recordedStatusTexts(), PassTexts);
+    std::vector<UiCallKind> onePass = {UiCallKind::Status, UiCallKind::Message, UiCallKind::Quit,
+                                       UiCallKind::Status, UiCallKind::Message};
+    std::vector<UiCallKind> expected;
+    for (int pass = 0; pass < 5; ++pass) expected.insert(expected.end(), onePass.begin(), onePass.end());
+    EXPECT_EQ(recordedKinds(), expected);
+    std::vector<std::string> messages;
+    for (int pass = 0; pass < 5; ++pass) {
+        messages.push_back("Brak pamięci!");
+        messages.push_back("Hej, nie ma wygenerowanego stereogramu!");
+    }
+    EXPECT_EQ(recordedMessages(), messages);
+    for (const UiCall& quit : recordedCalls(UiCallKind::Quit)) EXPECT_EQ(quit.value, -1);
+    EXPECT_EQ(ws.stereogram.pixels, nullptr);
+}
+
 }  // namespace
