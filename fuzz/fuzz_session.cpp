@@ -25,6 +25,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "bmp_samples.h"
@@ -66,6 +67,10 @@ void require(bool holds, const char* what) {
     if (!holds) breach(what);
 }
 
+void removeScratchFolder();
+
+// A folder of this process for the files the dialogs answer with; it goes
+// when the process ends.
 const std::filesystem::path& scratchFolder() {
     static const std::filesystem::path folder = [] {
         std::filesystem::path f = std::filesystem::temp_directory_path() /
@@ -73,7 +78,16 @@ const std::filesystem::path& scratchFolder() {
         std::filesystem::create_directories(f);
         return f;
     }();
+    // Registered once the folder stands, so that it runs before the path
+    // itself is destroyed.
+    static const bool removedAtExit = std::atexit(removeScratchFolder) == 0;
+    (void)removedAtExit;
     return folder;
+}
+
+void removeScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchFolder(), ignored);
 }
 
 void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {

@@ -218,8 +218,7 @@ TEST_F(PatternGeneration, WithoutMemoryForThePatternItIsGone) {
     failAllocationsAfter(-1);
     EXPECT_EQ(ws.pattern.pixels, nullptr);
     EXPECT_EQ(ws.patternWidth, 128);
-    ASSERT_EQ(recordedKinds(), outOfMemoryCalls());
-    expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
+    expectOnlyOutOfMemoryReport();
     EXPECT_EQ(ws.randomState, 1u);
 
     // After a widening that went through.
@@ -246,8 +245,7 @@ TEST_F(PatternGeneration, WithoutMemoryForTheWidenedDepthMapThePictureIsGone) {
     EXPECT_EQ(ws.depthMap.pixels, oldMap);
     EXPECT_EQ(rasterBytes(ws.depthMap), oldDepth);
     EXPECT_EQ(ws.imageWidth, 641);
-    ASSERT_EQ(recordedKinds(), outOfMemoryCalls());
-    expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
+    expectOnlyOutOfMemoryReport();
     EXPECT_EQ(ws.randomState, 1u);
 }
 
@@ -261,8 +259,7 @@ TEST_F(PatternGeneration, WithoutMemoryForTheNewPictureTheMapIsAlreadyWidened) {
     EXPECT_EQ(ws.depthMap.pixels[644], 77);
     EXPECT_EQ(ws.depthMap.pixels[645 + 1], depthAt(1, 1));
     EXPECT_EQ(ws.imageWidth, 641);
-    ASSERT_EQ(recordedKinds(), outOfMemoryCalls());
-    expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
+    expectOnlyOutOfMemoryReport();
 
     // With the picture on show gone there is nothing to widen with: a later
     // command changes nothing, the old pattern keeps its width.

@@ -24,13 +24,17 @@ protected:
     Workspace ws;
 };
 
-// What running out of memory records: the box, then the quit with -1.
-inline std::vector<UiCallKind> outOfMemoryCalls() { return {UiCallKind::Message, UiCallKind::Quit}; }
-
 inline void expectOutOfMemoryReport(const UiCall& message, const UiCall& quit) {
     EXPECT_EQ(message.text, "Brak pamięci!");
     EXPECT_EQ(message.caption, "");
     EXPECT_EQ(quit.value, -1);
+}
+
+// Running out of memory was all that was recorded: the box, then the quit
+// with -1.
+inline void expectOnlyOutOfMemoryReport() {
+    ASSERT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Message, UiCallKind::Quit}));
+    expectOutOfMemoryReport(recordedUi.calls[0], recordedUi.calls[1]);
 }
 
 // The name of a parameterised test's case: the `name` of its parameter.
