@@ -1,6 +1,8 @@
-// Every text the user reads, in Polish, each written once and used by name
-// (menu items and dialog labels live in the resource script). Messages use
-// \n for their line ends; formats take %d for a signed decimal number.
+// Every text the user reads, in Polish, each written once and used by name.
+// The Preferences dialog's template in the resource script repeats the
+// dialog's labels (resource compilers read no C++); a unit test holds the two
+// to the same words. Messages use \n for their line ends; formats take %d for
+// a signed decimal number.
 #pragma once
 
 // Status bar.
@@ -68,6 +70,54 @@ inline constexpr char AboutText[] =
     "a stereogram można odczytać z powrotem\n"
     "jako mapę głębokości.";
 
-// The file dialogs' one filter (the window's title is the program's name,
-// from the build).
+// The file dialogs' one filter, its name and its pattern (the window's title
+// is the program's name, from the build).
 inline constexpr char BmpFilterName[] = "Pliki BMP";
+inline constexpr char BmpFilterPattern[] = "*.BMP";
+
+// The menu bar: the four menus and their items.
+inline constexpr char FileMenuTitle[] = "Plik";
+inline constexpr char LoadDepthMapItem[] = "Ładuj mapę głębokości";
+inline constexpr char LoadStereogramItem[] = "Ładuj stereogram";
+inline constexpr char LoadPatternItem[] = "Ładuj wzorzec";
+inline constexpr char SavePictureItem[] = "Zapisz aktualny obrazek";
+// Also the title of the dialog that the item opens.
+inline constexpr char PreferencesItem[] = "Preferencje";
+inline constexpr char ExitItem[] = "Koniec";
+inline constexpr char ActionMenuTitle[] = "Akcja";
+inline constexpr char GeneratePatternItem[] = "Generuj wzorzec";
+inline constexpr char GenerateStereogramItem[] = "Generuj stereogram";
+inline constexpr char DecodeStereogramItem[] = "Dekoduj stereogram";
+inline constexpr char RoundTripItem[] = "5 * kodowanie+dekodowanie";
+inline constexpr char ShowMenuTitle[] = "Pokaż";
+inline constexpr char ShowStereogramWithDotsItem[] = "SIRDS + punkty kontrolne";
+inline constexpr char ShowStereogramPlainItem[] = "SIRDS bez punktów kontrolnych";
+inline constexpr char ShowDepthQuantisedItem[] = "Mapę głębokości (przeskalowaną)";
+inline constexpr char ShowDepthOriginalItem[] = "Mapę głębokości (oryginalną)";
+inline constexpr char ShowPatternStripItem[] = "Wzorzec (jeden pasek)";
+inline constexpr char ShowPatternTiledItem[] = "Wzorzec (powielony)";
+inline constexpr char InfoMenuTitle[] = "Info";
+inline constexpr char PictureInfoItem[] = "Picture Info";
+inline constexpr char AboutItem[] = "About";
+
+// The Preferences dialog: its frames, the labels of its fields, its buttons.
+inline constexpr char GenerationGroupTitle[] = "Generacja";
+inline constexpr char DecodingGroupTitle[] = "Dekodowanie";
+inline constexpr char UnresolvedGroupTitle[] = "Jeśli nie da się określić wartości punktu";
+inline constexpr char DepthBitsLabel[] = "Ilość poziomów głębokości (2^x):";
+inline constexpr char RepeatCountLabel[] = "Ile razy wzorzec ma być powielony:";
+inline constexpr char WallEyedLabel[] = "Rozbieżny (WALLEYED)";
+inline constexpr char RandomFillLabel[] = "Nieokreśloną wartość losuj";
+inline constexpr char MinMatchLabel[] = "Minimum wrażliwości:";
+inline constexpr char SearchRangeLabel[] = "Maksymalny zakres poszukiwania";
+inline constexpr char KeepPreviousLabel[] = "Zostaw starą wartość";
+inline constexpr char RandomValueLabel[] = "Losuj wartość";
+inline constexpr char BackgroundValueLabel[] = "Przyjmij wartość tła";
+inline constexpr char OkButtonText[] = "OK";
+inline constexpr char CancelButtonText[] = "Anuluj";
+
+// What a screen reader calls the parts of the main window that have no
+// text of their own (the status bar's name is the status text itself).
+inline constexpr char PictureAreaName[] = "Obrazek";
+inline constexpr char StatusBarDescription[] = "Pasek stanu";
+inline constexpr char ProgressBarName[] = "Postęp";

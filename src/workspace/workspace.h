@@ -51,9 +51,14 @@ struct Preferences {
     UnresolvedPolicy unresolvedPolicy = UnresolvedPolicy::KeepPrevious;
 };
 
+// The image size the program starts with; the main window is made at this
+// outer size before it is fitted to the image and its strip.
+constexpr int32_t StartImageWidth = 640;
+constexpr int32_t StartImageHeight = 480;
+
 struct Workspace {
-    int32_t imageWidth = 640;
-    int32_t imageHeight = 480;
+    int32_t imageWidth = StartImageWidth;
+    int32_t imageHeight = StartImageHeight;
     int32_t patternWidth = 0;
     GreyImage depthMap;
     GreyImage pattern;

@@ -2,7 +2,6 @@
 // both windres and rc.exe read them).
 #pragma once
 
-#define IDR_MAIN_MENU 101
 #define IDI_MAIN_ICON 102
 #define IDD_PREFERENCES 103
 

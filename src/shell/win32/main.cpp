@@ -1,5 +1,5 @@
 // The entry point: registers the main window's class, creates the window
-// for a workspace of 640 x 480 and runs the event loop.
+// for a workspace of the start size (640 x 480) and runs the event loop.
 //
 // The exit code: 0 after the main window was closed and -1 after an
 // operation ran out of memory (the quit request's code); 1 when the program
@@ -45,8 +45,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showMode)
     }
     registerBarClasses();
     Workspace workspace;
-    workspace.imageWidth = 640;
-    workspace.imageHeight = 480;
+    workspace.imageWidth = StartImageWidth;
+    workspace.imageHeight = StartImageHeight;
     MainWindow mainWindow;
     mainWindow.instance = instance;
     mainWindow.workspace = &workspace;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "shell/commands.h"
+#include "shell/menu_table.h"
 #include "shell/resources/resource_ids.h"
 #include "shell/win32/text_conversion.h"
 #include "tavrelic_version.h"
@@ -12,15 +13,42 @@
 namespace {
 
 const wchar_t* const MainWindowClass = L"TavrelicClassWin";
-// The outer size the window is created with, before it is fitted to the image.
-constexpr int StartWidth = 640;
-constexpr int StartHeight = 480;
 constexpr int ProgressBarId = 0;
 constexpr int StatusBarId = 1;
 
 // The one main window. The platform calls that name no window reach its
 // record through it.
 HWND theMainWindow = nullptr;
+
+void appendMenuItem(HMENU popup, const MenuItem& item)
+{
+    if (isSeparator(item)) {
+        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+    } else {
+        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(item.command), widen(item.text).c_str());
+    }
+}
+
+// The menu bar, made from the menu table. Null when a menu could not be made.
+HMENU createMenuBar()
+{
+    HMENU bar = CreateMenu();
+    if (bar == nullptr) {
+        return nullptr;
+    }
+    for (const Menu& menu : MenuBar) {
+        HMENU popup = CreatePopupMenu();
+        if (popup == nullptr) {
+            DestroyMenu(bar);  // with the menus appended so far
+            return nullptr;
+        }
+        for (size_t i = 0; i < menu.itemCount; ++i) {
+            appendMenuItem(popup, menu.items[i]);
+        }
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), widen(menu.title).c_str());
+    }
+    return bar;
+}
 
 // The status bar's text in the system's status font at the window's
 // display scale, so that it stays readable in the scaled strip.
@@ -167,26 +195,31 @@ bool registerMainWindowClass(HINSTANCE instance)
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAIN_ICON));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    windowClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
+    windowClass.lpszMenuName = nullptr;  // each window is given the menu made from the table
     windowClass.lpszClassName = MainWindowClass;
     return RegisterClassW(&windowClass) != 0;
 }
 
 HWND createMainWindow(MainWindow& record)
 {
-    return CreateWindowExW(0, MainWindowClass, widen(TAVRELIC_NAME).c_str(),
-                           WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
-                           StartWidth, StartHeight, nullptr, nullptr, record.instance, &record);
+    HMENU menu = createMenuBar();
+    if (menu == nullptr) {
+        return nullptr;
+    }
+    HWND window = CreateWindowExW(0, MainWindowClass, widen(TAVRELIC_NAME).c_str(),
+                                  WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  StartImageWidth, StartImageHeight, nullptr, menu, record.instance, &record);
+    // A window whose creation failed after the menu was attached took the
+    // menu with it; a menu never attached is left to us.
+    if (window == nullptr && IsMenu(menu)) {
+        DestroyMenu(menu);
+    }
+    return window;
 }
 
 MainWindow* mainWindowRecord()
 {
     return theMainWindow != nullptr ? mainWindowRecordOf(theMainWindow) : nullptr;
-}
-
-int scaledToWindow(HWND window, int size)
-{
-    return MulDiv(size, static_cast<int>(GetDpiForWindow(window)), USER_DEFAULT_SCREEN_DPI);
 }
 
 MainWindow* mainWindowRecordOf(HWND window)

@@ -1,31 +1,19 @@
 #include "shell/win32/offscreen_picture.h"
 
-#include <cstring>
+#include <algorithm>
+
+#include "shell/picture_rows.h"
 
 namespace {
 
-// The 24-bit rows, padded to a multiple of 4 bytes, into the 32-bit pixels
-// (blue, green, red, unused) of the same rows.
-void copyRows(uint32_t* pixels, const uint8_t* rows, int width, int height)
-{
-    const size_t stride = (3 * static_cast<size_t>(width) + 3) / 4 * 4;
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* in = rows + static_cast<size_t>(y) * stride;
-        uint32_t* out = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
-        for (int x = 0; x < width; ++x, in += 3) {
-            out[x] = in[0] | static_cast<uint32_t>(in[1]) << 8 | static_cast<uint32_t>(in[2]) << 16;
-        }
-    }
-}
-
-// A bottom-up 32-bit DIB section, the layout the screen takes without a
+// A top-down 32-bit DIB section, the layout the screen takes without a
 // conversion at every paint; its bits are written directly.
 HBITMAP createPictureBitmap(HDC dc, int width, int height, uint32_t*& bits)
 {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biHeight = -height;  // negative: top row first
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -63,7 +51,7 @@ bool createOffscreenPicture(OffscreenPicture& picture, HWND window, int width, i
     }
     picture.initialBitmap = GetCurrentObject(picture.dc, OBJ_BITMAP);
     replaceBitmap(picture, bitmap, bits, width, height);
-    std::memset(bits, 0xFF, sizeof(uint32_t) * static_cast<size_t>(width) * static_cast<size_t>(height));
+    std::fill_n(bits, static_cast<size_t>(width) * static_cast<size_t>(height), WhitePixel);
     return true;
 }
 
@@ -82,7 +70,7 @@ bool showInOffscreenPicture(OffscreenPicture& picture, const uint8_t* rows, int 
     }
     // GDI may still be drawing from the bits.
     GdiFlush();
-    copyRows(picture.bits, rows, width, height);
+    convertToTopDownPixels(rows, width, height, picture.bits);
     return true;
 }
 

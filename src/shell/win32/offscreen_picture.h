@@ -1,5 +1,5 @@
 // The offscreen picture that the image area is painted from: a memory DC
-// holding a 32-bit DIB section of the picture's size, kept while pictures
+// holding a top-down 32-bit DIB section of the picture's size, kept while pictures
 // of that size follow one another, so that showing a picture is one pass
 // over its rows and painting is a plain copy.
 #pragma once
@@ -24,8 +24,8 @@ struct OffscreenPicture {
 bool createOffscreenPicture(OffscreenPicture& picture, HWND window, int width, int height);
 
 // Copies in the picture's 24-bit rows (bottom row first, blue, green,
-// red, each row padded to a multiple of 4 bytes). A picture of another size replaces the bitmap and
-// deletes the previous one; should the new one not come about, the last
+// red, each row padded to a multiple of 4 bytes). A picture of another size
+// replaces the bitmap and deletes the previous one; should the new one not come about, the last
 // picture stays on show and false is returned.
 bool showInOffscreenPicture(OffscreenPicture& picture, const uint8_t* rows, int width, int height);
 

@@ -1,8 +1,8 @@
 #include "shell/win32/preferences_dialog.h"
 
-#include <initializer_list>
 #include <string>
 
+#include "shell/preferences_fields.h"
 #include "shell/preferences_form.h"
 #include "shell/resources/resource_ids.h"
 #include "shell/win32/text_conversion.h"
@@ -46,8 +46,11 @@ bool isTicked(HWND dialog, int id)
 // dialog keeps all three out of the Tab order.
 void keepRadiosOutOfTabOrder(HWND dialog)
 {
-    for (int id : {IDC_KEEP_PREVIOUS, IDC_RANDOM_VALUE, IDC_BACKGROUND_VALUE}) {
-        HWND radio = GetDlgItem(dialog, id);
+    for (const PreferencesField& field : PreferencesFields) {
+        if (field.kind != FieldKind::RadioButton) {
+            continue;
+        }
+        HWND radio = GetDlgItem(dialog, field.controlId);
         LONG_PTR style = GetWindowLongPtrW(radio, GWL_STYLE);
         SetWindowLongPtrW(radio, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_TABSTOP));
     }
@@ -55,30 +58,26 @@ void keepRadiosOutOfTabOrder(HWND dialog)
 
 void fillControls(HWND dialog, const PreferencesForm& form)
 {
-    setField(dialog, IDC_DEPTH_BITS, form.depthBits);
-    setField(dialog, IDC_REPEAT_COUNT, form.repeatCount);
-    setField(dialog, IDC_MIN_MATCH, form.minMatch);
-    setField(dialog, IDC_SEARCH_RANGE, form.searchRange);
-    tickIf(dialog, IDC_WALL_EYED, form.wallEyed);
-    tickIf(dialog, IDC_RANDOM_FILL, form.randomFill);
-    tickIf(dialog, IDC_KEEP_PREVIOUS, form.keepPrevious);
-    tickIf(dialog, IDC_RANDOM_VALUE, form.randomValue);
-    tickIf(dialog, IDC_BACKGROUND_VALUE, form.backgroundValue);
+    for (const PreferencesField& field : PreferencesFields) {
+        if (holdsText(field)) {
+            setField(dialog, field.controlId, form.*field.text);
+        } else {
+            tickIf(dialog, field.controlId, form.*field.ticked);
+        }
+    }
     keepRadiosOutOfTabOrder(dialog);
 }
 
 PreferencesForm readControls(HWND dialog)
 {
     PreferencesForm form;
-    form.depthBits = fieldText(dialog, IDC_DEPTH_BITS);
-    form.repeatCount = fieldText(dialog, IDC_REPEAT_COUNT);
-    form.minMatch = fieldText(dialog, IDC_MIN_MATCH);
-    form.searchRange = fieldText(dialog, IDC_SEARCH_RANGE);
-    form.wallEyed = isTicked(dialog, IDC_WALL_EYED);
-    form.randomFill = isTicked(dialog, IDC_RANDOM_FILL);
-    form.keepPrevious = isTicked(dialog, IDC_KEEP_PREVIOUS);
-    form.randomValue = isTicked(dialog, IDC_RANDOM_VALUE);
-    form.backgroundValue = isTicked(dialog, IDC_BACKGROUND_VALUE);
+    for (const PreferencesField& field : PreferencesFields) {
+        if (holdsText(field)) {
+            form.*field.text = fieldText(dialog, field.controlId);
+        } else {
+            form.*field.ticked = isTicked(dialog, field.controlId);
+        }
+    }
     return form;
 }
 

@@ -27,7 +27,7 @@ std::wstring bmpFilter()
 {
     std::wstring filter = widen(BmpFilterName);
     filter += L'\0';
-    filter += L"*.BMP";
+    filter += widen(BmpFilterPattern);
     filter += L'\0';
     return filter;
 }
