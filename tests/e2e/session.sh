@@ -72,7 +72,7 @@ start_display() {
   [ -n "$display" ] || fail "e2e-session: no free X display number"
   setsid Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
   echo "XVFB_PID=$!" >>"$session/env"
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     [ -e "/tmp/.X11-unix/X$display" ] && return 0
     sleep 0.1
   done
@@ -109,16 +109,17 @@ start_prefix() {
 }
 
 # The screenshot watcher. The driver asks for a screenshot with NAME.req
-# ("NAME client-x y w h window-x y w h dialog-x y w h [EXPECTED.bmp]", the
-# dialog's width 0 when none is open) and waits for NAME.done. With EXPECTED the image area must show exactly that picture;
-# it is photographed again until it does (the program paints after the
-# driver's last check) or 10 s pass.
+# ("NAME LIMIT client-x y w h window-x y w h dialog-x y w h [EXPECTED.bmp]",
+# the dialog's width 0 when none is open) and waits for NAME.done. With
+# EXPECTED the image area must show exactly that picture; it is
+# photographed again until it does (the program paints after the driver's
+# last check) or LIMIT seconds, the step's own limit, pass.
 take_screenshot() {
-  local name cx cy cw ch wx wy ww wh dx dy dw dh want
-  read -r name cx cy cw ch wx wy ww wh dx dy dw dh want <"$1"
+  local name limit cx cy cw ch wx wy ww wh dx dy dw dh want
+  read -r name limit cx cy cw ch wx wy ww wh dx dy dw dh want <"$1"
   rm -f "$1"
   local window=$shots/$name.png image=$shots/$name-image.png
-  local answer="ok" deadline=$((SECONDS + 10)) size differ where
+  local answer="ok" deadline=$((SECONDS + limit)) size differ where
   local inside="+$((cx - wx))+$((cy - wy))"
   [ -n "$want" ] && want=$(unix_path "$want") && size=$(identify -format '%wx%h' "$want" 2>/dev/null)
   while true; do
@@ -217,7 +218,7 @@ command_run() {
   local log=$session/$scenario.log
   (cd "$out" && E2E_DATA=$(windows_path "$data") E2E_OUT=$(windows_path "$out") \
     E2E_EXPECTED=$(windows_path "$expected") E2E_SHOTS=$(windows_path "$shots") \
-    timeout "${E2E_TIMEOUT:-170}" wine "$driver" "$(windows_path "$script")" "$(windows_path "$program")" "$scenario") \
+    timeout "${E2E_TIMEOUT:-1100}" wine "$driver" "$(windows_path "$script")" "$(windows_path "$program")" "$scenario") \
     >"$log" 2>"$log.err"
   local rc=$?
   grep -E '^(PASS|FAIL) ' "$log"

@@ -57,7 +57,7 @@ int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programP
             const std::string name = line.words.size() > 1 ? line.words[1] : "unnamed";
             skipping = !only.empty() && name != only;
             if (!skipping) scenario.name = name;
-            session.waitMs = 5000;
+            session.waitMs = DefaultWaitMs;
             continue;
         }
         if (skipping) continue;

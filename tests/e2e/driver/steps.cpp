@@ -497,11 +497,54 @@ bool stepCaptureStatus(Session& session, const Arguments& args, std::string& fai
     return true;
 }
 
+// What the program is seen to show while a command works, look by look.
+struct BarsSeen {
+    std::vector<std::vector<uint32_t>> progressStates;  // each one once
+    bool textSeen = false;
+    bool shotTaken = false;
+    int looks = 0;
+};
+
+// How long the program runs between two looks. The program is held still
+// while the driver looks, so each look sees the work one slice further on,
+// however long a look at the screen takes on this machine.
+constexpr DWORD SliceMs = 2;
+// The progress states to be seen besides the idle one; then the driver
+// stops looking and lets the command end by itself.
+constexpr size_t StatesWanted = 3;
+
+// One look at the strip, with the program held still: the progress bar's
+// picture, whether the status text is one of `texts`, and a picture of the
+// whole window the first time both show the command at work.
+void lookAtBars(const Session& session, const std::vector<const std::vector<uint32_t>*>& texts,
+                const std::vector<uint32_t>& idleProgress, const std::string& shotFile, BarsSeen& seen) {
+    const std::vector<uint32_t> progress = captureScreen(progressArea(session));
+    const std::vector<uint32_t> status = captureScreen(statusTextArea(session));
+    ++seen.looks;
+    if (std::find(seen.progressStates.begin(), seen.progressStates.end(), progress) == seen.progressStates.end())
+        seen.progressStates.push_back(progress);
+    const bool textShown =
+        std::any_of(texts.begin(), texts.end(), [&](const std::vector<uint32_t>* text) { return *text == status; });
+    seen.textSeen = seen.textSeen || textShown;
+    if (textShown && progress != idleProgress && !seen.shotTaken) {
+        RECT window = {};
+        GetWindowRect(session.mainWindow, &window);
+        seen.shotTaken = writeCapture(widen(shotFile), captureScreen(window), window.right - window.left,
+                                      window.bottom - window.top);
+    }
+}
+
 // expect-bars-moving SHOT COMMAND STATUS...: sends the command and watches
-// the screen until the program is idle again. While it works the progress
-// bar must show at least three different states and the status text must
-// look as one of the captured STATUS texts at least once. A picture of the
-// window taken while both held goes to SHOT.bmp in %E2E_SHOTS%.
+// the bars while it works. The program runs in slices: after each one its
+// thread is suspended, the strip is read from the screen, and the thread
+// resumes. Every look therefore comes after a little more of the work, so
+// what is seen does not depend on how fast the machine is or how long a
+// look takes: a command of many slices that steps its bar shows a new
+// state in look after look, and one whose bar is not repainted shows none.
+// The progress bar must show at least three states other than the idle
+// one, and the status text must look as one of the captured STATUS texts
+// at least once. A picture of the window taken while both held goes to
+// SHOT.bmp in %E2E_SHOTS%.
 bool stepExpectBarsMoving(Session& session, const Arguments& args, std::string& failure) {
     long long id = 0;
     if (!readInteger(args[1], id, failure) || !requireRunning(session, failure)) return false;
@@ -537,33 +580,34 @@ bool stepExpectBarsMoving(Session& session, const Arguments& args, std::string& 
         failure = "cannot start the waiting thread";
         return false;
     }
-    std::vector<std::vector<uint32_t>> progressStates;
-    bool textSeen = false;
-    bool shotTaken = false;
-    int looks = 0;
-    while (InterlockedCompareExchange(&answer.answered, 0, 0) == 0) {
-        const std::vector<uint32_t> progress = captureScreen(progressArea(session));
-        const std::vector<uint32_t> status = captureScreen(statusTextArea(session));
-        ++looks;
-        if (std::find(progressStates.begin(), progressStates.end(), progress) == progressStates.end())
-            progressStates.push_back(progress);
-        const bool textShown =
-            std::any_of(texts.begin(), texts.end(), [&](const std::vector<uint32_t>* text) { return *text == status; });
-        textSeen = textSeen || textShown;
-        if (textShown && progress != idleProgress && !shotTaken) {
-            RECT window = {};
-            GetWindowRect(session.mainWindow, &window);
-            shotTaken = writeCapture(widen(folder + "\\" + args[0] + ".bmp"), captureScreen(window),
-                                     window.right - window.left, window.bottom - window.top);
+    auto commandRunning = [&] { return InterlockedCompareExchange(&answer.answered, 0, 0) == 0; };
+    BarsSeen seen;
+    seen.progressStates.push_back(idleProgress);
+    int slices = 0;
+    bool held = true;
+    while (commandRunning() && seen.progressStates.size() <= StatesWanted) {
+        Sleep(SliceMs);
+        if (SuspendThread(session.process.hThread) == static_cast<DWORD>(-1)) {
+            held = false;
+            break;
         }
+        ++slices;
+        if (commandRunning()) lookAtBars(session, texts, idleProgress, folder + "\\" + args[0] + ".bmp", seen);
+        ResumeThread(session.process.hThread);
     }
     WaitForSingleObject(waiter, INFINITE);
     CloseHandle(waiter);
-    if (progressStates.size() >= 3 && textSeen && shotTaken) return true;
-    failure = "in " + std::to_string(looks) + " looks at the screen the progress bar showed " +
-              std::to_string(progressStates.size()) + " different states (3 expected), the status text " +
-              (textSeen ? "was" : "was never") + " one of those captured" +
-              (shotTaken ? "" : ", and no picture showed both");
+    const size_t statesAtWork = seen.progressStates.size() - 1;
+    if (held && statesAtWork >= StatesWanted && seen.textSeen && seen.shotTaken) return true;
+    if (!held) {
+        failure = "cannot suspend the program's thread (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    failure = "in " + std::to_string(seen.looks) + " looks, one every " + std::to_string(SliceMs) +
+              " ms of the program's work (" + std::to_string(slices) + " slices), the progress bar showed " +
+              std::to_string(statesAtWork) + " states besides the idle one (" + std::to_string(StatesWanted) +
+              " expected), the status text " + (seen.textSeen ? "was" : "was never") +
+              " one of those captured" + (seen.shotTaken ? "" : ", and no picture showed both");
     return false;
 }
 
@@ -833,7 +877,8 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
     HWND open = findAnyDialog(session.process.dwProcessId);
     if (open != nullptr) GetWindowRect(open, &dialog);
     const std::string base = folder + "\\" + args[0];
-    const std::string request = args[0] + " " + rectangleWords(client) + " " + rectangleWords(window) + " " +
+    const std::string request = args[0] + " " + std::to_string(session.waitMs / 1000) + " " +
+                                rectangleWords(client) + " " + rectangleWords(window) + " " +
                                 rectangleWords(dialog) + (args.size() > 1 ? " " + args[1] : "") + "\n";
     DeleteFileW(widen(base + ".done").c_str());
     if (!writeTextFile(base + ".req.tmp", request) ||
@@ -841,8 +886,9 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
         failure = "cannot write " + base + ".req";
         return false;
     }
-    // The runner may wait for the picture to settle, so give it longer.
-    const DWORD answerMs = session.waitMs < 15000 ? 15000 : session.waitMs;
+    // The runner may wait as long for the picture to settle, and then
+    // photograph it: give it twice as long.
+    const DWORD answerMs = 2 * session.waitMs;
     std::string answer;
     if (!waitUntil(answerMs, [&] { return readWholeFile(base + ".done", answer) && !answer.empty(); })) {
         failure = "no screenshot was taken (is the runner watching " + folder + "?)";

@@ -9,9 +9,15 @@
 #include <string>
 #include <vector>
 
+constexpr DWORD DefaultWaitMs = 30000;
+
 struct Session {
     std::wstring programPath;
-    DWORD waitMs = 5000;  // the limit of every wait of a step
+    // The limit of every wait of a step. Each wait ends as soon as what it
+    // waits for holds, so the limit is reached only when something is
+    // wrong; it is long enough that a machine kept busy by other work does
+    // not reach it.
+    DWORD waitMs = DefaultWaitMs;
     PROCESS_INFORMATION process = {};
     bool started = false;  // the process handles are open
     HWND mainWindow = nullptr;
