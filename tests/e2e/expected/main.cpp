@@ -15,7 +15,14 @@
 //     come from the script's choose-file steps (its %VARIABLES% expanded
 //     from this process's environment), and "screenshot NAME EXPECTED"
 //     saves the picture on show as EXPECTED. Every other step is an
-//     expectation of the driver's and is skipped.
+//     expectation of the driver's and is skipped;
+//   tavrelic_expected menu-table
+//     prints the program's menu items, one a line: ID<TAB>MENU<TAB>ITEM;
+//   tavrelic_expected preferences-fields
+//     prints the Preferences dialog's controls, one a line:
+//     ID<TAB>KIND<TAB>LABEL, KIND one of number, text, check, radio, button.
+//   The driver of the native program finds menu items and controls by these
+//   texts (UTF-8), so it reads them from the program's own tables.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +37,10 @@
 #include "recording_platform.h"
 #include "script.h"
 #include "shell/commands.h"
+#include "shell/menu_table.h"
+#include "shell/preferences_fields.h"
+#include "shell/resources/resource_ids.h"
+#include "texts/user_texts.h"
 
 namespace {
 
@@ -151,6 +162,33 @@ int replay(const std::string& scriptName, const std::string& only) {
     return 0;
 }
 
+int printMenuTable() {
+    for (const Menu& menu : MenuBar) {
+        for (size_t i = 0; i < menu.itemCount; ++i) {
+            const MenuItem& item = menu.items[i];
+            if (!isSeparator(item)) std::printf("%d\t%s\t%s\n", static_cast<int>(item.command), menu.title, item.text);
+        }
+    }
+    return 0;
+}
+
+const char* fieldKindName(FieldKind kind) {
+    switch (kind) {
+        case FieldKind::Number: return "number";
+        case FieldKind::Text: return "text";
+        case FieldKind::CheckBox: return "check";
+        case FieldKind::RadioButton: return "radio";
+    }
+    return "unknown";
+}
+
+int printPreferencesFields() {
+    for (const PreferencesField& field : PreferencesFields)
+        std::printf("%d\t%s\t%s\n", static_cast<int>(field.controlId), fieldKindName(field.kind), field.label);
+    std::printf("%d\tbutton\t%s\n%d\tbutton\t%s\n", IDC_PREF_OK, OkButtonText, IDC_PREF_CANCEL, CancelButtonText);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,8 +198,11 @@ int main(int argc, char** argv) {
         parseInteger(argv[4], height))
         return writePicture(mode, argv[2], static_cast<int>(width), static_cast<int>(height));
     if (mode == "replay" && (argc == 3 || argc == 4)) return replay(argv[2], argc == 4 ? argv[3] : "");
+    if (mode == "menu-table" && argc == 2) return printMenuTable();
+    if (mode == "preferences-fields" && argc == 2) return printPreferencesFields();
     std::fprintf(stderr,
                  "usage: tavrelic_expected depth-map|noise-stereogram FILE WIDTH HEIGHT\n"
-                 "       tavrelic_expected replay SCRIPT [SCENARIO]\n");
+                 "       tavrelic_expected replay SCRIPT [SCENARIO]\n"
+                 "       tavrelic_expected menu-table|preferences-fields\n");
     return 2;
 }

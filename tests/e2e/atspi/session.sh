@@ -1,0 +1,207 @@
+#!/usr/bin/env bash
+# The end-to-end session of the native program: a private Xvfb display, a
+# private D-Bus session with the accessibility bus, in which driver.py runs
+# the Linux program through the scenarios of tests/e2e/scenarios, reading and
+# driving it over AT-SPI. CTest calls it (tests/e2e/atspi/CMakeLists.txt):
+#
+#   session.sh start SESSION --native BUILD [--scale F] [--locale NAME] [--screen WxH]
+#       makes the display (4000x2400, room for a 3840 x 2160 picture, unless
+#       --screen), the session bus and the accessibility bus; the program
+#       then runs at the display scale F (QT_SCALE_FACTOR, 1 unless --scale)
+#       under the locale NAME (made in the session when the system lacks it).
+#       BUILD's tavrelic_expected writes the input files and the program's
+#       menu and Preferences tables. Their state is kept in the folder SESSION
+#   session.sh inputs FOLDER BUILD
+#       writes only the input files, with BUILD's tavrelic_expected
+#   session.sh run SESSION SCRIPT SCENARIO PROGRAM
+#       writes the files the scenario must save (by replaying it on the
+#       portable core), then runs it; prints "PASS name", "FAIL name: reason"
+#       or "SKIP name: reason" and ends with 0, 1 or 77 (skipped)
+#   session.sh stop SESSION KEEP
+#       ends the display and the buses; the screenshots, and the expected
+#       files beside them, are kept in KEEP
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+# Debian's python, which has the accessibility bindings (gi, Atspi).
+python=/usr/bin/python3
+
+fail() { echo "FAIL $1"; exit 1; }
+
+load_session() {
+  session=$1
+  [ -f "$session/env" ] || fail "native-session: no session in $session (the setup test did not run)"
+  # shellcheck source=/dev/null
+  . "$session/env"
+  export DISPLAY DBUS_SESSION_BUS_ADDRESS QT_SCALE_FACTOR XDG_RUNTIME_DIR=$session/runtime
+  [ -n "${LOCPATH:-}" ] && export LOCPATH
+  [ -n "${SESSION_LANG:-}" ] && { export LANG=$SESSION_LANG LC_ALL=$SESSION_LANG; } 2>/dev/null
+  data=$session/data expected=$session/expected out=$session/out shots=$session/shots
+}
+
+# --- start ----------------------------------------------------------------
+
+start_display() {
+  local n display=""
+  for n in $(seq 161 220); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+  done
+  [ -n "$display" ] || fail "native-session: no free X display number"
+  setsid Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
+  echo "XVFB_PID=$!" >>"$session/env"
+  echo "DISPLAY=:$display" >>"$session/env"
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$display" ] && return 0
+    sleep 0.1
+  done
+  fail "native-session: Xvfb did not start: $(tail -n 3 "$session/xvfb.log")"
+}
+
+# The session bus, and on it the accessibility bus with its registry, which
+# the program joins when it starts and the driver reads.
+start_buses() {
+  local bus
+  bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 2>"$session/dbus.log") ||
+    fail "native-session: cannot start a session bus: $(tail -n 2 "$session/dbus.log")"
+  {
+    echo "DBUS_SESSION_BUS_ADDRESS='$(sed -n 1p <<<"$bus")'"
+    echo "DBUS_PID=$(sed -n 2p <<<"$bus")"
+  } >>"$session/env"
+  load_session "$session"
+  setsid /usr/libexec/at-spi-bus-launcher --launch-immediately </dev/null >"$session/atspi.log" 2>&1 &
+  echo "ATSPI_PID=$!" >>"$session/env"
+  for _ in $(seq 100); do
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+      >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  fail "native-session: the accessibility bus did not start: $(tail -n 3 "$session/atspi.log")"
+}
+
+# A Unix locale of the user's choice, made in the session when the system
+# lacks it.
+prepare_locale() {
+  local name=$1 lang=${1%%.*} charset=${1#*.}
+  [ "$charset" = "$1" ] && charset=UTF-8
+  if ! locale -a 2>/dev/null | grep -qix "${lang}.$(tr -d - <<<"$charset")"; then
+    mkdir -p "$session/locales"
+    localedef -i "$lang" -f "$charset" "$session/locales/$name" >"$session/localedef.log" 2>&1 ||
+      fail "native-session: cannot make the locale $name: $(tail -n 2 "$session/localedef.log")"
+    echo "LOCPATH=$session/locales" >>"$session/env"
+  fi
+  echo "SESSION_LANG=$name" >>"$session/env"
+}
+
+# The input files of the scenarios, in FOLDER: depth maps of three sizes, a
+# large noise stereogram, a depth map with a Polish name in a folder with a
+# Polish name, and the damaged BMP files of the loader's fuzz corpus.
+write_inputs() {
+  local folder=$1 tool=$2/tests/e2e/expected/tavrelic_expected
+  [ -x "$tool" ] || fail "native-session: no $tool (build the native preset first)"
+  mkdir -p "$folder/Zdjęcia"
+  "$tool" depth-map "$folder/depth300.bmp" 300 200 &&
+    "$tool" depth-map "$folder/depth400.bmp" 400 300 &&
+    "$tool" depth-map "$folder/depth641.bmp" 641 100 &&
+    "$tool" noise-stereogram "$folder/noise3840.bmp" 3840 2160 &&
+    cp "$folder/depth300.bmp" "$folder/Zdjęcia/mapa głębokości ąęłńóśźż.bmp" &&
+    python3 "$root/fuzz/make_corpus.py" "$folder/corpus" ||
+    fail "native-session: cannot write the input files"
+}
+
+command_start() {
+  session=$1; shift
+  local native="" locale_name="" scale=1 cmd
+  screen=4000x2400
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --native) native=$(cd "$2" && pwd) || fail "native-session: no folder $2" ;;
+      --scale) scale=$2 ;;
+      --locale) locale_name=$2 ;;
+      --screen) screen=$2 ;;
+      *) fail "native-session: unknown option $1" ;;
+    esac
+    shift 2
+  done
+  [ -n "$native" ] || fail "native-session: --native BUILD is needed"
+  for cmd in Xvfb dbus-daemon dbus-send /usr/libexec/at-spi-bus-launcher xdotool import compare identify setsid $python; do
+    command -v "$cmd" >/dev/null || fail "native-session: missing $cmd"
+  done
+  $python -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
+    fail "native-session: $python lacks the accessibility bindings (python3-pyatspi, gir1.2-atspi-2.0)"
+  [ -f "$session/env" ] && command_stop "$session" ""
+  rm -rf "$session"
+  mkdir -p "$session"/{data,expected,out}/Zdjęcia "$session"/shots
+  mkdir -m 700 "$session/runtime"
+  {
+    echo "NATIVE=$native"
+    echo "QT_SCALE_FACTOR=$scale"
+  } >"$session/env"
+  [ -n "$locale_name" ] && prepare_locale "$locale_name"
+  start_display
+  start_buses
+  write_inputs "$session/data" "$native"
+  "$native/tests/e2e/expected/tavrelic_expected" menu-table >"$session/menu-table.txt" &&
+    "$native/tests/e2e/expected/tavrelic_expected" preferences-fields >"$session/preferences-fields.txt" ||
+    fail "native-session: cannot write the program's tables"
+  echo "native e2e session ready: display $DISPLAY ($screen), scale $scale${locale_name:+, locale $locale_name}"
+}
+
+command_inputs() {
+  write_inputs "$1" "$2"
+}
+
+# --- run ------------------------------------------------------------------
+
+command_run() {
+  load_session "$1"
+  local script scenario=$3 program=$4
+  script=$(realpath "$2")
+  if ! E2E_DATA=$data E2E_OUT=$expected E2E_EXPECTED=$expected \
+      "$NATIVE/tests/e2e/expected/tavrelic_expected" replay "$script" "$scenario"; then
+    fail "$scenario: tavrelic_expected could not replay the scenario"
+  fi
+  local log=$session/$scenario.log
+  (cd "$out" && E2E_DATA=$data E2E_OUT=$out E2E_EXPECTED=$expected E2E_SHOTS=$shots \
+    TAVRELIC_MENU_TABLE=$session/menu-table.txt TAVRELIC_PREFERENCES_FIELDS=$session/preferences-fields.txt \
+    timeout "${E2E_TIMEOUT:-170}" $python "$here/driver.py" "$script" "$program" "$scenario") \
+    >"$log" 2>"$log.err"
+  local rc=$?
+  grep -E '^(PASS|FAIL|SKIP) ' "$log"
+  if ! grep -qE "^(PASS|FAIL|SKIP) $scenario(:|\$)" "$log"; then
+    local why="the driver ended with code $rc: $(tail -n 3 "$log.err")"
+    [ "$rc" -eq 124 ] && why="not finished in time"
+    echo "FAIL $scenario: $why"
+    return 1
+  fi
+  return "$rc"
+}
+
+# --- stop -----------------------------------------------------------------
+
+command_stop() {
+  local session=$1 keep=$2
+  [ -f "$session/env" ] || return 0
+  # Each was started in a process group of its own, which holds what it
+  # started in turn (the accessibility bus and its registry).
+  # shellcheck source=/dev/null
+  ( . "$session/env"
+    for pid in "${ATSPI_PID:-}" "${DBUS_PID:-}" "${XVFB_PID:-}"; do
+      [ -n "$pid" ] && { kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null; }
+    done )
+  if [ -n "$keep" ]; then
+    rm -rf "$keep"
+    mkdir -p "$keep"
+    cp "$session"/shots/*.png "$session"/shots/*.txt "$session"/expected/*.bmp "$session"/*.log "$keep"/ 2>/dev/null
+  fi
+  rm -rf "$session"
+  echo "native e2e session ended"
+}
+
+case "${1:-}" in
+  start) shift; command_start "$@" ;;
+  inputs) shift; command_inputs "$@" ;;
+  run) shift; command_run "$@" ;;
+  stop) shift; command_stop "$@" ;;
+  *) echo "usage: see the head of $0" >&2; exit 2 ;;
+esac
