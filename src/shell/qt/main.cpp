@@ -1,0 +1,32 @@
+// The entry point of the Linux program: makes the main window for a
+// workspace of the start size (640 x 480) and runs the event loop.
+//
+// The exit code: 0 after the main window was closed and -1 after an
+// operation ran out of memory (the quit request's code; the shell sees
+// 255); 1 when the window's picture could not be made, with nothing shown.
+#include <QApplication>
+
+#include "shell/qt/main_window.h"
+#include "workspace/workspace.h"
+
+namespace {
+
+constexpr int FailureExitCode = 1;
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    Workspace workspace;
+    workspace.imageWidth = StartImageWidth;
+    workspace.imageHeight = StartImageHeight;
+    MainWindowRecord record;
+    record.workspace = &workspace;
+    MainWindowFrame frame(record);
+    if (!buildMainWindow(record, frame)) {
+        return FailureExitCode;
+    }
+    frame.show();
+    return application.exec();
+}

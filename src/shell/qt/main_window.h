@@ -1,0 +1,83 @@
+// The main window of the Linux program and the record of its state: the
+// picture on show, the two bars, the progress counter. Qt asks for two
+// subclasses (the picture's paint, the window's close); each hands its
+// event to one function below.
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QWidget>
+
+#include "platform/platform.h"
+#include "shell/progress_counter.h"
+#include "workspace/workspace.h"
+
+class QCloseEvent;
+class QLabel;
+class QPaintEvent;
+class QProgressBar;
+struct MainWindowRecord;
+
+class PictureArea : public QWidget {
+public:
+    PictureArea(MainWindowRecord& record, QWidget* parent) : QWidget(parent), record(record) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    MainWindowRecord& record;
+};
+
+class MainWindowFrame : public QMainWindow {
+public:
+    explicit MainWindowFrame(MainWindowRecord& record) : record(record) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    MainWindowRecord& record;
+};
+
+struct MainWindowRecord {
+    Workspace* workspace = nullptr;
+    MainWindowFrame* window = nullptr;
+    // The client area below the menu bar: the picture, then the strip.
+    QWidget* client = nullptr;
+    PictureArea* pictureArea = nullptr;
+    QLabel* statusBar = nullptr;
+    QProgressBar* progressBar = nullptr;
+    // The offscreen picture, one pixel for each device pixel of the screen.
+    QImage picture;
+    // The bar is told the counter's position only when it is shown.
+    ProgressCounter progress;
+};
+
+// Makes the window's menu, its white picture and its bars in `frame`, and
+// fits it to the image of the record's workspace. False when the picture
+// could not be made.
+bool buildMainWindow(MainWindowRecord& record, MainWindowFrame& frame);
+
+// Draws the picture at the top left of the image area, one pixel for each
+// device pixel.
+void paintPicture(MainWindowRecord& record, PictureArea& area);
+
+// The close box and "Koniec": the buffers are released and the event loop
+// asked to end with 0; the window itself stays until the program ends.
+void closeMainWindow(MainWindowRecord& record, QCloseEvent& event);
+
+// A widget as the core names a window, and back.
+inline WindowHandle handleOf(QWidget* widget)
+{
+    return widget;
+}
+
+inline QWidget* widgetOf(WindowHandle handle)
+{
+    return static_cast<QWidget*>(handle);
+}
+
+// The record of the main window, for the platform calls that name no
+// window (the bars, the fit); null before the window is built.
+MainWindowRecord* mainWindowRecord();
