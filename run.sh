@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Builds tavrelic.exe and starts it: under Wine on Linux, directly on
-# Windows (Git Bash or MSYS2).
+# Builds the program and starts it. On Linux: tavrelic, the program on Qt 6
+# Widgets; with --windows, tavrelic.exe under Wine. On Windows (Git Bash or
+# MSYS2): tavrelic.exe.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
+
+windows=no
+case "${1:-}" in
+  "") ;;
+  --windows) windows=yes ;;
+  *) echo "Usage: ./run.sh [--windows]" >&2; exit 2 ;;
+esac
 
 case "$(uname -s)" in
   MINGW*|MSYS*|CYGWIN*)
@@ -15,7 +23,7 @@ case "$(uname -s)" in
     ;;
 esac
 
-# Wine shows its windows on an X display; say so before a long build.
+# Both programs show their windows on an X display; say so before a long build.
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display: DISPLAY is not set. Run this from a desktop session, or start" >&2
   echo "a virtual one first, e.g.  Xvfb :91 & export DISPLAY=:91" >&2
@@ -23,7 +31,12 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 ./scripts/install-deps.sh
-cmake --preset mingw
-cmake --build --preset mingw -j "$jobs" --target tavrelic
+if [ "$windows" = yes ]; then
+  cmake --preset mingw
+  cmake --build --preset mingw -j "$jobs" --target tavrelic
+  exec wine build/mingw/src/shell/win32/tavrelic.exe
+fi
 
-exec wine build/mingw/src/shell/win32/tavrelic.exe
+cmake --preset qt
+cmake --build --preset qt -j "$jobs" --target tavrelic_qt
+exec build/qt/src/shell/qt/tavrelic
