@@ -155,8 +155,8 @@ command_inputs() {
 
 command_run() {
   load_session "$1"
-  local script scenario=$3 program=$4
-  script=$(realpath "$2")
+  local script program scenario=$3
+  script=$(realpath "$2") program=$(realpath "$4")
   if ! E2E_DATA=$data E2E_OUT=$expected E2E_EXPECTED=$expected \
       "$NATIVE/tests/e2e/expected/tavrelic_expected" replay "$script" "$scenario"; then
     fail "$scenario: tavrelic_expected could not replay the scenario"

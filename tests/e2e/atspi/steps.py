@@ -97,9 +97,10 @@ def require_running(session):
 
 def wait_for_idle(session):
     """Returns once the program answers the bus after everything sent before:
-    it is idle, or inside a modal box or dialog."""
+    it is idle, or inside a modal box or dialog; or once it has ended (a
+    program on its way out has already left the bus)."""
     program = session.program
-    if program.answers(session.wait_ms) or program.ended():
+    if wait_until(session.wait_seconds, lambda ms: program.ended() or program.answers(ms)):
         return
     raise StepFailed("the program did not answer within " + session.limit_text())
 
@@ -575,18 +576,22 @@ def step_screenshot(session, args):
         raise StepFailed("screenshot %s: %s pixels differ from %s" % (args[0], differing[0], os.path.basename(expected)))
 
 
-def status_area(session, ms):
-    label = session.program.status_text(ms)
-    if label is None:
-        raise StepFailed("the main window shows no status text")
-    return extents(label, ms)
-
-
 def progress_area(session, ms):
     bar = session.program.progress_bar(ms)
     if bar is None:
         raise StepFailed("the main window shows no progress bar")
     return extents(bar, ms)
+
+
+def status_area(session, ms):
+    """Where the status text shows: the status bar's part of the client area
+    that the progress bar leaves free, left of it."""
+    label = session.program.status_text(ms)
+    if label is None:
+        raise StepFailed("the main window shows no status text")
+    status, client, progress = extents(label, ms), session.program.client_area(ms), progress_area(session, ms)
+    bottom = min(status.y + status.height, client.y + client.height)
+    return screen.Rectangle(status.x, status.y, min(status.width, progress.x - status.x), bottom - status.y)
 
 
 def step_capture_status(session, args):
