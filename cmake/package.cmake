@@ -1,11 +1,29 @@
-# The package to download (Windows builds): a ZIP holding tavrelic.exe, the
-# sample depth maps that samples/make_samples.py draws, and the short guide
-# in Polish and in English:
+# The package to download, with the program, the sample depth maps that
+# samples/make_samples.py draws, and the short guide in Polish and in
+# English:
 #   cmake --build --preset mingw --target package
-# makes build/mingw/Tavrelic-<version>-win64.zip.
-install(TARGETS tavrelic RUNTIME DESTINATION .)
+# makes build/mingw/Tavrelic-<version>-win64.zip, one folder to unpack
+# anywhere; and
+#   cmake --build --preset qt --target package
+# makes build/qt/tavrelic_<version>_amd64.deb, the Linux program with its
+# desktop entry and icon, whose dependencies dpkg-shlibdeps finds.
+if(WIN32)
+  set(PROGRAM_TARGET tavrelic)
+  set(PROGRAM_DIR .)
+  set(GUIDE_DIR .)
+  set(SAMPLES_DEST samples)
+else()
+  set(PROGRAM_TARGET tavrelic_qt)
+  set(PROGRAM_DIR bin)
+  set(GUIDE_DIR share/doc/tavrelic)
+  set(SAMPLES_DEST share/tavrelic/samples)
+  set(RESOURCES ${PROJECT_SOURCE_DIR}/src/shell/resources)
+  install(FILES ${RESOURCES}/tavrelic.desktop DESTINATION share/applications)
+  install(FILES ${RESOURCES}/tavrelic.png DESTINATION share/icons/hicolor/32x32/apps)
+endif()
+install(TARGETS ${PROGRAM_TARGET} RUNTIME DESTINATION ${PROGRAM_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/guide/PRZEWODNIK.txt ${PROJECT_SOURCE_DIR}/docs/guide/GUIDE.txt
-        DESTINATION .)
+        DESTINATION ${GUIDE_DIR})
 
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_FOUND)
@@ -17,16 +35,31 @@ if(Python3_FOUND)
                      DEPENDS ${PROJECT_SOURCE_DIR}/samples/make_samples.py
                      COMMENT "Drawing the sample depth maps")
   add_custom_target(tavrelic_samples ALL DEPENDS ${SAMPLE_PATHS})
-  install(FILES ${SAMPLE_PATHS} DESTINATION samples)
+  install(FILES ${SAMPLE_PATHS} DESTINATION ${SAMPLES_DEST})
 else()
   message(WARNING "No Python 3: the package is made without its sample depth maps")
 endif()
 
-set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tavrelic)
 set(CPACK_PACKAGE_VENDOR Tavrelic)
-# include(CPack) leaves the source package's name in CPACK_PACKAGE_FILE_NAME.
-set(TAVRELIC_PACKAGE_NAME Tavrelic-${PROJECT_VERSION}-win64)
-set(CPACK_PACKAGE_FILE_NAME ${TAVRELIC_PACKAGE_NAME})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tavrelic: makes and reads single-image random-dot stereograms")
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  # include(CPack) leaves the source package's name in CPACK_PACKAGE_FILE_NAME.
+  set(TAVRELIC_PACKAGE_NAME Tavrelic-${PROJECT_VERSION}-win64)
+  set(CPACK_PACKAGE_FILE_NAME ${TAVRELIC_PACKAGE_NAME})
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_PACKAGE_NAME tavrelic)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tavrelic <tavrelic@localhost>")
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "Loads a grey depth map from a 24-bit BMP file, generates a pattern strip\nand a stereogram with two convergence squares, saves what is on show, and\ndecodes any stereogram back into a depth map. Its texts are Polish.")
+  set(CPACK_STRIP_FILES ON)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  set(TAVRELIC_PACKAGE_NAME tavrelic_${PROJECT_VERSION}_${CPACK_DEBIAN_PACKAGE_ARCHITECTURE})
+endif()
 include(CPack)

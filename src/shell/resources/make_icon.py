@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes tavrelic.ico: one 32 x 32 image in 16 colours.
+"""Writes tavrelic.ico: one 32 x 32 image in 16 colours; and the same
+picture as tavrelic.png, the icon of the Linux program's desktop entry.
 
 The picture is a small random-dot field in greys, with the two black
 convergence squares near the top that the program draws over its
@@ -7,6 +8,7 @@ stereograms, inside a dark blue frame. Run: python3 make_icon.py
 """
 import random
 import struct
+import zlib
 from pathlib import Path
 
 SIZE = 32
@@ -61,7 +63,21 @@ def icon_bytes(rows):
     return directory + entry + image
 
 
+def png_bytes(rows):
+    """The picture as an 8-bit RGB PNG."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    # Each row starts with filter type 0 (none).
+    raw = b"".join(b"\0" + b"".join(bytes(PALETTE[i]) for i in row) for row in rows)
+    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 if __name__ == "__main__":
-    target = Path(__file__).with_name("tavrelic.ico")
-    target.write_bytes(icon_bytes(draw()))
-    print(f"wrote {target} ({target.stat().st_size} bytes)")
+    rows = draw()
+    for name, data in (("tavrelic.ico", icon_bytes(rows)), ("tavrelic.png", png_bytes(rows))):
+        target = Path(__file__).with_name(name)
+        target.write_bytes(data)
+        print(f"wrote {target} ({target.stat().st_size} bytes)")
