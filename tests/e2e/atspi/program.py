@@ -25,7 +25,7 @@ from screen import Rectangle  # noqa: E402
 # Atspi.Action.get_action_name and friends warn on every call.
 warnings.filterwarnings("ignore", category=DeprecationWarning)
 
-POLL_SECONDS = 0.02
+POLL_SECONDS = 0.01
 # Long enough for the bus to carry the request, short enough not to matter
 # when the answer never comes because the action opened a modal box.
 ACTION_TIMEOUT_MS = 250
@@ -77,8 +77,11 @@ def children(accessible, timeout_ms):
             if child is not None]
 
 
-def descendants(accessible, timeout_ms):
-    """Every object below accessible, depth first, those that are shown."""
+def descendants(accessible, timeout_ms, depth=None):
+    """Every object below accessible that is shown, depth first; with depth,
+    only so many levels down."""
+    if depth == 0:
+        return
     for child in children(accessible, timeout_ms):
         try:
             if not is_showing(child, timeout_ms):
@@ -86,7 +89,7 @@ def descendants(accessible, timeout_ms):
         except NoAnswer:
             continue
         yield child
-        yield from descendants(child, timeout_ms)
+        yield from descendants(child, timeout_ms, None if depth is None else depth - 1)
 
 
 # Qt gives places on the bus in its logical pixels; the screen has
@@ -123,6 +126,7 @@ class Program:
         self.process = None
         self.application = None
         self.main_window = None
+        self.menu_items = {}  # (menu text, item text) -> item; they live as long as the program
 
     # --- the process --------------------------------------------------------
 
@@ -244,6 +248,11 @@ class Program:
 
     def menu_item(self, menu_text, item_text, timeout_ms):
         """The item of a menu of the menu bar, both found by their texts."""
+        if (menu_text, item_text) not in self.menu_items:
+            self.menu_items[menu_text, item_text] = self.find_menu_item(menu_text, item_text, timeout_ms)
+        return self.menu_items[menu_text, item_text]
+
+    def find_menu_item(self, menu_text, item_text, timeout_ms):
         menu = self.menu(menu_text, timeout_ms)
         if menu is None:
             return None

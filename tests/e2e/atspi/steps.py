@@ -142,8 +142,8 @@ def screen_showing(window, ms):
     return call(ms, window.get_state_set).contains(State.SHOWING)
 
 
-def find_below(window, ms, matches):
-    for accessible in descendants(window, ms):
+def find_below(window, ms, matches, depth=None):
+    for accessible in descendants(window, ms, depth):
         if matches(accessible):
             return accessible
     return None
@@ -355,11 +355,15 @@ def step_expect_progress(session, args):
 # --- the file dialog ------------------------------------------------------------
 
 FILE_NAME_FIELD = "File name:"
+# The file-name field and the buttons lie this near the top of Qt's file
+# dialog; below them, the list of files would take long to walk.
+FILE_DIALOG_DEPTH = 2
 
 
 def file_name_field(window, ms):
     """Qt's own file dialog names its file-name field after its label."""
-    return find_below(window, ms, lambda a: role_of(a, ms) == Role.TEXT and name_of(a, ms) == FILE_NAME_FIELD)
+    return find_below(window, ms, lambda a: role_of(a, ms) == Role.TEXT and name_of(a, ms) == FILE_NAME_FIELD,
+                      FILE_DIALOG_DEPTH)
 
 
 def is_file_dialog(window, ms):
@@ -370,7 +374,7 @@ def dialog_buttons(window, ms):
     """The dialog's confirming button (its default one) and the other button
     of the same box, which cancels."""
     default = find_below(window, ms, lambda a: role_of(a, ms) == Role.PUSH_BUTTON and
-                         call(ms, a.get_state_set).contains(State.IS_DEFAULT))
+                         call(ms, a.get_state_set).contains(State.IS_DEFAULT), FILE_DIALOG_DEPTH)
     if default is None:
         raise StepFailed("the file dialog has no default button")
     box = call(ms, default.get_parent)
