@@ -5,6 +5,7 @@
 // operation ran out of memory (the quit request's code; the shell sees
 // 255); 1 when the window's picture could not be made, with nothing shown.
 #include <QApplication>
+#include <QIcon>
 
 #include "shell/qt/main_window.h"
 #include "workspace/workspace.h"
@@ -18,6 +19,9 @@ constexpr int FailureExitCode = 1;
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // The icon of every window, and the desktop entry that names the program.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavrelic.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavrelic"));
     Workspace workspace;
     workspace.imageWidth = StartImageWidth;
     workspace.imageHeight = StartImageHeight;
