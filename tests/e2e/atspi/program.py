@@ -131,8 +131,12 @@ class Program:
     # --- the process --------------------------------------------------------
 
     def start(self):
+        # A fixed threshold has the C library give every large block (the
+        # pictures) back when it is freed, so that the memory the program
+        # holds is the memory it uses: by default the threshold moves up
+        # after the first large free, and freed pictures stay in the heap.
         environment = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                           QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="")
+                           QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="", MALLOC_MMAP_THRESHOLD_="131072")
         self.process = subprocess.Popen([self.path], env=environment, stdin=subprocess.DEVNULL)
 
     def started(self):

@@ -8,7 +8,8 @@ import os
 import threading
 import time
 
-from program import Atspi, NoAnswer, Program, Role, State, call, children, descendants, extents, press, wait_until
+from program import (Atspi, NoAnswer, Program, Role, State, call, children, descendants, extents, is_showing,
+                     press, wait_until)
 import screen
 from script import expand_words
 
@@ -129,17 +130,13 @@ def wait_for_window(session, matches, kind):
 def wait_until_closed(session, window, kind):
     def closed(ms):
         try:
-            return not screen_showing(window, ms)
+            return not is_showing(window, ms)
         except NoAnswer:
             return True  # the object is gone with its window
 
     if not wait_until(session.wait_seconds, closed):
         raise StepFailed("the %s stayed open for %s%s" % (kind, session.limit_text(), state_note(session)))
     wait_for_idle(session)
-
-
-def screen_showing(window, ms):
-    return call(ms, window.get_state_set).contains(State.SHOWING)
 
 
 def find_below(window, ms, matches, depth=None):
@@ -304,33 +301,30 @@ def step_expect_client(session, args):
                    % (area[0].width, area[0].height, width, height) if area[0] else "the client area is unreadable")
 
 
-# The Win32 classes of the two bars and the roles of their native forms.
-BAR_ROLES = {"msctls_progress32": "progress bar", "msctls_statusbar32": "status text"}
-
-
-def bar_of(session, class_name, ms):
-    if BAR_ROLES.get(class_name) == "progress bar":
-        return session.program.progress_bar(ms)
-    if BAR_ROLES.get(class_name) == "status text":
-        return session.program.status_text(ms)
-    raise StepFailed("the main window has no bar of class " + class_name)
+# The Win32 classes of the two bars: what each is, and how the program's
+# window shows it.
+BARS = {"msctls_progress32": ("progress bar", Program.progress_bar),
+        "msctls_statusbar32": ("status bar", Program.status_text)}
 
 
 def step_expect_child_at(session, args):
     """expect-child-at CLASS X Y: the bar has its top left corner there, in
     the coordinates of the client area."""
     x, y = integer(args[1]), integer(args[2])
+    if args[0] not in BARS:
+        raise StepFailed("the main window has no bar of class " + args[0])
+    kind, find_bar = BARS[args[0]]
     seen = [None]
 
     def placed(ms):
         client = session.program.client_area(ms)
-        bar = bar_of(session, args[0], ms)
+        bar = find_bar(session.program, ms)
         place = bar and extents(bar, ms)
         seen[0] = place and (place.x - client.x, place.y - client.y, place.width, place.height)
         return seen[0] is not None and seen[0][:2] == (x, y)
 
     wait_for_state(session, placed, lambda: "the %s is at %s, expected %d, %d"
-                   % (BAR_ROLES.get(args[0], args[0]), "%d, %d (%d x %d)" % seen[0] if seen[0] else "no place", x, y))
+                   % (kind, "%d, %d (%d x %d)" % seen[0] if seen[0] else "no place", x, y))
 
 
 def progress_of(session, ms):
@@ -497,11 +491,11 @@ def step_prefs_key(session, args):
     call(ms, Atspi.generate_keyboard_event, 0, marker, Atspi.KeySynthType.STRING)
 
     def handled(t):
-        return not screen_showing(dialog, t) or field_text(field, t) != before
+        return not is_showing(dialog, t) or field_text(field, t) != before
 
     def still_open():
         try:
-            return screen_showing(dialog, ms)
+            return is_showing(dialog, ms)
         except NoAnswer:
             return False
 
@@ -718,7 +712,7 @@ def step_expect_bars_moving(session, args):
 def shown_popup(session, ms):
     for menu in session.program.menus(ms):
         for popup in children(menu, ms):
-            if screen_showing(popup, ms):
+            if is_showing(popup, ms):
                 return popup
     return None
 
