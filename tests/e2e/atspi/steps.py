@@ -380,14 +380,20 @@ def is_enabled(accessible, ms):
     return call(ms, accessible.get_state_set).contains(State.ENABLED)
 
 
-def step_choose_file(session, args):
-    path = unix_path(args[0])
+def fill_file_dialog(session, path):
+    """Types the path into the file dialog once it shows; returns the dialog
+    and its confirming button, which then takes the name."""
     ms = session.wait_ms
     dialog = wait_for_window(session, is_file_dialog, "file dialog")
     call(ms, file_name_field(dialog, ms).set_text_contents, path)
     confirm, _ = dialog_buttons(dialog, ms)
     if not wait_until(session.wait_seconds, lambda t: is_enabled(confirm, t)):
         raise StepFailed("the file dialog does not take %s (its %s button stays off)" % (path, name_of(confirm, ms)))
+    return dialog, confirm
+
+
+def step_choose_file(session, args):
+    dialog, confirm = fill_file_dialog(session, unix_path(args[0]))
     press(confirm)
     wait_until_closed(session, dialog, "file dialog")
 
