@@ -4,7 +4,9 @@
 # reference measured in the same run. Then the wait of the real window:
 # tavrelic.exe (the mingw preset) under Wine in Xvfb, each command's wait at
 # 640x480, 1920x1080 and 3840x2160 beside the engine's own time for the same
-# work. Last, the machine they ran on.
+# work. Then the same for the Linux program (the qt preset's tavrelic),
+# driven over the accessibility bus as the end-to-end tests drive it. Last,
+# the machine they ran on.
 # Extra arguments go to the engine's benchmark, e.g. --benchmark_filter=decode;
 # TAVRELIC_WAIT_RUNS sets how many times each command is timed (7).
 set -euo pipefail
@@ -13,16 +15,18 @@ jobs=$(nproc 2>/dev/null || echo 2)
 wait_runs=${TAVRELIC_WAIT_RUNS:-7}
 mkdir -p build
 ./scripts/install-deps.sh
-for preset in bench mingw; do
+for preset in bench mingw qt; do
   cmake --preset "$preset" >"build/$preset.configure.log" 2>&1 || { cat "build/$preset.configure.log"; exit 1; }
 done
 cmake --build --preset bench -j "$jobs" --target tavrelic_bench >build/bench.build.log 2>&1 ||
   { tail -n 40 build/bench.build.log; exit 1; }
 cmake --build --preset mingw -j "$jobs" --target tavrelic tavrelic_waits >build/mingw.build.log 2>&1 ||
   { tail -n 40 build/mingw.build.log; exit 1; }
+cmake --build --preset qt -j "$jobs" --target tavrelic_qt tavrelic_expected >build/qt.build.log 2>&1 ||
+  { tail -n 40 build/qt.build.log; exit 1; }
 
-results=$(mktemp) engine_json=$(mktemp) wait_lines=$(mktemp)
-trap 'rm -f "$results" "$engine_json" "$wait_lines"' EXIT
+results=$(mktemp) engine_json=$(mktemp) wait_lines=$(mktemp) native_lines=$(mktemp)
+trap 'rm -f "$results" "$engine_json" "$wait_lines" "$native_lines"' EXIT
 build/bench/bench/tavrelic_bench --benchmark_color=false --benchmark_out="$engine_json" \
   --benchmark_out_format=json "$@" | tee "$results"
 
@@ -65,4 +69,12 @@ bench/wait/run.sh "$(pwd)/build/bench/bench/tavrelic_bench" "$(pwd)/build/mingw/
   "$(pwd)/build/mingw/bench/wait/tavrelic_waits.exe" "$wait_runs" >"$wait_lines"
 python3 bench/wait/wait_table.py "$engine_json" "$wait_lines"
 echo
-echo "Machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p' | head -n 1), $(nproc) CPUs online, $(wine --version 2>/dev/null)"
+echo "The wait of the native window (tavrelic on Qt 6 in Xvfb, driven over the accessibility bus; the"
+echo "median of $wait_runs runs, of fewer for the batch): held = from the press of the menu item (for the"
+echo "load, from the Enter that confirms the file name) until the program answers the bus again, which it"
+echo "does only from its event loop; painted = until it has answered once more, behind its paint."
+bench/wait/native_run.sh "$(pwd)/build/bench/bench/tavrelic_bench" "$(pwd)/build/qt" "$wait_runs" >"$native_lines"
+python3 bench/wait/wait_table.py "$engine_json" "$native_lines"
+echo
+echo "Machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p' | head -n 1), $(nproc) CPUs online, $(wine --version 2>/dev/null)," \
+  "Qt $(pkg-config --modversion Qt6Widgets 2>/dev/null), load average $(cut -d ' ' -f 1-3 /proc/loadavg)"
