@@ -2,6 +2,12 @@
 # Builds the program and starts it. On Linux: tavrelic, the program on Qt 6
 # Widgets; with --windows, tavrelic.exe under Wine. On Windows (Git Bash or
 # MSYS2): tavrelic.exe.
+#
+# On Linux without a display, the program is shown in a virtual one and
+# played through a short first session from outside, as the end-to-end
+# tests drive it over the accessibility bus (a sample depth map, a pattern,
+# a stereogram, its decoding, both saved); the script then says where the
+# saved pictures and a screenshot of the window are.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -23,14 +29,40 @@ case "$(uname -s)" in
     ;;
 esac
 
-# Both programs show their windows on an X display; say so before a long build.
+# Plays the first session in a virtual display and keeps what it made in
+# build/qt/first-session.
+run_headless() {
+  local session=build/qt/first-session-run kept=build/qt/first-session
+  local script=tests/e2e/scenarios/first_session.txt
+  echo "No display (DISPLAY is not set): the program runs in a virtual display (Xvfb),"
+  echo "through a short session driven from outside over the accessibility bus."
+  cmake --preset qt
+  cmake --build --preset qt -j "$jobs" --target tavrelic_qt tavrelic_expected
+  bash tests/e2e/atspi/session.sh start "$session" --native build/qt --screen 1280x1024 || return 1
+  local rc=0
+  bash tests/e2e/atspi/session.sh run "$session" "$script" first-session build/qt/src/shell/qt/tavrelic || rc=$?
+  rm -rf "$kept"
+  mkdir -p "$kept"
+  cp "$session"/out/first-session-*.bmp "$session"/shots/first-session.png "$kept"/ 2>/dev/null
+  bash tests/e2e/atspi/session.sh stop "$session" "" >/dev/null
+  [ "$rc" -eq 0 ] || { echo "The session did not go as expected (see above)." >&2; return 1; }
+  echo "Saved by the program: $(pwd)/$kept/first-session-stereogram.bmp"
+  echo "                      $(pwd)/$kept/first-session-depth.bmp (the stereogram decoded)"
+  echo "The window, with the stereogram on show: $(pwd)/$kept/first-session.png"
+  echo "On a desktop, ./run.sh starts the program in a window of its own."
+}
+
+./scripts/install-deps.sh
+if [ -z "${DISPLAY:-}" ] && [ "$windows" = no ]; then
+  run_headless
+  exit
+fi
+# Wine shows its windows on an X display; say so before a long build.
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display: DISPLAY is not set. Run this from a desktop session, or start" >&2
   echo "a virtual one first, e.g.  Xvfb :91 & export DISPLAY=:91" >&2
   exit 1
 fi
-
-./scripts/install-deps.sh
 if [ "$windows" = yes ]; then
   cmake --preset mingw
   cmake --build --preset mingw -j "$jobs" --target tavrelic

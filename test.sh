@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the unit tests
 # (plain, under ASan+UBSan, and without SIMD), the fuzz targets (their
-# corpora and a bounded run each), the cross build of tavrelic.exe and the end-to-end
-# tests under Wine in Xvfb. Each part is a CMake preset (CMakePresets.json)
+# corpora and a bounded run each), the Linux program on Qt 6 with its
+# package and its end-to-end tests over the accessibility bus in Xvfb (also
+# built under ASan+UBSan), and the cross build of tavrelic.exe with the same
+# end-to-end scenarios under Wine in Xvfb. Each part is a CMake preset (CMakePresets.json)
 # whose tests ctest runs; the counts come from ctest's JUnit reports.
 # TAVRELIC_FUZZ_SECONDS sets the length of each fuzzing run (60 s).
 set -uo pipefail
@@ -60,6 +62,8 @@ run_preset native -j "$jobs"
 run_preset asan -j "$jobs"
 run_preset nosimd -j "$jobs"
 TAVRELIC_FUZZ_SECONDS=$fuzz_seconds run_preset fuzz -j "$jobs"
+run_preset qt
+run_preset qt-asan
 run_preset mingw
 
 echo "$passed passed, $failed failed"

@@ -50,6 +50,9 @@ if(WIN32)
   set(CPACK_PACKAGE_FILE_NAME ${TAVRELIC_PACKAGE_NAME})
 else()
   set(CPACK_GENERATOR DEB)
+  # The package takes what the build preset made (the program and the
+  # samples); making it does not first build the tests as well.
+  set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
   set(CPACK_DEBIAN_PACKAGE_NAME tavrelic)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)

@@ -184,14 +184,7 @@ command_start() {
   load_session "$session"
   start_prefix
   if [ -n "$native" ]; then
-    local tool=$native/tests/e2e/expected/tavrelic_expected
-    "$tool" depth-map "$data/depth300.bmp" 300 200 &&
-      "$tool" depth-map "$data/depth400.bmp" 400 300 &&
-      "$tool" depth-map "$data/depth641.bmp" 641 100 &&
-      "$tool" noise-stereogram "$data/noise3840.bmp" 3840 2160 &&
-      cp "$data/depth300.bmp" "$data/Zdjęcia/mapa głębokości ąęłńóśźż.bmp" &&
-      python3 "$root/fuzz/make_corpus.py" "$data/corpus" ||
-      fail "e2e-session: cannot write the input depth maps"
+    bash "$here/write_inputs.sh" "$data" "$native" || fail "e2e-session: cannot write the input files"
   fi
   export shots
   setsid bash -c "$(declare -f unix_path take_screenshot watch_screenshots); watch_screenshots" \

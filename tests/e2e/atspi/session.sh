@@ -11,8 +11,11 @@
 #       under the locale NAME (made in the session when the system lacks it).
 #       BUILD's tavrelic_expected writes the input files and the program's
 #       menu and Preferences tables. Their state is kept in the folder SESSION
-#   session.sh inputs FOLDER BUILD
-#       writes only the input files, with BUILD's tavrelic_expected
+#   session.sh package BUILD DEB FOLDER
+#       makes the DEB package in BUILD, checks what it holds (the program,
+#       its desktop entry, which must validate, the icon, the guide, the
+#       samples, dependencies found by dpkg-shlibdeps) and unpacks it into
+#       FOLDER: the scenarios run the program taken out of it
 #   session.sh run SESSION SCRIPT SCENARIO PROGRAM
 #       writes the files the scenario must save (by replaying it on the
 #       portable core), then runs it; prints "PASS name", "FAIL name: reason"
@@ -93,22 +96,6 @@ prepare_locale() {
   echo "SESSION_LANG=$name" >>"$session/env"
 }
 
-# The input files of the scenarios, in FOLDER: depth maps of three sizes, a
-# large noise stereogram, a depth map with a Polish name in a folder with a
-# Polish name, and the damaged BMP files of the loader's fuzz corpus.
-write_inputs() {
-  local folder=$1 tool=$2/tests/e2e/expected/tavrelic_expected
-  [ -x "$tool" ] || fail "native-session: no $tool (build the native preset first)"
-  mkdir -p "$folder/Zdjęcia"
-  "$tool" depth-map "$folder/depth300.bmp" 300 200 &&
-    "$tool" depth-map "$folder/depth400.bmp" 400 300 &&
-    "$tool" depth-map "$folder/depth641.bmp" 641 100 &&
-    "$tool" noise-stereogram "$folder/noise3840.bmp" 3840 2160 &&
-    cp "$folder/depth300.bmp" "$folder/Zdjęcia/mapa głębokości ąęłńóśźż.bmp" &&
-    python3 "$root/fuzz/make_corpus.py" "$folder/corpus" ||
-    fail "native-session: cannot write the input files"
-}
-
 command_start() {
   session=$1; shift
   local native="" locale_name="" scale=1 cmd
@@ -140,15 +127,33 @@ command_start() {
   [ -n "$locale_name" ] && prepare_locale "$locale_name"
   start_display
   start_buses
-  write_inputs "$session/data" "$native"
+  bash "$here/../write_inputs.sh" "$session/data" "$native" || fail "native-session: cannot write the input files"
   "$native/tests/e2e/expected/tavrelic_expected" menu-table >"$session/menu-table.txt" &&
     "$native/tests/e2e/expected/tavrelic_expected" preferences-fields >"$session/preferences-fields.txt" ||
     fail "native-session: cannot write the program's tables"
   echo "native e2e session ready: display $DISPLAY ($screen), scale $scale${locale_name:+, locale $locale_name}"
 }
 
-command_inputs() {
-  write_inputs "$1" "$2"
+# --- the package ----------------------------------------------------------
+
+command_package() {
+  local build=$1 deb=$2 folder=$3 file
+  (cd "$build" && cpack --config CPackConfig.cmake) >"$build/package.log" 2>&1 ||
+    fail "native-package: cpack failed: $(tail -n 5 "$build/package.log")"
+  [ -f "$build/$deb" ] || fail "native-package: no $build/$deb"
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  dpkg-deb -x "$build/$deb" "$folder" || fail "native-package: cannot unpack $deb"
+  for file in usr/bin/tavrelic usr/share/applications/tavrelic.desktop \
+      usr/share/icons/hicolor/32x32/apps/tavrelic.png usr/share/doc/tavrelic/PRZEWODNIK.txt \
+      usr/share/doc/tavrelic/GUIDE.txt usr/share/tavrelic/samples/kule-640x480.bmp; do
+    [ -f "$folder/$file" ] || fail "native-package: $deb holds no /$file"
+  done
+  desktop-file-validate "$folder/usr/share/applications/tavrelic.desktop" ||
+    fail "native-package: the desktop entry does not validate"
+  dpkg-deb -f "$build/$deb" Depends | grep -q libqt6widgets6 ||
+    fail "native-package: $deb does not depend on Qt 6 Widgets: $(dpkg-deb -f "$build/$deb" Depends)"
+  echo "PASS package: $deb, depends on $(dpkg-deb -f "$build/$deb" Depends)"
 }
 
 # --- run ------------------------------------------------------------------
@@ -164,7 +169,7 @@ command_run() {
   local log=$session/$scenario.log
   (cd "$out" && E2E_DATA=$data E2E_OUT=$out E2E_EXPECTED=$expected E2E_SHOTS=$shots \
     TAVRELIC_MENU_TABLE=$session/menu-table.txt TAVRELIC_PREFERENCES_FIELDS=$session/preferences-fields.txt \
-    timeout "${E2E_TIMEOUT:-170}" $python "$here/driver.py" "$script" "$program" "$scenario") \
+    timeout "${E2E_TIMEOUT:-1100}" $python "$here/driver.py" "$script" "$program" "$scenario") \
     >"$log" 2>"$log.err"
   local rc=$?
   grep -E '^(PASS|FAIL|SKIP) ' "$log"
@@ -200,7 +205,7 @@ command_stop() {
 
 case "${1:-}" in
   start) shift; command_start "$@" ;;
-  inputs) shift; command_inputs "$@" ;;
+  package) shift; command_package "$@" ;;
   run) shift; command_run "$@" ;;
   stop) shift; command_stop "$@" ;;
   *) echo "usage: see the head of $0" >&2; exit 2 ;;
