@@ -32,7 +32,7 @@ esac
 # Plays the first session in a virtual display and keeps what it made in
 # build/qt/first-session.
 run_headless() {
-  local session=build/qt/first-session-run kept=build/qt/first-session
+  local session=$PWD/build/qt/first-session-run kept=build/qt/first-session
   local script=tests/e2e/scenarios/first_session.txt
   echo "No display (DISPLAY is not set): the program runs in a virtual display (Xvfb),"
   echo "through a short session driven from outside over the accessibility bus."
