@@ -59,7 +59,10 @@ else()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tavrelic <tavrelic@localhost>")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "Loads a grey depth map from a 24-bit BMP file, generates a pattern strip\nand a stereogram with two convergence squares, saves what is on show, and\ndecodes any stereogram back into a depth map. Its texts are Polish.")
-  set(CPACK_STRIP_FILES ON)
+  # A build under the sanitizers keeps its symbols for their reports.
+  if(NOT TAVRELIC_SANITIZE)
+    set(CPACK_STRIP_FILES ON)
+  endif()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
                   OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
