@@ -127,16 +127,18 @@ class Program:
         self.application = None
         self.main_window = None
         self.menu_items = {}  # (menu text, item text) -> item; they live as long as the program
-
-    # --- the process --------------------------------------------------------
-
-    def start(self):
         # A fixed threshold has the C library give every large block (the
         # pictures) back when it is freed, so that the memory the program
         # holds is the memory it uses: by default the threshold moves up
         # after the first large free, and freed pictures stay in the heap.
+        # Empty, the program keeps the C library's default.
+        self.heap_settings = {"MALLOC_MMAP_THRESHOLD_": "131072"}
+
+    # --- the process --------------------------------------------------------
+
+    def start(self):
         environment = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                           QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="", MALLOC_MMAP_THRESHOLD_="131072")
+                           QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="", **self.heap_settings)
         self.process = subprocess.Popen([self.path], env=environment, stdin=subprocess.DEVNULL)
 
     def started(self):
