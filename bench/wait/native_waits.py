@@ -142,6 +142,9 @@ def main(arguments):
     tables = steps.Tables(os.environ["TAVRELIC_MENU_TABLE"], os.environ["TAVRELIC_PREFERENCES_FIELDS"])
     session = steps.Session(program, tables)
     session.wait_seconds = COMMAND_LIMIT_SECONDS
+    # The heap as a user's program has it: a freed picture stays in it for
+    # the next, rather than being given back and faulted in again.
+    session.program.heap_settings = {}
     try:
         run_all(session, depth_map, runs)
     except (steps.StepFailed, WaitError, NoAnswer) as error:
