@@ -31,6 +31,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 
 fail() { echo "FAIL $1"; exit 1; }
+# shellcheck source=session_common.sh
+. "$here/session_common.sh"
 
 # The Windows name of a Unix path, through Wine's drive Z: (the root).
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -62,36 +64,6 @@ command_package() {
 }
 
 # --- start ----------------------------------------------------------------
-
-start_display() {
-  local n
-  display=""
-  for n in $(seq 95 160); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-  done
-  [ -n "$display" ] || fail "e2e-session: no free X display number"
-  setsid Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
-  echo "XVFB_PID=$!" >>"$session/env"
-  for _ in $(seq 600); do
-    [ -e "/tmp/.X11-unix/X$display" ] && return 0
-    sleep 0.1
-  done
-  fail "e2e-session: Xvfb did not start: $(tail -n 3 "$session/xvfb.log")"
-}
-
-# A Unix locale of the user's choice, made in the session when the system
-# lacks it, so that Wine takes its code page from it.
-prepare_locale() {
-  local name=$1 lang=${1%%.*} charset=${1#*.}
-  [ "$charset" = "$1" ] && charset=UTF-8
-  if ! locale -a 2>/dev/null | grep -qix "${lang}.$(tr -d - <<<"$charset")"; then
-    mkdir -p "$session/locales"
-    localedef -i "$lang" -f "$charset" "$session/locales/$name" >"$session/localedef.log" 2>&1 ||
-      fail "e2e-session: cannot make the locale $name: $(tail -n 2 "$session/localedef.log")"
-    echo "LOCPATH=$session/locales" >>"$session/env"
-  fi
-  echo "SESSION_LANG=$name" >>"$session/env"
-}
 
 start_prefix() {
   timeout 300 wineboot -i >"$session/wineboot.log" 2>&1 ||
@@ -176,11 +148,8 @@ command_start() {
   mkdir -p "$session"/{data,expected,out}/Zdjęcia "$session"/shots
   echo "NATIVE=$native" >"$session/env"
   [ -n "$locale_name" ] && prepare_locale "$locale_name"
-  start_display
-  {
-    echo "DISPLAY=:$display"
-    echo "WINEPREFIX=$session/prefix"
-  } >>"$session/env"
+  start_display 95 160
+  echo "WINEPREFIX=$session/prefix" >>"$session/env"
   load_session "$session"
   start_prefix
   if [ -n "$native" ]; then
@@ -190,7 +159,7 @@ command_start() {
   setsid bash -c "$(declare -f unix_path take_screenshot watch_screenshots); watch_screenshots" \
     </dev/null >"$session/watcher.log" 2>&1 &
   echo "WATCHER_PID=$!" >>"$session/env"
-  echo "e2e session ready: display :$display ($screen), $dpi dpi${locale_name:+, locale $locale_name}"
+  echo "e2e session ready: display $DISPLAY ($screen), $dpi dpi${locale_name:+, locale $locale_name}"
 }
 
 command_wine() {

@@ -31,6 +31,8 @@ root=$(cd "$here/../../.." && pwd)
 python=/usr/bin/python3
 
 fail() { echo "FAIL $1"; exit 1; }
+# shellcheck source=../session_common.sh
+. "$here/../session_common.sh"
 
 load_session() {
   session=$1
@@ -44,22 +46,6 @@ load_session() {
 }
 
 # --- start ----------------------------------------------------------------
-
-start_display() {
-  local n display=""
-  for n in $(seq 161 220); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-  done
-  [ -n "$display" ] || fail "native-session: no free X display number"
-  setsid Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
-  echo "XVFB_PID=$!" >>"$session/env"
-  echo "DISPLAY=:$display" >>"$session/env"
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$display" ] && return 0
-    sleep 0.1
-  done
-  fail "native-session: Xvfb did not start: $(tail -n 3 "$session/xvfb.log")"
-}
 
 # The session bus, and on it the accessibility bus with its registry, which
 # the program joins when it starts and the driver reads.
@@ -80,20 +66,6 @@ start_buses() {
     sleep 0.1
   done
   fail "native-session: the accessibility bus did not start: $(tail -n 3 "$session/atspi.log")"
-}
-
-# A Unix locale of the user's choice, made in the session when the system
-# lacks it.
-prepare_locale() {
-  local name=$1 lang=${1%%.*} charset=${1#*.}
-  [ "$charset" = "$1" ] && charset=UTF-8
-  if ! locale -a 2>/dev/null | grep -qix "${lang}.$(tr -d - <<<"$charset")"; then
-    mkdir -p "$session/locales"
-    localedef -i "$lang" -f "$charset" "$session/locales/$name" >"$session/localedef.log" 2>&1 ||
-      fail "native-session: cannot make the locale $name: $(tail -n 2 "$session/localedef.log")"
-    echo "LOCPATH=$session/locales" >>"$session/env"
-  fi
-  echo "SESSION_LANG=$name" >>"$session/env"
 }
 
 command_start() {
@@ -125,7 +97,7 @@ command_start() {
     echo "QT_SCALE_FACTOR=$scale"
   } >"$session/env"
   [ -n "$locale_name" ] && prepare_locale "$locale_name"
-  start_display
+  start_display 161 220
   start_buses
   bash "$here/../write_inputs.sh" "$session/data" "$native" || fail "native-session: cannot write the input files"
   "$native/tests/e2e/expected/tavrelic_expected" menu-table >"$session/menu-table.txt" &&
