@@ -6,6 +6,7 @@
 // 255); 1 when the window's picture could not be made, with nothing shown.
 #include <QApplication>
 #include <QIcon>
+#include <QPixmapCache>
 
 #include "shell/qt/main_window.h"
 #include "workspace/workspace.h"
@@ -22,6 +23,11 @@ int main(int argc, char* argv[])
     // The icon of every window, and the desktop entry that names the program.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavrelic.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("tavrelic"));
+    // No pixmap cache. Qt's own file dialog makes its icons afresh each time
+    // it is shown, and the cache would keep every painted one under a key
+    // that no later dialog asks for: some 20 KB a dialog, up to the cache's
+    // limit of 10 MB. The program's few widgets paint quickly without it.
+    QPixmapCache::setCacheLimit(0);
     Workspace workspace;
     workspace.imageWidth = StartImageWidth;
     workspace.imageHeight = StartImageHeight;

@@ -4,12 +4,13 @@ accessibility bus. Each step has the meaning it has for the Win32 driver
 program are named in NOT_APPLYING. A step returns nothing when it passed
 and raises StepFailed with the reason otherwise."""
 
+import math
 import os
 import threading
 import time
 
-from program import (Atspi, NoAnswer, Program, Role, State, call, children, descendants, extents, is_showing,
-                     press, wait_until)
+from program import (SCALE, Atspi, NoAnswer, Program, Role, State, call, children, descendants, device_pixels,
+                     extents, is_showing, press, wait_until)
 import screen
 from script import expand_words
 
@@ -289,16 +290,31 @@ def step_expect_status(session, args):
                    lambda: "the status text is %s, expected %s" % (quoted(shown[0]), quoted(args[0])))
 
 
+def whole_logical_size(device):
+    """The device pixels of the smallest whole logical size that holds DEVICE
+    device pixels. Qt sizes a window in whole logical pixels, so at a scale
+    such as 1.5 a client area of 640 device pixels is out of reach: the
+    program takes 427 logical pixels, which Qt shows as 641. This is the one
+    place where the program's client area may exceed the picture, by less
+    than one logical pixel; the picture itself is still drawn one for one."""
+    # The margin keeps a quotient that floating point lands just above a
+    # whole number from counting one pixel more, as in the program.
+    return device_pixels(math.ceil(device / SCALE - 1e-6))
+
+
 def step_expect_client(session, args):
-    width, height = integer(args[0]), integer(args[1])
+    asked = (integer(args[0]), integer(args[1]))
+    width, height = whole_logical_size(asked[0]), whole_logical_size(asked[1])
     area = [None]
 
     def size_is(ms):
         area[0] = session.program.client_area(ms)
         return (area[0].width, area[0].height) == (width, height)
 
-    wait_for_state(session, size_is, lambda: "the client area is %d x %d, expected %d x %d"
-                   % (area[0].width, area[0].height, width, height) if area[0] else "the client area is unreadable")
+    wait_for_state(session, size_is,
+                   lambda: "the client area is %d x %d, expected %d x %d (%d x %d in whole logical pixels)"
+                   % (area[0].width, area[0].height, asked[0], asked[1], width, height)
+                   if area[0] else "the client area is unreadable")
 
 
 # The Win32 classes of the two bars: what each is, and how the program's
@@ -800,19 +816,25 @@ def long_session_cycle():
 
 def read_usage(program):
     """What the program holds: its private memory in bytes (from smaps_rollup),
-    its open file descriptors and its X windows."""
+    its open file descriptors and its X windows. The private memory is the
+    pages the program has written: its clean pages are its files (Qt's
+    libraries, its fonts), which count as private only while no other process
+    maps them, and so come and go by some 22 MB as other Qt programs on the
+    machine start and end."""
     private = 0
     with open("/proc/%d/smaps_rollup" % program.process.pid) as rollup:
         for line in rollup:
-            if line.startswith(("Private_Clean:", "Private_Dirty:")):
+            if line.startswith("Private_Dirty:"):
                 private += int(line.split()[1]) * 1024
     descriptors = len(os.listdir("/proc/%d/fd" % program.process.pid))
     return {"private-bytes": private, "descriptors": descriptors,
             "x-windows": len(screen.windows_of_process(program.process.pid))}
 
 
-# After the warm-up what the program holds may move this much, no more.
-USAGE_ALLOWED = {"private-bytes": 2 * 1024 * 1024, "descriptors": 2, "x-windows": 2}
+# After the warm-up what the program holds may move this much, no more. Its
+# written pages move within some 150 KB over 2000 commands and do not grow;
+# a leak of 300 bytes a command adds some 470 KB by the end.
+USAGE_ALLOWED = {"private-bytes": 256 * 1024, "descriptors": 2, "x-windows": 2}
 
 
 def step_long_session(session, args, perform):
