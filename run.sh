@@ -30,25 +30,34 @@ case "$(uname -s)" in
 esac
 
 # Plays the first session in a virtual display and keeps what it made in
-# build/qt/first-session.
+# build/qt/first-session. Whatever happens, nothing it started is left
+# running; when the session fails, its logs are kept there too.
 run_headless() {
-  local session=$PWD/build/qt/first-session-run kept=build/qt/first-session
-  local script=tests/e2e/scenarios/first_session.txt
+  local session=$PWD/build/qt/first-session-run kept=$PWD/build/qt/first-session
+  local script=tests/e2e/scenarios/first_session.txt rc=0
   echo "No display (DISPLAY is not set): the program runs in a virtual display (Xvfb),"
   echo "through a short session driven from outside over the accessibility bus."
   cmake --preset qt
   cmake --build --preset qt -j "$jobs" --target tavrelic_qt tavrelic_expected
-  bash tests/e2e/atspi/session.sh start "$session" --native build/qt --screen 1280x1024 || return 1
-  local rc=0
-  bash tests/e2e/atspi/session.sh run "$session" "$script" first-session build/qt/src/shell/qt/tavrelic || rc=$?
   rm -rf "$kept"
   mkdir -p "$kept"
-  cp "$session"/out/first-session-*.bmp "$session"/shots/first-session.png "$kept"/ 2>/dev/null
-  bash tests/e2e/atspi/session.sh stop "$session" "" >/dev/null
-  [ "$rc" -eq 0 ] || { echo "The session did not go as expected (see above)." >&2; return 1; }
-  echo "Saved by the program: $(pwd)/$kept/first-session-stereogram.bmp"
-  echo "                      $(pwd)/$kept/first-session-depth.bmp (the stereogram decoded)"
-  echo "The window, with the stereogram on show: $(pwd)/$kept/first-session.png"
+  trap 'bash tests/e2e/atspi/session.sh stop "$session" "$kept/session" >/dev/null' EXIT
+  if bash tests/e2e/atspi/session.sh start "$session" --native build/qt --screen 1280x1024 --keep "$kept/session"; then
+    bash tests/e2e/atspi/session.sh run "$session" "$script" first-session build/qt/src/shell/qt/tavrelic || rc=$?
+  else
+    rc=1
+  fi
+  cp "$session"/out/first-session-*.bmp "$session"/shots/first-session.png "$kept"/ 2>/dev/null || true
+  bash tests/e2e/atspi/session.sh stop "$session" "$kept/session" >/dev/null
+  trap - EXIT
+  if [ "$rc" -ne 0 ]; then
+    echo "The session did not go as expected (see above). Its logs, the program's" >&2
+    echo "standard error among them: $kept/session/logs" >&2
+    return 1
+  fi
+  echo "Saved by the program: $kept/first-session-stereogram.bmp"
+  echo "                      $kept/first-session-depth.bmp (the stereogram decoded)"
+  echo "The window, with the stereogram on show: $kept/first-session.png"
   echo "On a desktop, ./run.sh starts the program in a window of its own."
 }
 

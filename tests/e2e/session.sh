@@ -6,7 +6,7 @@
 #   session.sh package BUILD ZIP FOLDER
 #       makes the ZIP package in the Windows build BUILD and unpacks it into
 #       FOLDER: the scenarios run the tavrelic.exe taken out of it
-#   session.sh start SESSION [--native BUILD] [--dpi N] [--locale NAME] [--screen WxH]
+#   session.sh start SESSION [--native BUILD] [--dpi N] [--locale NAME] [--screen WxH] [--keep KEEP]
 #       makes the display (4000x2400, room for a 3840 x 2160 picture, unless
 #       --screen), the Wine prefix (at N
 #       dots per inch, 96 unless --dpi; under the Unix locale NAME) and the
@@ -24,7 +24,9 @@
 #       convergence squares of a stereogram
 #   session.sh stop SESSION KEEP
 #       ends the display and the prefix; the screenshots, and the expected
-#       files beside them, are kept in KEEP
+#       files beside them, and the logs (KEEP/logs: the display's, the
+#       buses', each scenario's driver output and the program's standard
+#       error) are kept in KEEP, which start's --keep names to failure reports
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -125,7 +127,7 @@ watch_screenshots() {
 
 command_start() {
   session=$1; shift
-  local native="" locale_name="" cmd
+  local native="" locale_name="" keep="" cmd
   dpi=96 screen=4000x2400
   while [ $# -gt 0 ]; do
     case "$1" in
@@ -133,6 +135,7 @@ command_start() {
       --dpi) dpi=$2 ;;
       --locale) locale_name=$2 ;;
       --screen) screen=$2 ;;
+      --keep) keep=$2 ;;
       *) fail "e2e-session: unknown option $1" ;;
     esac
     shift 2
@@ -145,8 +148,8 @@ command_start() {
   [ -f "$session/env" ] && command_stop "$session" ""
   rm -rf "$session"
   # A folder with a Polish name, for the files with Polish names.
-  mkdir -p "$session"/{data,expected,out}/Zdjęcia "$session"/shots
-  echo "NATIVE=$native" >"$session/env"
+  mkdir -p "$session"/{data,expected,out}/Zdjęcia "$session"/shots "$session"/logs
+  { echo "NATIVE=$native"; echo "KEEP='${keep:-$session}'"; } >"$session/env"
   [ -n "$locale_name" ] && prepare_locale "$locale_name"
   start_display 95 160
   echo "WINEPREFIX=$session/prefix" >>"$session/env"
@@ -177,20 +180,14 @@ command_run() {
   if ! E2E_DATA=$data E2E_OUT=$expected E2E_EXPECTED=$expected "$tool" replay "$script" "$scenario"; then
     fail "$scenario: tavrelic_expected could not replay the scenario"
   fi
-  local log=$session/$scenario.log
+  local log=$session/logs/$scenario.log
   (cd "$out" && E2E_DATA=$(windows_path "$data") E2E_OUT=$(windows_path "$out") \
     E2E_EXPECTED=$(windows_path "$expected") E2E_SHOTS=$(windows_path "$shots") \
     timeout "${E2E_TIMEOUT:-1100}" wine "$driver" "$(windows_path "$script")" "$(windows_path "$program")" "$scenario") \
     >"$log" 2>"$log.err"
-  local rc=$?
-  grep -E '^(PASS|FAIL) ' "$log"
-  if ! grep -qE "^(PASS|FAIL) $scenario(:|\$)" "$log"; then
-    local why="the driver ended with code $rc"
-    [ "$rc" -eq 124 ] && why="not finished in time"
-    echo "FAIL $scenario: $why"
-    return 1
-  fi
-  [ "$rc" -eq 0 ]
+  # Under Wine the program's standard error is the driver's: both are
+  # processes of one Unix terminal.
+  report_scenario "$log" "$scenario" $? "$log.err"
 }
 
 # --- checks of screenshots ------------------------------------------------
@@ -236,13 +233,14 @@ command_stop() {
   [ -f "$session/env" ] || return 0
   # shellcheck source=/dev/null
   ( . "$session/env"
-    [ -n "${WATCHER_PID:-}" ] && kill "$WATCHER_PID" 2>/dev/null
     WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null )
+    WINEPREFIX=$WINEPREFIX timeout 30 wineserver -w 2>/dev/null
+    end_process_groups "${WATCHER_PID:-}" "${XVFB_PID:-}" )
   if [ -n "$keep" ]; then
     rm -rf "$keep"
     mkdir -p "$keep"
     cp "$session"/shots/*.png "$session"/shots/*.txt "$session"/expected/*.bmp "$keep"/ 2>/dev/null
+    keep_logs "$session" "$keep"
     local shot
     for shot in "$session"/shots/*.bmp; do
       [ -e "$shot" ] && convert "$shot" "$keep/$(basename "$shot" .bmp).png"

@@ -3,23 +3,48 @@
 # The caller defines fail and sets session (the session's folder, whose
 # file env keeps its state) and screen (WxH).
 
-# A private Xvfb display on the first free number from FIRST to LAST; its
-# number and process go into the session's env.
+# A private Xvfb display. The server picks a free number itself and writes
+# it to the pipe only once it accepts clients (-displayfd): the number comes
+# with the server's own word that it is ready, and no two sessions (or a
+# session and ./run.sh) can take one number, nor a client reach a server
+# that is still starting or still leaving. Its number and process go into
+# the session's env.
 start_display() {
-  local first=$1 last=$2 n display=""
-  for n in $(seq "$first" "$last"); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-  done
-  [ -n "$display" ] || fail "session: no free X display number"
-  setsid Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
+  local pipe=$session/xvfb-display display=""
+  rm -f "$pipe"
+  mkfifo "$pipe" || fail "session: cannot make $pipe"
+  setsid Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$pipe" </dev/null >"$session/xvfb.log" 2>&1 &
   echo "XVFB_PID=$!" >>"$session/env"
+  # The read ends with the number, or at once when the server ends without
+  # one; the limit is only a backstop far above a start's fraction of a second.
+  read -r -t 120 display <"$pipe"
+  rm -f "$pipe"
+  [ -n "$display" ] || fail "session: Xvfb did not start: $(tail -n 3 "$session/xvfb.log")"
   echo "DISPLAY=:$display" >>"$session/env"
-  # A backstop: the display is there within a fraction of a second.
-  for _ in $(seq 600); do
-    [ -e "/tmp/.X11-unix/X$display" ] && return 0
-    sleep 0.1
+}
+
+# True while the process runs: a process that has ended but that nobody has
+# reaped yet (a zombie) has ended.
+process_alive() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null)
+  [ -n "$state" ] && [ "${state:0:1}" != Z ]
+}
+
+# Ends the processes (each started by setsid, so each leads a process group
+# of its own with what it started) and waits until they have ended, so that
+# nothing of the session outlives it. The wait's limit is a backstop.
+end_process_groups() {
+  local pid deadline=$((SECONDS + 30))
+  for pid in "$@"; do
+    [ -n "$pid" ] && { kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null; }
   done
-  fail "session: Xvfb did not start: $(tail -n 3 "$session/xvfb.log")"
+  for pid in "$@"; do
+    [ -n "$pid" ] || continue
+    while process_alive "$pid" && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.05; done
+    process_alive "$pid" && kill -KILL -- "-$pid" 2>/dev/null
+  done
+  return 0
 }
 
 # A Unix locale of the user's choice, made in the session when the system
@@ -34,4 +59,41 @@ prepare_locale() {
     echo "LOCPATH=$session/locales" >>"$session/env"
   fi
   echo "SESSION_LANG=$name" >>"$session/env"
+}
+
+# The last lines a program printed on standard error, on one line, for a
+# failure report.
+last_error_lines() {
+  local lines
+  lines=$(tail -n 4 "$1" 2>/dev/null | tr -d '\r' | grep -v '^[[:space:]]*$' | tr '\n' '|' | sed 's/|$//; s/|/ | /g')
+  if [ -n "$lines" ]; then echo "the program's standard error ends: $lines"; else echo "the program printed nothing on standard error"; fi
+}
+
+# Prints the driver's verdict on a scenario from its log, and a FAIL line of
+# our own when it gave none; a FAIL line ends with what the program printed
+# last. Returns the scenario's outcome: 0 passed, 77 skipped, 1 otherwise.
+report_scenario() {
+  local log=$1 scenario=$2 rc=$3 program_errors=$4 verdict why
+  verdict=$(grep -E "^(PASS|FAIL|SKIP) $scenario(:|\$)" "$log" | tail -n 1)
+  grep -E '^(PASS|FAIL|SKIP) ' "$log" | grep -vxF -- "$verdict"
+  if [ -z "$verdict" ]; then
+    why="the driver ended with code $rc: $(tail -n 3 "$log.err" 2>/dev/null | tr '\n' ' ')"
+    [ "$rc" -eq 124 ] && why="not finished in time"
+    verdict="FAIL $scenario: $why"
+  fi
+  case "$verdict" in
+    PASS*) echo "$verdict"; return 0 ;;
+    SKIP*) echo "$verdict"; return 77 ;;
+  esac
+  echo "$verdict; $(last_error_lines "$program_errors")"
+  echo "  logs: $session/logs, kept in $KEEP/logs when the session ends"
+  return 1
+}
+
+# The session's own logs (display, buses, Wine) and each scenario's (the
+# driver's output and the program's standard error) into KEEP/logs.
+keep_logs() {
+  mkdir -p "$2/logs"
+  cp "$1"/*.log "$1"/logs/* "$2/logs/" 2>/dev/null
+  return 0
 }

@@ -121,8 +121,11 @@ def press(accessible):
 class Program:
     """One run of the program: its process and its objects on the bus."""
 
-    def __init__(self, path):
+    def __init__(self, path, stderr_path=None):
         self.path = path
+        # Where the program's own standard error goes; None leaves it on the
+        # driver's.
+        self.stderr_path = stderr_path
         self.process = None
         self.application = None
         self.main_window = None
@@ -139,7 +142,12 @@ class Program:
     def start(self):
         environment = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                            QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="", **self.heap_settings)
-        self.process = subprocess.Popen([self.path], env=environment, stdin=subprocess.DEVNULL)
+        stderr = open(self.stderr_path, "ab") if self.stderr_path else None
+        try:
+            self.process = subprocess.Popen([self.path], env=environment, stdin=subprocess.DEVNULL, stderr=stderr)
+        finally:
+            if stderr:
+                stderr.close()
 
     def started(self):
         return self.process is not None

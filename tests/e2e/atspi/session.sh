@@ -4,7 +4,7 @@
 # the Linux program through the scenarios of tests/e2e/scenarios, reading and
 # driving it over AT-SPI. CTest calls it (tests/e2e/atspi/CMakeLists.txt):
 #
-#   session.sh start SESSION --native BUILD [--scale F] [--locale NAME] [--screen WxH]
+#   session.sh start SESSION --native BUILD [--scale F] [--locale NAME] [--screen WxH] [--keep KEEP]
 #       makes the display (4000x2400, room for a 3840 x 2160 picture, unless
 #       --screen), the session bus and the accessibility bus; the program
 #       then runs at the display scale F (QT_SCALE_FACTOR, 1 unless --scale)
@@ -22,7 +22,9 @@
 #       or "SKIP name: reason" and ends with 0, 1 or 77 (skipped)
 #   session.sh stop SESSION KEEP
 #       ends the display and the buses; the screenshots, and the expected
-#       files beside them, are kept in KEEP
+#       files beside them, and the logs (KEEP/logs: the display's, the
+#       buses', each scenario's driver output and the program's standard
+#       error) are kept in KEEP, which start's --keep names to failure reports
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -60,17 +62,21 @@ start_buses() {
   load_session "$session"
   setsid /usr/libexec/at-spi-bus-launcher --launch-immediately </dev/null >"$session/atspi.log" 2>&1 &
   echo "ATSPI_PID=$!" >>"$session/env"
-  for _ in $(seq 100); do
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-      >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "native-session: the accessibility bus did not start: $(tail -n 3 "$session/atspi.log")"
+  # Each wait ends when the name is taken on its bus: the launcher's, then
+  # the registry's on the accessibility bus (activated if need be), which
+  # the program reaches as it starts. The limits are backstops.
+  local a11y
+  gdbus wait --session --timeout 120 org.a11y.Bus >>"$session/atspi.log" 2>&1 &&
+    a11y=$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress \
+      2>>"$session/atspi.log" | sed -n "s/^('\(.*\)',)\$/\1/p") && [ -n "$a11y" ] &&
+    gdbus wait --address "$a11y" --activate org.a11y.atspi.Registry --timeout 120 org.a11y.atspi.Registry \
+      >>"$session/atspi.log" 2>&1 ||
+    fail "native-session: the accessibility bus did not start: $(tail -n 3 "$session/atspi.log")"
 }
 
 command_start() {
   session=$1; shift
-  local native="" locale_name="" scale=1 cmd
+  local native="" locale_name="" scale=1 keep="" cmd
   screen=4000x2400
   while [ $# -gt 0 ]; do
     case "$1" in
@@ -78,6 +84,7 @@ command_start() {
       --scale) scale=$2 ;;
       --locale) locale_name=$2 ;;
       --screen) screen=$2 ;;
+      --keep) keep=$2 ;;
       *) fail "native-session: unknown option $1" ;;
     esac
     shift 2
@@ -90,11 +97,12 @@ command_start() {
     fail "native-session: $python lacks the accessibility bindings (python3-pyatspi, gir1.2-atspi-2.0)"
   [ -f "$session/env" ] && command_stop "$session" ""
   rm -rf "$session"
-  mkdir -p "$session"/{data,expected,out}/Zdjęcia "$session"/shots
+  mkdir -p "$session"/{data,expected,out}/Zdjęcia "$session"/shots "$session"/logs
   mkdir -m 700 "$session/runtime"
   {
     echo "NATIVE=$native"
     echo "QT_SCALE_FACTOR=$scale"
+    echo "KEEP='${keep:-$session}'"
   } >"$session/env"
   [ -n "$locale_name" ] && prepare_locale "$locale_name"
   start_display 161 220
@@ -138,20 +146,13 @@ command_run() {
       "$NATIVE/tests/e2e/expected/tavrelic_expected" replay "$script" "$scenario"; then
     fail "$scenario: tavrelic_expected could not replay the scenario"
   fi
-  local log=$session/$scenario.log
-  (cd "$out" && E2E_DATA=$data E2E_OUT=$out E2E_EXPECTED=$expected E2E_SHOTS=$shots \
+  local log=$session/logs/$scenario.log errors=$session/logs/$scenario.program-stderr.txt
+  : >"$errors"
+  (cd "$out" && E2E_DATA=$data E2E_OUT=$out E2E_EXPECTED=$expected E2E_SHOTS=$shots E2E_PROGRAM_STDERR=$errors \
     TAVRELIC_MENU_TABLE=$session/menu-table.txt TAVRELIC_PREFERENCES_FIELDS=$session/preferences-fields.txt \
     timeout "${E2E_TIMEOUT:-1100}" $python "$here/driver.py" "$script" "$program" "$scenario") \
     >"$log" 2>"$log.err"
-  local rc=$?
-  grep -E '^(PASS|FAIL|SKIP) ' "$log"
-  if ! grep -qE "^(PASS|FAIL|SKIP) $scenario(:|\$)" "$log"; then
-    local why="the driver ended with code $rc: $(tail -n 3 "$log.err")"
-    [ "$rc" -eq 124 ] && why="not finished in time"
-    echo "FAIL $scenario: $why"
-    return 1
-  fi
-  return "$rc"
+  report_scenario "$log" "$scenario" $? "$errors"
 }
 
 # --- stop -----------------------------------------------------------------
@@ -159,17 +160,14 @@ command_run() {
 command_stop() {
   local session=$1 keep=$2
   [ -f "$session/env" ] || return 0
-  # Each was started in a process group of its own, which holds what it
-  # started in turn (the accessibility bus and its registry).
   # shellcheck source=/dev/null
   ( . "$session/env"
-    for pid in "${ATSPI_PID:-}" "${DBUS_PID:-}" "${XVFB_PID:-}"; do
-      [ -n "$pid" ] && { kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null; }
-    done )
+    end_process_groups "${ATSPI_PID:-}" "${DBUS_PID:-}" "${XVFB_PID:-}" )
   if [ -n "$keep" ]; then
     rm -rf "$keep"
     mkdir -p "$keep"
-    cp "$session"/shots/*.png "$session"/shots/*.txt "$session"/expected/*.bmp "$session"/*.log "$keep"/ 2>/dev/null
+    cp "$session"/shots/*.png "$session"/shots/*.txt "$session"/expected/*.bmp "$keep"/ 2>/dev/null
+    keep_logs "$session" "$keep"
   fi
   rm -rf "$session"
   echo "native e2e session ended"

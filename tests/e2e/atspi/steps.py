@@ -14,7 +14,9 @@ from program import (SCALE, Atspi, NoAnswer, Program, Role, State, call, childre
 import screen
 from script import expand_words
 
-DEFAULT_WAIT_SECONDS = 5
+# Every wait ends as soon as what it waits for holds; the limit is only a
+# backstop, far above any step's length on a busy machine.
+DEFAULT_WAIT_SECONDS = 30
 
 # The steps that have no meaning for the native program: a scenario with one
 # of them is skipped, with the reason.
@@ -46,7 +48,9 @@ class Session:
     """What the steps of one scenario share."""
 
     def __init__(self, program_path, tables):
-        self.program = Program(program_path)
+        # The session runner names the file that keeps the program's
+        # standard error, which a failure report quotes.
+        self.program = Program(program_path, os.environ.get("E2E_PROGRAM_STDERR"))
         self.tables = tables
         self.wait_seconds = DEFAULT_WAIT_SECONDS
         self.status_captures = {}
@@ -166,10 +170,12 @@ def step_start(session, args):
         program.start()
     except OSError as error:
         raise StepFailed("cannot start %s: %s" % (program.path, error)) from None
-    if not wait_until(session.wait_seconds, lambda ms: program.ended() or program.find_on_bus(ms)) \
-            or program.main_window is None:
-        raise StepFailed("no main window appeared on the accessibility bus within %s%s"
-                         % (session.limit_text(), "; " + program.end_note() if program.ended() else ""))
+    wait_until(session.wait_seconds, lambda ms: program.ended() or program.find_on_bus(ms))
+    if program.main_window is None and program.ended():
+        raise StepFailed("the program ended before its main window appeared on the accessibility bus: "
+                         + program.end_note())
+    if program.main_window is None:
+        raise StepFailed("no main window appeared on the accessibility bus within " + session.limit_text())
     wait_for_idle(session)
 
 
@@ -753,19 +759,30 @@ def step_open_menu(session, args):
     wait_for_idle(session)
 
 
+# A key that found no menu to close (it reached the program before the menu
+# took the keyboard) is sent again after this long.
+ESCAPE_AGAIN_SECONDS = 1
+
+
 def step_close_menu(session, args):
-    """close-menu: Esc until no menu is open."""
+    """close-menu: Esc until no menu is open. The key travels through the
+    accessibility registry and the X server before the program sees it, so
+    it is sent once and the step waits for the menu to close; only a key
+    that was lost on the way is sent again, never one per look."""
     require_running(session)
+    sent_at = [None]
 
     def closed(ms):
         if shown_popup(session, ms) is None:
             return True
-        call(ms, Atspi.generate_keyboard_event, KEYS["escape"], None,
-             Atspi.KeySynthType.PRESSRELEASE | Atspi.KeySynthType.SYM)
+        if sent_at[0] is None or time.monotonic() - sent_at[0] >= ESCAPE_AGAIN_SECONDS:
+            call(ms, Atspi.generate_keyboard_event, KEYS["escape"], None,
+                 Atspi.KeySynthType.PRESSRELEASE | Atspi.KeySynthType.SYM)
+            sent_at[0] = time.monotonic()
         return False
 
     if not wait_until(session.wait_seconds, closed):
-        raise StepFailed("the menu stayed open")
+        raise StepFailed("the menu stayed open for " + session.limit_text() + state_note(session))
     wait_for_idle(session)
 
 
