@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/engine.h"
+#include "operations/operations.h"
 #include "reference_decoding.h"
 #include "workspace_samples.h"
 
@@ -48,7 +49,7 @@ std::vector<uint8_t> generatedStereogram(int32_t width, int32_t height) {
     generatePattern(ws, nullptr);
     generateStereogram(ws, nullptr);
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    std::vector<uint8_t> pixels(ws.stereogram.pixels, ws.stereogram.pixels + count);
+    std::vector<uint8_t> pixels(ws.stereogram.pixels.get(), ws.stereogram.pixels.get() + count);
     releaseAll(ws);
     return pixels;
 }

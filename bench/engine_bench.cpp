@@ -18,8 +18,9 @@
 
 #include "bench_samples.h"
 #include "bmp_samples.h"
-#include "bmp/bmp.h"
+#include "operations/operations.h"
 #include "engine/engine.h"
+#include "operations/operations.h"
 #include "reference_decoding.h"
 #include "recording_platform.h"
 #include "reference_generation.h"
@@ -115,7 +116,7 @@ void benchPattern(benchmark::State& state, const Samples& s) {
     for (auto _ : state) {
         generatePattern(ws, nullptr);
         forgetCalls();
-        benchmark::DoNotOptimize(ws.pattern.pixels);
+        benchmark::DoNotOptimize(ws.pattern.pixels.get());
     }
     countPixels(state, pixelsOf(ws.patternWidth, s.height));
     releaseAll(ws);
@@ -153,7 +154,7 @@ void benchDecode(benchmark::State& state, const Samples& s, const std::vector<ui
     for (auto _ : state) {
         decodeStereogram(ws, nullptr);
         forgetCalls();
-        benchmark::DoNotOptimize(ws.depthMap.pixels);
+        benchmark::DoNotOptimize(ws.depthMap.pixels.get());
     }
     countPixels(state, pixelsOf(s.width, s.height));
     releaseAll(ws);
@@ -201,7 +202,7 @@ void benchView(benchmark::State& state, const Samples& s, SourceKind source, Vie
     for (auto _ : state) {
         renderView(ws, nullptr, source, view);
         forgetCalls();
-        benchmark::DoNotOptimize(ws.displayDib.bytes);
+        benchmark::DoNotOptimize(ws.displayDib.bytes.get());
     }
     countPixels(state, pixelsOf(s.width, s.height));
     releaseAll(ws);

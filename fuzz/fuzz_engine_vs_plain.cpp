@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "operations/operations.h"
 #include "recording_platform.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "bmp/bmp.h"
+#include "operations/operations.h"
 #include "recording_platform.h"
 #include "workspace/little_endian.h"
 #include "workspace_samples.h"

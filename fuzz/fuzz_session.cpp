@@ -194,16 +194,16 @@ void checkWorkspace(const Workspace& ws) {
     require(ws.imageWidth > 0 && ws.imageHeight > 0, "the image size is not positive");
     for (SourceKind kind : {SourceKind::DepthMap, SourceKind::Stereogram}) {
         const GreyImage& raster = rasterOf(ws, kind);
-        require(raster.pixels == nullptr || (raster.width == ws.imageWidth && raster.height == ws.imageHeight),
+        require(raster.pixels.get() == nullptr || (raster.width == ws.imageWidth && raster.height == ws.imageHeight),
                 "a depth map or stereogram of another size than the image");
     }
-    require(ws.pattern.pixels == nullptr || ws.pattern.width == ws.patternWidth,
+    require(ws.pattern.pixels.get() == nullptr || ws.pattern.width == ws.patternWidth,
             "a pattern of another width than patternWidth");
-    const bool rasterShown = ws.depthMap.pixels != nullptr || ws.stereogram.pixels != nullptr;
-    require(!rasterShown || ws.displayDib.bytes != nullptr, "a depth map or stereogram without a picture on show");
-    if (ws.displayDib.bytes == nullptr) return;
+    const bool rasterShown = ws.depthMap.pixels.get() != nullptr || ws.stereogram.pixels.get() != nullptr;
+    require(!rasterShown || ws.displayDib.bytes.get() != nullptr, "a depth map or stereogram without a picture on show");
+    if (ws.displayDib.bytes.get() == nullptr) return;
     require(pictureFitsImage(ws), "the picture on show does not hold the image");
-    const uint8_t* header = ws.displayDib.bytes;
+    const uint8_t* header = ws.displayDib.bytes.get();
     require(readLe32(header) == DibHeaderSize && readLe32(header + 4) == static_cast<uint32_t>(ws.imageWidth) &&
                 readLe32(header + 8) == static_cast<uint32_t>(ws.imageHeight) && readLe16(header + 14) == 24,
             "the header of the picture on show does not describe the image");
@@ -223,7 +223,7 @@ void checkSavedFile(const Workspace& ws, const std::filesystem::path& path) {
     require(bytes[0] == 'B' && bytes[1] == 'M' && readLe32(bytes.data() + 2) == bytes.size() &&
                 readLe32(bytes.data() + 10) == 54,
             "the saved file header is wrong");
-    require(std::equal(bytes.begin() + 14, bytes.end(), ws.displayDib.bytes), "the saved pixels differ");
+    require(std::equal(bytes.begin() + 14, bytes.end(), ws.displayDib.bytes.get()), "the saved pixels differ");
 }
 
 // One command; false when the program has ended.

@@ -39,16 +39,16 @@ COMMAND_LIMIT_SECONDS = 120
 # In an order in which each finds what it works on: the name printed and
 # the command's identifier in the resource header.
 COMMANDS = [
-    ("pattern", "ID_GENERATE_PATTERN"),
-    ("generate", "ID_GENERATE_STEREOGRAM"),
-    ("decode", "ID_DECODE_STEREOGRAM"),
-    ("round_trip", "ID_ROUND_TRIP"),
-    ("view/stereogram_dots", "ID_SHOW_STEREOGRAM_WITH_DOTS"),
-    ("view/stereogram_plain", "ID_SHOW_STEREOGRAM_PLAIN"),
-    ("view/depth_quantised", "ID_SHOW_DEPTH_QUANTISED"),
-    ("view/depth_original", "ID_SHOW_DEPTH_ORIGINAL"),
-    ("view/pattern_strip", "ID_SHOW_PATTERN_STRIP"),
-    ("view/pattern_tiled", "ID_SHOW_PATTERN_TILED"),
+    ("pattern", "CmdGeneratePattern"),
+    ("generate", "CmdGenerateStereogram"),
+    ("decode", "CmdDecodeStereogram"),
+    ("round_trip", "CmdRoundTrip"),
+    ("view/stereogram_dots", "CmdShowStereogramWithDots"),
+    ("view/stereogram_plain", "CmdShowStereogramPlain"),
+    ("view/depth_quantised", "CmdShowDepthQuantised"),
+    ("view/depth_original", "CmdShowDepthOriginal"),
+    ("view/pattern_strip", "CmdShowPatternStrip"),
+    ("view/pattern_tiled", "CmdShowPatternTiled"),
 ]
 # The batch is long; it is timed a third as often.
 FEWER_RUNS = {"round_trip"}
@@ -59,10 +59,10 @@ class WaitError(Exception):
 
 
 def command_ids():
-    """The command identifiers of the program's resource header, by name."""
-    header = os.path.join(ROOT, "src", "shell", "resources", "resource_ids.h")
+    """The program's command identifiers, by name, as shell/commands.h defines them."""
+    header = os.path.join(ROOT, "src", "shell", "commands.h")
     with open(header, encoding="utf-8") as text:
-        return {name: int(value) for name, value in re.findall(r"#define\s+(ID_\w+)\s+(\d+)", text.read())}
+        return {name: int(value) for name, value in re.findall(r"\b(Cmd\w+)\s*=\s*(\d+)", text.read())}
 
 
 def now_ms():
@@ -128,7 +128,7 @@ def report(name, runs, measure_once):
 def run_all(session, depth_map, runs):
     ids = command_ids()
     steps.step_start(session, [])
-    report("load", runs, lambda: load_depth_map(session, ids["ID_LOAD_DEPTH_MAP"], depth_map))
+    report("load", runs, lambda: load_depth_map(session, ids["CmdLoadDepthMap"], depth_map))
     for name, id_name in COMMANDS:
         times = max(1, runs // 3) if name in FEWER_RUNS else runs
         report(name, times, lambda: run_command(session, ids[id_name]))

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "program_windows.h"
-#include "shell/resources/resource_ids.h"
+#include "shell/commands.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ Wait runCommand(const Program& program, int commandId) {
 }
 
 Wait loadDepthMap(const Program& program, const std::wstring& fileName) {
-    SendNotifyMessageW(program.window, WM_COMMAND, ID_LOAD_DEPTH_MAP, 0);
+    SendNotifyMessageW(program.window, WM_COMMAND, CmdLoadDepthMap, 0);
     HWND dialog = nullptr;
     if (!spinUntil(20000, [&] { return (dialog = findFileDialog(program.process.dwProcessId)) != nullptr; }))
         giveUp("no open dialog");
@@ -149,16 +149,16 @@ struct Command {
 
 // In an order in which each finds what it works on.
 const Command Commands[] = {
-    {"pattern", ID_GENERATE_PATTERN},
-    {"generate", ID_GENERATE_STEREOGRAM},
-    {"decode", ID_DECODE_STEREOGRAM},
-    {"round_trip", ID_ROUND_TRIP},
-    {"view/stereogram_dots", ID_SHOW_STEREOGRAM_WITH_DOTS},
-    {"view/stereogram_plain", ID_SHOW_STEREOGRAM_PLAIN},
-    {"view/depth_quantised", ID_SHOW_DEPTH_QUANTISED},
-    {"view/depth_original", ID_SHOW_DEPTH_ORIGINAL},
-    {"view/pattern_strip", ID_SHOW_PATTERN_STRIP},
-    {"view/pattern_tiled", ID_SHOW_PATTERN_TILED},
+    {"pattern", CmdGeneratePattern},
+    {"generate", CmdGenerateStereogram},
+    {"decode", CmdDecodeStereogram},
+    {"round_trip", CmdRoundTrip},
+    {"view/stereogram_dots", CmdShowStereogramWithDots},
+    {"view/stereogram_plain", CmdShowStereogramPlain},
+    {"view/depth_quantised", CmdShowDepthQuantised},
+    {"view/depth_original", CmdShowDepthOriginal},
+    {"view/pattern_strip", CmdShowPatternStrip},
+    {"view/pattern_tiled", CmdShowPatternTiled},
 };
 
 }  // namespace
@@ -179,7 +179,7 @@ int main() {
     report("load", runs, [&] { return loadDepthMap(program, depthMap); });
     for (const Command& command : Commands) {
         // The batch is long; it is measured fewer times.
-        const int times = command.id == ID_ROUND_TRIP ? std::max(1, runs / 3) : runs;
+        const int times = command.id == CmdRoundTrip ? std::max(1, runs / 3) : runs;
         report(command.name, times, [&] { return runCommand(program, command.id); });
     }
     PostMessageW(program.window, WM_CLOSE, 0, 0);

@@ -8,7 +8,6 @@
 #include "engine/random_batch.h"
 #include "engine/stereogram_rows.h"
 #include "texts/user_texts.h"
-#include "views/views.h"
 
 namespace {
 
@@ -233,29 +232,35 @@ int32_t matchRunRight(const Workspace& ws, int32_t x, int32_t row, int32_t separ
         runRight(stereogramRow(ws, row), ws.imageWidth, ws.preferences.minMatch, x, separation));
 }
 
-void decodeStereogram(Workspace& ws, WindowHandle mainWindow) {
-    const int32_t levels = levelCount(ws.preferences);
+DecodingStart startDecoding(Workspace& ws) {
+    DecodingStart start;
     if (!rasterFitsImage(ws, SourceKind::Stereogram)) {
-        showMessage(mainWindow, NoStereogramText, NoCaption);
-        return;
+        start.outcome = refusedOutcome(NoStereogramText, NoCaption);
+        return start;
     }
+    if (!replaceGreyImage(ws.depthMap, ws.imageWidth, ws.imageHeight)) {
+        start.outcome = outOfMemoryOutcome();
+        return start;
+    }
+    start.stripWidth = detectPatternWidth(ws);
+    if (start.stripWidth == 0) {
+        start.outcome.notice = Message{PatternWidthNotFoundText, NoCaption};
+        start.stripWidth = ws.patternWidth;
+    }
+    return start;
+}
+
+Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) {
+    // Only after startDecoding: a stereogram, and a depth map made for it.
+    if (!rasterFitsImage(ws, SourceKind::Stereogram) || !rasterFitsImage(ws, SourceKind::DepthMap))
+        return refusedOutcome(NoStereogramText, NoCaption);
     const int32_t width = ws.imageWidth;
     const int32_t height = ws.imageHeight;
-    if (!replaceGreyImage(ws.depthMap, width, height)) {
-        reportOutOfMemory(mainWindow);
-        return;
-    }
-    int32_t stripWidth = detectPatternWidth(ws);
-    if (stripWidth == 0) {
-        showMessage(mainWindow, PatternWidthNotFoundText, NoCaption);
-        stripWidth = ws.patternWidth;
-    }
+    const int32_t levels = levelCount(ws.preferences);
     const size_t scratchSize = scratchRowSize(width, stripWidth, levels);
-    uint8_t* scratchRow = allocateBytes(scratchSize + rowCopySize(width));
-    if (scratchRow == nullptr) {
-        reportOutOfMemory(mainWindow);
-        return;
-    }
+    OwnedBytes scratch = allocateBytes(scratchSize + rowCopySize(width));
+    if (scratch == nullptr) return outOfMemoryOutcome();
+    uint8_t* scratchRow = scratch.get();
     // The margins are read by the search only in lanes that it then
     // ignores; they are cleared so that no read sees undefined bytes.
     std::memset(scratchRow + scratchSize, 0, rowCopySize(width));
@@ -263,7 +268,7 @@ void decodeStereogram(Workspace& ws, WindowHandle mainWindow) {
     // that is 0.
     scratchRow[0] = 0;
     const size_t rowLength = static_cast<size_t>(width);
-    std::memset(ws.depthMap.pixels, 0, rowLength * static_cast<size_t>(height));
+    std::memset(ws.depthMap.pixels.get(), 0, rowLength * static_cast<size_t>(height));
 
     const Preferences& prefs = ws.preferences;
     const Decoding d{width,
@@ -280,11 +285,10 @@ void decodeStereogram(Workspace& ws, WindowHandle mainWindow) {
     // and the cleared rows stay as they are.
     const bool decodable = stripWidth >= 0 && stripWidth < width;
     for (int32_t y = 0; y < height; ++y) {
-        uint8_t* depthRow = ws.depthMap.pixels + static_cast<size_t>(y) * rowLength;
+        if (stopRequested(progress)) return Outcome{OutcomeKind::Stopped, {}, {}};
+        uint8_t* depthRow = ws.depthMap.pixels.get() + static_cast<size_t>(y) * rowLength;
         if (decodable) decodeRow(ws, d, stereogramRow(ws, y), depthRow);
-        if (y % RowsPerProgressStep == 0) stepProgress();
+        if (y % RowsPerProgressStep == 0) reportStep(progress);
     }
-    resetProgress();
-    releaseBytes(scratchRow);
-    renderView(ws, mainWindow, SourceKind::DepthMap, ViewKind::DepthOriginal);
+    return doneOutcome();
 }

@@ -1,5 +1,6 @@
-// The stereogram engine: patterns, generation, width detection, decoding
-// and the five-pass batch. Every operation shows its own refusals.
+// The stereogram engine: patterns, generation, width detection and
+// decoding. Each call works on the workspace and returns what happened;
+// it shows nothing and asks nothing of a window.
 #pragma once
 
 #include <cstdint>
@@ -11,12 +12,14 @@
 bool repeatCountMakesStrips(const Workspace& ws);
 
 // A new Pattern strip of imageWidth / repeatCount columns, random noise or
-// a ramp; widens the depth map first when the width is not a multiple.
-void generatePattern(Workspace& ws, WindowHandle mainWindow);
+// a ramp. When the width is no multiple of the strip, the depth map is
+// first widened to the next one: the outcome's notice then says so, and
+// the widened depth map is for the caller to show.
+Outcome makePattern(Workspace& ws);
 
-// A new Stereogram from the DepthMap and the Pattern, shown with its two
-// convergence squares.
-void generateStereogram(Workspace& ws, WindowHandle mainWindow);
+// A new Stereogram from the DepthMap and the Pattern. Progress steps come
+// after every tenth row; the picture is for the caller to show.
+Outcome makeStereogram(Workspace& ws, const Progress& progress);
 
 // The strip width that the Stereogram repeats, from its pixels alone; 0
 // when none is found. The Stereogram must be present.
@@ -30,8 +33,19 @@ int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distan
 // `separation` to their right (at most `separation`); 0 below minMatch.
 int32_t matchRunRight(const Workspace& ws, int32_t x, int32_t row, int32_t separation);
 
-// A new DepthMap decoded from the Stereogram, shown as it is.
-void decodeStereogram(Workspace& ws, WindowHandle mainWindow);
+// A decoding in two calls, so that what the user is told about the strip
+// width comes before the rows are decoded.
+struct DecodingStart {
+    Outcome outcome;
+    int32_t stripWidth = 0;
+};
 
-// Five passes of generation followed by decoding, with their status texts.
-void runRoundTrip(Workspace& ws, WindowHandle mainWindow);
+// Replaces the DepthMap with a new one for the Stereogram and finds the
+// strip width. When none is found, the notice says so and patternWidth is
+// taken instead.
+DecodingStart startDecoding(Workspace& ws);
+
+// Decodes the Stereogram's rows at that strip width into the DepthMap that
+// startDecoding made. Progress steps come after every tenth row; the depth
+// map is for the caller to show.
+Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress);

@@ -5,30 +5,16 @@
 #include "engine/engine.h"
 #include "engine/random_batch.h"
 #include "texts/user_texts.h"
-#include "views/views.h"
 
 namespace {
 
-// What generation needs before it may touch the workspace; shows the
-// reason and returns false when it must refuse.
-bool generationInputsReady(const Workspace& ws, WindowHandle mainWindow) {
-    if (ws.pattern.pixels == nullptr) {
-        showMessage(mainWindow, NoPatternText, NoCaption);
-        return false;
-    }
-    if (!repeatCountMakesStrips(ws)) {
-        showMessage(mainWindow, BadRepeatCountText, WarningCaption);
-        return false;
-    }
-    if (ws.depthMap.pixels == nullptr) {
-        showMessage(mainWindow, NoDepthMapText, NoCaption);
-        return false;
-    }
-    if (!rasterFitsImage(ws, SourceKind::Pattern)) {
-        showMessage(mainWindow, PatternHeightText, NoCaption);
-        return false;
-    }
-    return true;
+// Why generation must refuse before it touches the workspace, if it must.
+Outcome generationRefusal(const Workspace& ws) {
+    if (ws.pattern.pixels == nullptr) return refusedOutcome(NoPatternText, NoCaption);
+    if (!repeatCountMakesStrips(ws)) return refusedOutcome(BadRepeatCountText, WarningCaption);
+    if (ws.depthMap.pixels == nullptr) return refusedOutcome(NoDepthMapText, NoCaption);
+    if (!rasterFitsImage(ws, SourceKind::Pattern)) return refusedOutcome(PatternHeightText, NoCaption);
+    return doneOutcome();
 }
 
 // Separation by depth value, and for each depth the range of depths that
@@ -69,7 +55,7 @@ void tile(uint8_t* out, int64_t count, const uint8_t* unit, int64_t unitLength) 
 void fillRowStart(Workspace& ws, int32_t row, int32_t stripWidth, uint8_t* scratch) {
     const int32_t width = ws.imageWidth;
     const int32_t patternWidth = ws.patternWidth;
-    const uint8_t* strip = ws.pattern.pixels + static_cast<size_t>(row) * static_cast<size_t>(patternWidth);
+    const uint8_t* strip = ws.pattern.pixels.get() + static_cast<size_t>(row) * static_cast<size_t>(patternWidth);
     const int32_t fromPattern = std::min(stripWidth, width);
     tile(scratch, fromPattern, strip, patternWidth);
     if (ws.preferences.randomFill) {
@@ -115,32 +101,26 @@ void linkRow(const uint8_t* depthRow, const Separations& s, int32_t width, uint8
 
 }  // namespace
 
-void generateStereogram(Workspace& ws, WindowHandle mainWindow) {
-    if (!generationInputsReady(ws, mainWindow)) return;
+Outcome makeStereogram(Workspace& ws, const Progress& progress) {
+    const Outcome refusal = generationRefusal(ws);
+    if (refusal.kind != OutcomeKind::Done) return refusal;
     const int32_t width = ws.imageWidth;
     const int32_t height = ws.imageHeight;
     const int32_t stripWidth = width / ws.preferences.repeatCount;
     const int32_t levels = levelCount(ws.preferences);
 
-    if (!replaceGreyImage(ws.stereogram, width, height)) {
-        reportOutOfMemory(mainWindow);
-        return;
-    }
-    uint8_t* scratch = allocateBytes(static_cast<size_t>(width) + static_cast<size_t>(levels) + stripWidth);
-    if (scratch == nullptr) {
-        reportOutOfMemory(mainWindow);
-        return;
-    }
+    if (!replaceGreyImage(ws.stereogram, width, height)) return outOfMemoryOutcome();
+    OwnedBytes scratch = allocateBytes(static_cast<size_t>(width) + static_cast<size_t>(levels) + stripWidth);
+    if (scratch == nullptr) return outOfMemoryOutcome();
     Separations separations;
     fillSeparations(ws.preferences, stripWidth, separations);
     for (int32_t row = 0; row < height; ++row) {
+        if (stopRequested(progress)) return Outcome{OutcomeKind::Stopped, {}, {}};
         const size_t rowStart = static_cast<size_t>(row) * static_cast<size_t>(width);
-        fillRowStart(ws, row, stripWidth, scratch);
-        linkRow(ws.depthMap.pixels + rowStart, separations, width, scratch);
-        std::memcpy(ws.stereogram.pixels + rowStart, scratch, static_cast<size_t>(width));
-        if (row % RowsPerProgressStep == 0) stepProgress();
+        fillRowStart(ws, row, stripWidth, scratch.get());
+        linkRow(ws.depthMap.pixels.get() + rowStart, separations, width, scratch.get());
+        std::memcpy(ws.stereogram.pixels.get() + rowStart, scratch.get(), static_cast<size_t>(width));
+        if (row % RowsPerProgressStep == 0) reportStep(progress);
     }
-    resetProgress();
-    renderView(ws, mainWindow, SourceKind::Stereogram, ViewKind::StereogramWithDots);
-    releaseBytes(scratch);
+    return doneOutcome();
 }

@@ -1,9 +1,9 @@
 #include <cstring>
+#include <utility>
 
 #include "engine/engine.h"
 #include "engine/random_batch.h"
 #include "texts/user_texts.h"
-#include "views/views.h"
 #include "workspace/little_endian.h"
 
 namespace {
@@ -14,12 +14,11 @@ bool widenDepthMap(Workspace& ws, int32_t newWidth) {
     GreyImage widened;
     if (!replaceGreyImage(widened, newWidth, ws.imageHeight)) return false;
     const size_t oldWidth = static_cast<size_t>(ws.imageWidth);
-    std::memset(widened.pixels, ws.depthMap.pixels[0], static_cast<size_t>(newWidth) * ws.imageHeight);
+    std::memset(widened.pixels.get(), ws.depthMap.pixels[0], static_cast<size_t>(newWidth) * ws.imageHeight);
     for (int32_t row = 0; row < ws.imageHeight; ++row)
-        std::memcpy(widened.pixels + static_cast<size_t>(row) * newWidth, ws.depthMap.pixels + row * oldWidth,
-                    oldWidth);
-    releaseGreyImage(ws.depthMap);
-    ws.depthMap = widened;
+        std::memcpy(widened.pixels.get() + static_cast<size_t>(row) * newWidth,
+                    ws.depthMap.pixels.get() + row * oldWidth, oldWidth);
+    ws.depthMap = std::move(widened);
     return true;
 }
 
@@ -29,33 +28,30 @@ bool rebuildDisplayDib(Workspace& ws, const uint8_t (&header)[DibHeaderSize], in
     const int64_t paddedWidth = (static_cast<int64_t>(newWidth) + 3) / 4 * 4;
     const size_t size = DibHeaderSize + static_cast<size_t>(3 * ws.imageHeight * paddedWidth);
     if (!replaceDisplayDib(ws.displayDib, size)) return false;
-    std::memset(ws.displayDib.bytes, 0, size);
-    std::memcpy(ws.displayDib.bytes, header, DibHeaderSize);
-    writeLe32(ws.displayDib.bytes + 4, static_cast<uint32_t>(newWidth));
-    writeLe32(ws.displayDib.bytes + 20, 0);
+    uint8_t* bytes = ws.displayDib.bytes.get();
+    std::memset(bytes, 0, size);
+    std::memcpy(bytes, header, DibHeaderSize);
+    writeLe32(bytes + 4, static_cast<uint32_t>(newWidth));
+    writeLe32(bytes + 20, 0);
     return true;
 }
 
 // Makes the depth map repeatCount strips of stripWidth wide. The
 // stereogram of the old width no longer fits and is released.
-bool widenToWholeStrips(Workspace& ws, int32_t stripWidth, WindowHandle mainWindow) {
+Outcome widenToWholeStrips(Workspace& ws, int32_t stripWidth) {
     // The picture on show is there whenever a depth map is, except on the
     // way out after running out of memory; without it there is no header.
-    if (ws.displayDib.bytes == nullptr || ws.displayDib.size < DibHeaderSize) return false;
+    if (ws.displayDib.bytes == nullptr || ws.displayDib.size < DibHeaderSize) return silentRefusal();
     const int32_t newWidth = ws.preferences.repeatCount * stripWidth;
     uint8_t header[DibHeaderSize];
-    std::memcpy(header, ws.displayDib.bytes, DibHeaderSize);
+    std::memcpy(header, ws.displayDib.bytes.get(), DibHeaderSize);
     releaseDisplayDib(ws.displayDib);
-    if (!widenDepthMap(ws, newWidth) || !rebuildDisplayDib(ws, header, newWidth)) {
-        reportOutOfMemory(mainWindow);
-        return false;
-    }
+    if (!widenDepthMap(ws, newWidth) || !rebuildDisplayDib(ws, header, newWidth)) return outOfMemoryOutcome();
     releaseGreyImage(ws.stereogram);
     ws.imageWidth = newWidth;
-    showMessage(mainWindow, DepthMapWidenedText, WarningCaption);
-    fitWindowToImage(ws.imageWidth, ws.imageHeight);
-    renderView(ws, mainWindow, SourceKind::DepthMap, ViewKind::DepthOriginal);
-    return true;
+    Outcome widened;
+    widened.notice = Message{DepthMapWidenedText, WarningCaption};
+    return widened;
 }
 
 // One random value is drawn for every pixel, also for the ramp, so the
@@ -63,7 +59,7 @@ bool widenToWholeStrips(Workspace& ws, int32_t stripWidth, WindowHandle mainWind
 void fillPattern(Workspace& ws) {
     const bool noise = ws.preferences.randomFill;
     for (int32_t row = 0; row < ws.imageHeight; ++row) {
-        uint8_t* pixels = ws.pattern.pixels + static_cast<size_t>(row) * static_cast<size_t>(ws.patternWidth);
+        uint8_t* pixels = ws.pattern.pixels.get() + static_cast<size_t>(row) * static_cast<size_t>(ws.patternWidth);
         drawRandomInto(ws.randomState, pixels, ws.patternWidth, [noise](int32_t value, int64_t column) {
             return static_cast<uint8_t>(noise ? value * 255 / 32767 : column % 256);
         });
@@ -76,27 +72,24 @@ bool repeatCountMakesStrips(const Workspace& ws) {
     return ws.preferences.repeatCount >= 1 && ws.imageWidth / ws.preferences.repeatCount >= 1;
 }
 
-void generatePattern(Workspace& ws, WindowHandle mainWindow) {
-    if (ws.depthMap.pixels == nullptr) {
-        showMessage(mainWindow, NoDepthMapText, NoCaption);
-        return;
-    }
-    if (!repeatCountMakesStrips(ws)) {
-        showMessage(mainWindow, BadRepeatCountText, WarningCaption);
-        return;
-    }
+Outcome makePattern(Workspace& ws) {
+    if (ws.depthMap.pixels == nullptr) return refusedOutcome(NoDepthMapText, NoCaption);
+    if (!repeatCountMakesStrips(ws)) return refusedOutcome(BadRepeatCountText, WarningCaption);
     const int32_t repeatCount = ws.preferences.repeatCount;
     // A width that is no multiple of the strip is widened to the next one,
     // and patternWidth changes only once the depth map has that width.
     int32_t stripWidth = ws.imageWidth / repeatCount;
+    Outcome outcome;
     if (repeatCount * stripWidth != ws.imageWidth) {
         ++stripWidth;
-        if (!widenToWholeStrips(ws, stripWidth, mainWindow)) return;
+        outcome = widenToWholeStrips(ws, stripWidth);
+        if (outcome.kind != OutcomeKind::Done) return outcome;
     }
     ws.patternWidth = stripWidth;
     if (!replaceGreyImage(ws.pattern, ws.patternWidth, ws.imageHeight)) {
-        reportOutOfMemory(mainWindow);
-        return;
+        outcome.kind = OutcomeKind::OutOfMemory;
+        return outcome;
     }
     fillPattern(ws);
+    return outcome;
 }

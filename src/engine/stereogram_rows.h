@@ -10,5 +10,5 @@
 // Stereogram left over from another image size counts as absent.
 inline const uint8_t* stereogramRow(const Workspace& ws, int32_t row) {
     if (!rasterFitsImage(ws, SourceKind::Stereogram) || row < 0 || row >= ws.imageHeight) return nullptr;
-    return ws.stereogram.pixels + static_cast<size_t>(row) * static_cast<size_t>(ws.imageWidth);
+    return ws.stereogram.pixels.get() + static_cast<size_t>(row) * static_cast<size_t>(ws.imageWidth);
 }

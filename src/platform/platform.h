@@ -18,9 +18,8 @@ void requestQuit(int32_t exitCode);
 // The status bar and the progress bar. Each change shows without waiting
 // for the event loop, also while a long operation keeps it waiting.
 void setStatusText(const char* text);
-// Row loops step the progress bar after every RowsPerProgressStep-th row
-// (rows 0, 10, 20, ...); the bar's range is height / RowsPerProgressStep.
-constexpr int32_t RowsPerProgressStep = 10;
+// Row loops step the progress bar after every tenth row (rows 0, 10, 20,
+// ...); the bar's range is the image height / 10.
 void stepProgress();
 void resetProgress();
 

@@ -4,11 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include "bmp/bmp.h"
-#include "engine/engine.h"
+#include "operations/operations.h"
 #include "shell/shell_platform.h"
 #include "texts/user_texts.h"
-#include "views/views.h"
 
 namespace {
 

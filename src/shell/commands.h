@@ -4,28 +4,29 @@
 
 #include <cstdint>
 
-#include "shell/resources/resource_ids.h"
+#include "platform/platform.h"
 #include "workspace/workspace.h"
 
+// The menu commands and their numbers, which the test scenarios use too.
 enum CommandId : int32_t {
-    CmdLoadDepthMap = ID_LOAD_DEPTH_MAP,
-    CmdLoadStereogram = ID_LOAD_STEREOGRAM,
-    CmdLoadPattern = ID_LOAD_PATTERN,
-    CmdSavePicture = ID_SAVE_PICTURE,
-    CmdPreferences = ID_PREFERENCES,
-    CmdExit = ID_EXIT,
-    CmdGeneratePattern = ID_GENERATE_PATTERN,
-    CmdGenerateStereogram = ID_GENERATE_STEREOGRAM,
-    CmdDecodeStereogram = ID_DECODE_STEREOGRAM,
-    CmdRoundTrip = ID_ROUND_TRIP,
-    CmdShowStereogramWithDots = ID_SHOW_STEREOGRAM_WITH_DOTS,
-    CmdShowStereogramPlain = ID_SHOW_STEREOGRAM_PLAIN,
-    CmdShowDepthQuantised = ID_SHOW_DEPTH_QUANTISED,
-    CmdShowDepthOriginal = ID_SHOW_DEPTH_ORIGINAL,
-    CmdShowPatternStrip = ID_SHOW_PATTERN_STRIP,
-    CmdShowPatternTiled = ID_SHOW_PATTERN_TILED,
-    CmdPictureInfo = ID_PICTURE_INFO,
-    CmdAbout = ID_ABOUT,
+    CmdLoadDepthMap = 40001,
+    CmdLoadStereogram = 40020,
+    CmdLoadPattern = 40011,
+    CmdSavePicture = 40016,
+    CmdPreferences = 40007,
+    CmdExit = 40003,
+    CmdGeneratePattern = 40010,
+    CmdGenerateStereogram = 40002,
+    CmdDecodeStereogram = 40018,
+    CmdRoundTrip = 40021,
+    CmdShowStereogramWithDots = 40004,
+    CmdShowStereogramPlain = 40005,
+    CmdShowDepthQuantised = 40006,
+    CmdShowDepthOriginal = 40009,
+    CmdShowPatternStrip = 40012,
+    CmdShowPatternTiled = 40013,
+    CmdPictureInfo = 40015,
+    CmdAbout = 40014,
 };
 
 // Carries out one menu command. Returns false only when the command ended

@@ -1,6 +1,6 @@
 #include "shell/preferences_fields.h"
 
-#include "shell/resources/resource_ids.h"
+#include "shell/preferences_ids.h"
 #include "texts/user_texts.h"
 
 const PreferencesGroupBox PreferencesGroups[PreferencesGroupCount] = {
@@ -10,23 +10,23 @@ const PreferencesGroupBox PreferencesGroups[PreferencesGroupCount] = {
 };
 
 const PreferencesField PreferencesFields[PreferencesFieldCount] = {
-    {IDC_DEPTH_BITS, FieldKind::Number, DepthBitsLabel, GenerationGroup, &PreferencesForm::depthBits, nullptr},
-    {IDC_REPEAT_COUNT, FieldKind::Number, RepeatCountLabel, GenerationGroup, &PreferencesForm::repeatCount, nullptr},
-    {IDC_WALL_EYED, FieldKind::CheckBox, WallEyedLabel, GenerationGroup, nullptr, &PreferencesForm::wallEyed},
-    {IDC_RANDOM_FILL, FieldKind::CheckBox, RandomFillLabel, GenerationGroup, nullptr, &PreferencesForm::randomFill},
-    {IDC_MIN_MATCH, FieldKind::Text, MinMatchLabel, DecodingGroup, &PreferencesForm::minMatch, nullptr},
-    {IDC_SEARCH_RANGE, FieldKind::Text, SearchRangeLabel, DecodingGroup, &PreferencesForm::searchRange, nullptr},
-    {IDC_KEEP_PREVIOUS, FieldKind::RadioButton, KeepPreviousLabel, UnresolvedGroup, nullptr,
+    {PREFERENCES_DEPTH_BITS, FieldKind::Number, DepthBitsLabel, GenerationGroup, &PreferencesForm::depthBits, nullptr},
+    {PREFERENCES_REPEAT_COUNT, FieldKind::Number, RepeatCountLabel, GenerationGroup, &PreferencesForm::repeatCount, nullptr},
+    {PREFERENCES_WALL_EYED, FieldKind::CheckBox, WallEyedLabel, GenerationGroup, nullptr, &PreferencesForm::wallEyed},
+    {PREFERENCES_RANDOM_FILL, FieldKind::CheckBox, RandomFillLabel, GenerationGroup, nullptr, &PreferencesForm::randomFill},
+    {PREFERENCES_MIN_MATCH, FieldKind::Text, MinMatchLabel, DecodingGroup, &PreferencesForm::minMatch, nullptr},
+    {PREFERENCES_SEARCH_RANGE, FieldKind::Text, SearchRangeLabel, DecodingGroup, &PreferencesForm::searchRange, nullptr},
+    {PREFERENCES_KEEP_PREVIOUS, FieldKind::RadioButton, KeepPreviousLabel, UnresolvedGroup, nullptr,
      &PreferencesForm::keepPrevious},
-    {IDC_RANDOM_VALUE, FieldKind::RadioButton, RandomValueLabel, UnresolvedGroup, nullptr,
+    {PREFERENCES_RANDOM_VALUE, FieldKind::RadioButton, RandomValueLabel, UnresolvedGroup, nullptr,
      &PreferencesForm::randomValue},
-    {IDC_BACKGROUND_VALUE, FieldKind::RadioButton, BackgroundValueLabel, UnresolvedGroup, nullptr,
+    {PREFERENCES_BACKGROUND_VALUE, FieldKind::RadioButton, BackgroundValueLabel, UnresolvedGroup, nullptr,
      &PreferencesForm::backgroundValue},
 };
 
 const int32_t PreferencesTabOrder[PreferencesTabStopCount] = {
-    IDC_DEPTH_BITS, IDC_REPEAT_COUNT, IDC_PREF_OK,  IDC_PREF_CANCEL,
-    IDC_WALL_EYED,  IDC_MIN_MATCH,    IDC_SEARCH_RANGE, IDC_RANDOM_FILL,
+    PREFERENCES_DEPTH_BITS, PREFERENCES_REPEAT_COUNT, PREFERENCES_OK,  PREFERENCES_CANCEL,
+    PREFERENCES_WALL_EYED,  PREFERENCES_MIN_MATCH,    PREFERENCES_SEARCH_RANGE, PREFERENCES_RANDOM_FILL,
 };
 
 bool holdsText(const PreferencesField& field) {

@@ -8,14 +8,6 @@ std::string unsignedText(int32_t value) {
     return std::to_string(static_cast<uint32_t>(value));
 }
 
-bool depthBitsAllowed(int32_t depthBits) {
-    return depthBits >= 1 && depthBits <= 8;
-}
-
-bool repeatCountAllowed(const Workspace& ws, int32_t repeatCount) {
-    return repeatCount >= 3 && repeatCount <= ws.imageWidth / 10;
-}
-
 UnresolvedPolicy policyOf(const PreferencesForm& form, UnresolvedPolicy current) {
     if (form.keepPrevious) return UnresolvedPolicy::KeepPrevious;
     if (form.randomValue) return UnresolvedPolicy::Random;
@@ -39,26 +31,14 @@ PreferencesForm preferencesFormFrom(const Preferences& prefs) {
     return form;
 }
 
-int32_t readFieldNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    uint64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + static_cast<uint64_t>(text[i] - '0');
-        if (value > 0xFFFFFFFFu) return 0;
-    }
-    return static_cast<int32_t>(static_cast<uint32_t>(value));
-}
-
 bool confirmPreferences(Workspace& ws, const PreferencesForm& form, WindowHandle dialog) {
     const int32_t depthBits = readFieldNumber(form.depthBits);
     const int32_t repeatCount = readFieldNumber(form.repeatCount);
-    if (!depthBitsAllowed(depthBits)) {
-        showMessage(dialog, BadDepthBitsText, PreferencesWarningCaption);
-        return false;
-    }
-    if (!repeatCountAllowed(ws, repeatCount)) {
-        showMessage(dialog, BadRepeatCountRangeText, PreferencesWarningCaption);
+    // The depth is checked first: with both wrong, only its message shows.
+    Outcome check = checkDepthBits(depthBits);
+    if (check.kind == OutcomeKind::Done) check = checkRepeatCount(ws, repeatCount);
+    if (check.kind != OutcomeKind::Done) {
+        showMessage(dialog, check.refusal.text, check.refusal.caption);
         return false;
     }
     Preferences& prefs = ws.preferences;
@@ -69,8 +49,7 @@ bool confirmPreferences(Workspace& ws, const PreferencesForm& form, WindowHandle
     prefs.minMatch = readFieldNumber(form.minMatch);
     prefs.searchRange = readFieldNumber(form.searchRange);
     prefs.repeatCount = repeatCount;
-    prefs.depthBits = depthBits;
-    prefs.depthStep = 256 / levelCount(prefs);
+    storeDepthBits(prefs, depthBits);
     prefs.wallEyed = form.wallEyed;
     prefs.randomFill = form.randomFill;
     prefs.unresolvedPolicy = policyOf(form, prefs.unresolvedPolicy);

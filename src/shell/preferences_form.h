@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
 #include "workspace/workspace.h"
 
 struct PreferencesForm {
@@ -21,11 +22,6 @@ struct PreferencesForm {
 
 // The form as the dialog shows it at initialisation.
 PreferencesForm preferencesFormFrom(const Preferences& prefs);
-
-// Reads a number field: leading spaces skipped, then decimal digits up to
-// the first other character; no digits, or a value above 4294967295,
-// give 0. The unsigned result is taken as signed 32-bit.
-int32_t readFieldNumber(const std::string& text);
 
 // OK: validates the form and stores it. Returns false, with a message
 // owned by the dialog, when a value is refused; nothing changes then.

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "platform/platform.h"
 #include "workspace/workspace.h"
 
 // The open and save file-name dialogs; false when the user cancelled.

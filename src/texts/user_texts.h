@@ -121,3 +121,48 @@ inline constexpr char CancelButtonText[] = "Anuluj";
 inline constexpr char PictureAreaName[] = "Obrazek";
 inline constexpr char StatusBarDescription[] = "Pasek stanu";
 inline constexpr char ProgressBarName[] = "Postęp";
+
+// The command line, tavrelic-cli. Its boxes are the window's texts, each a
+// line on standard error; these are its own.
+inline constexpr char CliUsageText[] =
+    "Użycie:\n"
+    "  tavrelic-cli generate MAPA... -o WYJŚCIE [opcje]    stereogram z mapy głębokości\n"
+    "  tavrelic-cli decode STEREOGRAM... -o WYJŚCIE [opcje] mapa głębokości ze stereogramu\n"
+    "  tavrelic-cli batch MAPA... -o WYJŚCIE [opcje]       5 * kodowanie+dekodowanie\n"
+    "  tavrelic-cli info PLIK...                           rodzaj i wymiary plików\n"
+    "  tavrelic-cli --help | --version\n"
+    "\n"
+    "Opcje, jak w oknie Preferencje:\n"
+    "  --depth-bits N      ilość poziomów głębokości 2^N (1-8; 3)\n"
+    "  --repeat N          ile razy wzorzec ma być powielony (3 - szerokość/10; 5)\n"
+    "  --cross-eyed        zbieżny zamiast rozbieżnego (WALLEYED)\n"
+    "  --no-random-fill    bez losowych wartości (wzorzec i wypełnienie)\n"
+    "  --min-match N       minimum wrażliwości (2)\n"
+    "  --search-range N    maksymalny zakres poszukiwania (165)\n"
+    "  --unresolved keep|random|background\n"
+    "                      nieokreślona wartość punktu: stara, losowa lub tła (keep)\n"
+    "  --pattern PLIK      wzorzec z pliku zamiast wygenerowanego (generate, batch)\n"
+    "  --view WIDOK        zapisany widok: stereogram, stereogram-plain, depth,\n"
+    "                      depth-original, pattern, pattern-tiled\n"
+    "  -o WYJŚCIE          plik dla jednego wejścia, folder dla kilku\n"
+    "\n"
+    "Każde wejście jest przetwarzane od startu programu, tak jak w oknie; plik\n"
+    "kończący się na .png jest zapisywany jako PNG, każdy inny jako BMP.\n"
+    "Kod wyjścia: 0 wszystko zapisane, 1 któreś wejście odrzucone, 2 błędne\n"
+    "wywołanie lub opcja, 3 brak pamięci.\n";
+inline constexpr char CliSeeHelpText[] = "Pomoc: tavrelic-cli --help";
+inline constexpr char CliUnknownCommandFormat[] = "nieznane polecenie: %s";
+inline constexpr char CliUnknownOptionFormat[] = "nieznana opcja: %s";
+inline constexpr char CliMissingValueFormat[] = "opcja %s wymaga wartości";
+inline constexpr char CliBadNumberFormat[] = "%s: niepoprawna liczba: %s";
+inline constexpr char CliBadChoiceFormat[] = "%s: niepoprawna wartość: %s";
+inline constexpr char CliNoInputsText[] = "nie podano plików wejściowych";
+inline constexpr char CliNoOutputText[] = "nie podano wyjścia (-o)";
+inline constexpr char CliOptionNotForCommandFormat[] = "opcja %s nie dotyczy polecenia %s";
+inline constexpr char CliOutputNotFolderText[] = "przy kilku wejściach wyjście musi być folderem";
+inline constexpr char CliSameOutputFormat[] = "%s i %s dają ten sam plik wyjściowy %s";
+inline constexpr char CliUnreadableText[] = "nie można odczytać pliku albo nie jest to obrazek";
+inline constexpr char CliProgressFormat[] = "%d z %d";
+// info: the kind of a file and its size.
+inline constexpr char CliInfoFormat[] = "%s: %s, %d x %d";
+inline constexpr char BmpFormatName[] = "BMP 24-bitowy";

@@ -80,16 +80,16 @@ void writeViewRow(const Workspace& ws, ViewKind view, int32_t y, uint8_t* out, c
     switch (view) {
         case ViewKind::StereogramWithDots:
         case ViewKind::StereogramPlain:
-            writeGreyPixels(out, ws.stereogram.pixels + rowStart, width, table);
+            writeGreyPixels(out, ws.stereogram.pixels.get() + rowStart, width, table);
             break;
         case ViewKind::DepthQuantised:
         case ViewKind::DepthOriginal:
-            writeGreyPixels(out, ws.depthMap.pixels + rowStart, width, table);
+            writeGreyPixels(out, ws.depthMap.pixels.get() + rowStart, width, table);
             break;
         case ViewKind::PatternTiled:
         case ViewKind::PatternStrip: {
             const int32_t stripWidth = ws.patternWidth;
-            const uint8_t* strip = ws.pattern.pixels + static_cast<size_t>(y) * static_cast<size_t>(stripWidth);
+            const uint8_t* strip = ws.pattern.pixels.get() + static_cast<size_t>(y) * static_cast<size_t>(stripWidth);
             if (view == ViewKind::PatternTiled) {
                 writePatternTiled(out, strip, stripWidth, width, table);
             } else {
@@ -109,25 +109,20 @@ void writeViewRow(const Workspace& ws, ViewKind view, int32_t y, uint8_t* out, c
 
 }  // namespace
 
-void renderView(Workspace& ws, WindowHandle mainWindow, SourceKind source, ViewKind view) {
+Outcome drawView(Workspace& ws, SourceKind source, ViewKind view) {
     const bool fits = rasterFitsImage(ws, source);
     // A pattern made for an image of another height is kept but not shown;
     // a stereogram of another size counts as absent.
-    if (source == SourceKind::Pattern && !fits && rasterOf(ws, source).pixels != nullptr) {
-        showMessage(mainWindow, PatternHeightText, NoCaption);
-        return;
-    }
-    if (!fits) {
-        showMessage(mainWindow, NothingToShowText, ViewWarningCaption);
-        return;
-    }
-    if (!pictureFitsImage(ws)) return;
+    if (source == SourceKind::Pattern && !fits && rasterOf(ws, source).pixels != nullptr)
+        return refusedOutcome(PatternHeightText, NoCaption);
+    if (!fits) return refusedOutcome(NothingToShowText, ViewWarningCaption);
+    if (!pictureFitsImage(ws)) return silentRefusal();
 
     const PixelTable table = pixelTableOf(view == ViewKind::DepthQuantised ? quantisedTable(ws.preferences.depthStep)
                                                                            : identityTable());
     const size_t stride = static_cast<size_t>(rowStride(ws.imageWidth));
-    uint8_t* rows = ws.displayDib.bytes + DibHeaderSize;
+    uint8_t* rows = ws.displayDib.bytes.get() + DibHeaderSize;
     for (int32_t j = 0; j < ws.imageHeight; ++j)
         writeViewRow(ws, view, ws.imageHeight - 1 - j, rows + static_cast<size_t>(j) * stride, table);
-    presentPicture(mainWindow, rows, ws.imageWidth, ws.imageHeight);
+    return doneOutcome();
 }

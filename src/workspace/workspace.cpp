@@ -1,13 +1,9 @@
 #include "workspace/workspace.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <utility>
 
 #include "texts/user_texts.h"
-
-namespace {
-int32_t allocationsBeforeFailure = -1;
-}
 
 int32_t nextRandom(Workspace& ws) {
     ws.randomState = ws.randomState * RandomMultiplier + RandomIncrement;
@@ -27,53 +23,35 @@ uint64_t displayDibSize(int32_t width, int32_t height) {
     return DibHeaderSize + static_cast<uint64_t>(rowStride(width)) * static_cast<uint64_t>(height);
 }
 
-uint8_t* allocateBytes(size_t size) {
-    if (allocationsBeforeFailure == 0) return nullptr;
-    if (allocationsBeforeFailure > 0) --allocationsBeforeFailure;
-    // malloc(0) may return null; a zero-sized buffer is still a buffer.
-    return static_cast<uint8_t*>(std::malloc(size == 0 ? 1 : size));
-}
-
-void releaseBytes(uint8_t* bytes) {
-    std::free(bytes);
-}
-
-void failAllocationsAfter(int32_t count) {
-    allocationsBeforeFailure = count;
-}
-
 void releaseGreyImage(GreyImage& image) {
-    releaseBytes(image.pixels);
     image = GreyImage{};
 }
 
 bool replaceGreyImage(GreyImage& image, int32_t width, int32_t height) {
     releaseGreyImage(image);
     if (width < 0 || height < 0) return false;
-    uint8_t* pixels = allocateBytes(static_cast<size_t>(width) * static_cast<size_t>(height));
+    OwnedBytes pixels = allocateBytes(static_cast<size_t>(width) * static_cast<size_t>(height));
     if (pixels == nullptr) return false;
-    image.pixels = pixels;
+    image.pixels = std::move(pixels);
     image.width = width;
     image.height = height;
     return true;
 }
 
 void releaseDisplayDib(DisplayDib& dib) {
-    releaseBytes(dib.bytes);
     dib = DisplayDib{};
 }
 
 bool replaceDisplayDib(DisplayDib& dib, size_t size) {
     releaseDisplayDib(dib);
-    uint8_t* bytes = allocateBytes(size);
+    OwnedBytes bytes = allocateBytes(size);
     if (bytes == nullptr) return false;
-    adoptDisplayDib(dib, bytes, size);
+    adoptDisplayDib(dib, std::move(bytes), size);
     return true;
 }
 
-void adoptDisplayDib(DisplayDib& dib, uint8_t* bytes, size_t size) {
-    releaseDisplayDib(dib);
-    dib.bytes = bytes;
+void adoptDisplayDib(DisplayDib& dib, OwnedBytes bytes, size_t size) {
+    dib.bytes = std::move(bytes);
     dib.size = size;
 }
 
@@ -82,11 +60,6 @@ void releaseAll(Workspace& ws) {
     releaseGreyImage(ws.stereogram);
     releaseGreyImage(ws.depthMap);
     releaseDisplayDib(ws.displayDib);
-}
-
-void reportOutOfMemory(WindowHandle owner) {
-    showMessage(owner, OutOfMemoryText, NoCaption);
-    requestQuit(-1);
 }
 
 uint8_t greyOfLevel(int32_t level, int32_t depthStep) {
@@ -113,4 +86,30 @@ bool rasterFitsImage(const Workspace& ws, SourceKind kind) {
 
 bool pictureFitsImage(const Workspace& ws) {
     return ws.displayDib.bytes != nullptr && displayDibSize(ws.imageWidth, ws.imageHeight) <= ws.displayDib.size;
+}
+
+Outcome checkDepthBits(int32_t depthBits) {
+    if (depthBits >= 1 && depthBits <= 8) return doneOutcome();
+    return refusedOutcome(BadDepthBitsText, PreferencesWarningCaption);
+}
+
+Outcome checkRepeatCount(const Workspace& ws, int32_t repeatCount) {
+    if (repeatCount >= 3 && repeatCount <= ws.imageWidth / 10) return doneOutcome();
+    return refusedOutcome(BadRepeatCountRangeText, PreferencesWarningCaption);
+}
+
+void storeDepthBits(Preferences& prefs, int32_t depthBits) {
+    prefs.depthBits = depthBits;
+    prefs.depthStep = 256 / levelCount(prefs);
+}
+
+int32_t readFieldNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    uint64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+        if (value > 0xFFFFFFFFu) return 0;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
 }

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
-#include "platform/platform.h"
+#include "workspace/buffers.h"
+#include "workspace/outcome.h"
 
 enum class SourceKind : int32_t { Stereogram = 1, DepthMap = 2, Pattern = 3 };
 
@@ -25,7 +27,7 @@ enum class UnresolvedPolicy : uint8_t { KeepPrevious = 0, Random = 1, Background
 // allocated with, so a raster left over from another image size is
 // recognised before it is read.
 struct GreyImage {
-    uint8_t* pixels = nullptr;
+    OwnedBytes pixels;
     int32_t width = 0;
     int32_t height = 0;
 };
@@ -34,7 +36,7 @@ struct GreyImage {
 // info header, then 24-bit pixel rows, bottom row first, each padded to a
 // multiple of 4 bytes. Absent while bytes is null.
 struct DisplayDib {
-    uint8_t* bytes = nullptr;
+    OwnedBytes bytes;
     size_t size = 0;
 };
 
@@ -100,20 +102,10 @@ bool replaceGreyImage(GreyImage& image, int32_t width, int32_t height);
 bool replaceDisplayDib(DisplayDib& dib, size_t size);
 void releaseGreyImage(GreyImage& image);
 void releaseDisplayDib(DisplayDib& dib);
-// Takes ownership of a block from allocateBytes as the picture on show.
-void adoptDisplayDib(DisplayDib& dib, uint8_t* bytes, size_t size);
+// Takes a block as the picture on show, releasing the one before.
+void adoptDisplayDib(DisplayDib& dib, OwnedBytes bytes, size_t size);
 // Frees the rasters and the picture on show, as the window's close does.
 void releaseAll(Workspace& ws);
-
-// Raw blocks for buffers and working rows; null when out of memory.
-uint8_t* allocateBytes(size_t size);
-void releaseBytes(uint8_t* bytes);
-// Lets tests reach the out-of-memory paths: after `count` more successful
-// allocations the next ones fail. A negative count turns this off.
-void failAllocationsAfter(int32_t count);
-
-// "Brak pamięci!" and a request to end the program with exit code -1.
-void reportOutOfMemory(WindowHandle owner);
 
 // The grey value that stands for depth level n: depthStep * n - 1, held
 // within 0..255.
@@ -130,3 +122,18 @@ bool rasterFitsImage(const Workspace& ws, SourceKind kind);
 
 // True when the picture on show holds the whole picture of the image.
 bool pictureFitsImage(const Workspace& ws);
+
+// The Preferences dialog's rules, which the command line's options follow
+// too: 1 to 8 bits of depth; a repeat count of 3 to a tenth of the image
+// width. A refused value comes with the dialog's message.
+Outcome checkDepthBits(int32_t depthBits);
+Outcome checkRepeatCount(const Workspace& ws, int32_t repeatCount);
+
+// depthBits, and the depthStep that always goes with it: 256 / 2^depthBits.
+void storeDepthBits(Preferences& prefs, int32_t depthBits);
+
+// Reads a number as the Preferences dialog reads its fields: leading spaces
+// skipped, then decimal digits up to the first other character; no digits,
+// or a value above 4294967295, give 0. The unsigned result is taken as
+// signed 32-bit.
+int32_t readFieldNumber(const std::string& text);

@@ -65,7 +65,7 @@ prepare_locale() {
 # failure report.
 last_error_lines() {
   local lines
-  lines=$(tail -n 4 "$1" 2>/dev/null | tr -d '\r' | grep -v '^[[:space:]]*$' | tr '\n' '|' | sed 's/|$//; s/|/ | /g')
+  lines=$(tr -d '\r' <"$1" 2>/dev/null | grep -v '^[[:space:]]*$' | tail -n 5 | tr '\n' '|' | sed 's/|$//; s/|/ | /g')
   if [ -n "$lines" ]; then echo "the program's standard error ends: $lines"; else echo "the program printed nothing on standard error"; fi
 }
 

@@ -30,7 +30,7 @@ void putPictureOnShow(Workspace& ws, int32_t width, int32_t height, uint8_t fill
     ws.imageHeight = height;
     const size_t rowsSize = static_cast<size_t>(rowStride(width)) * static_cast<size_t>(height);
     requireSample(replaceDisplayDib(ws.displayDib, DibHeaderSize + rowsSize), "no memory for the picture on show");
-    uint8_t* header = ws.displayDib.bytes;
+    uint8_t* header = ws.displayDib.bytes.get();
     std::memset(header, 0, DibHeaderSize);
     std::memset(header + DibHeaderSize, fill, rowsSize);
     putHeaderField(header, 0, 40);
@@ -47,7 +47,7 @@ void putRaster(GreyImage& image, int32_t width, int32_t height, const std::vecto
     const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
     requireSample(pixels.size() == size, "the raster's pixels do not match its size");
     requireSample(replaceGreyImage(image, width, height), "no memory for the raster");
-    if (size != 0) std::memcpy(image.pixels, pixels.data(), size);
+    if (size != 0) std::memcpy(image.pixels.get(), pixels.data(), size);
 }
 
 void putPattern(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
@@ -67,11 +67,11 @@ void setDepthBits(Preferences& prefs, int32_t depthBits) {
 }
 
 std::vector<uint8_t> rasterBytes(const GreyImage& image) {
-    return bytesOf(image.pixels, static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+    return bytesOf(image.pixels.get(), static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
 }
 
 std::vector<uint8_t> dibBytes(const Workspace& ws) {
-    return bytesOf(ws.displayDib.bytes, ws.displayDib.size);
+    return bytesOf(ws.displayDib.bytes.get(), ws.displayDib.size);
 }
 
 int32_t dibHeaderField(const Workspace& ws, size_t offset) {
@@ -83,7 +83,7 @@ int32_t dibHeaderField(const Workspace& ws, size_t offset) {
 int shownGrey(const Workspace& ws, int32_t x, int32_t y) {
     const size_t row = static_cast<size_t>(ws.imageHeight - 1 - y);
     const uint8_t* pixel =
-        ws.displayDib.bytes + DibHeaderSize + row * static_cast<size_t>(rowStride(ws.imageWidth)) + 3 * x;
+        ws.displayDib.bytes.get() + DibHeaderSize + row * static_cast<size_t>(rowStride(ws.imageWidth)) + 3 * x;
     if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) return -1;
     return pixel[0];
 }
@@ -95,10 +95,10 @@ WorkspaceSnapshot snapshotOf(const Workspace& ws) {
     s.patternWidth = ws.patternWidth;
     s.randomState = ws.randomState;
     s.preferences = ws.preferences;
-    s.buffers[0] = ws.depthMap.pixels;
-    s.buffers[1] = ws.pattern.pixels;
-    s.buffers[2] = ws.stereogram.pixels;
-    s.buffers[3] = ws.displayDib.bytes;
+    s.buffers[0] = ws.depthMap.pixels.get();
+    s.buffers[1] = ws.pattern.pixels.get();
+    s.buffers[2] = ws.stereogram.pixels.get();
+    s.buffers[3] = ws.displayDib.bytes.get();
     const GreyImage* rasters[] = {&ws.depthMap, &ws.pattern, &ws.stereogram};
     for (int i = 0; i < 3; ++i) {
         s.rasterSizes[2 * i] = rasters[i]->width;

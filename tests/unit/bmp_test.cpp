@@ -13,7 +13,7 @@
 #include <sys/resource.h>
 #endif
 
-#include "bmp/bmp.h"
+#include "operations/operations.h"
 #include "bmp_samples.h"
 #include "recording_platform.h"
 #include "views/views.h"
@@ -50,13 +50,13 @@ fs::path tempFile(const std::string& name) {
 }
 
 std::vector<uint8_t> rasterBytes(const GreyImage& image) {
-    if (image.pixels == nullptr) return {};
-    return std::vector<uint8_t>(image.pixels, image.pixels + static_cast<size_t>(image.width) * image.height);
+    if (image.pixels.get() == nullptr) return {};
+    return std::vector<uint8_t>(image.pixels.get(), image.pixels.get() + static_cast<size_t>(image.width) * image.height);
 }
 
 std::vector<uint8_t> dibBytes(const DisplayDib& dib) {
-    if (dib.bytes == nullptr) return {};
-    return std::vector<uint8_t>(dib.bytes, dib.bytes + dib.size);
+    if (dib.bytes.get() == nullptr) return {};
+    return std::vector<uint8_t>(dib.bytes.get(), dib.bytes.get() + dib.size);
 }
 
 // The grey picture on show, top row first, read from the DisplayDib rows;
@@ -66,7 +66,7 @@ std::vector<int> shownPicture(const Workspace& ws) {
     const size_t stride = sampleStride(ws.imageWidth);
     for (int32_t y = 0; y < ws.imageHeight; ++y) {
         for (int32_t x = 0; x < ws.imageWidth; ++x) {
-            const uint8_t* pixel = ws.displayDib.bytes + 40 + (ws.imageHeight - 1 - y) * stride + 3 * x;
+            const uint8_t* pixel = ws.displayDib.bytes.get() + 40 + (ws.imageHeight - 1 - y) * stride + 3 * x;
             shown.push_back(pixel[0] == pixel[1] && pixel[1] == pixel[2] ? pixel[0] : -1);
         }
     }
@@ -95,10 +95,10 @@ WorkspaceSnapshot snapshot(const Workspace& ws) {
                              ws.patternWidth,
                              {p.depthBits, p.depthStep, p.repeatCount, p.minMatch, p.searchRange, p.wallEyed,
                               p.randomFill, static_cast<int64_t>(p.unresolvedPolicy)},
-                             ws.depthMap.pixels,
-                             ws.pattern.pixels,
-                             ws.stereogram.pixels,
-                             ws.displayDib.bytes,
+                             ws.depthMap.pixels.get(),
+                             ws.pattern.pixels.get(),
+                             ws.stereogram.pixels.get(),
+                             ws.displayDib.bytes.get(),
                              rasterBytes(ws.depthMap),
                              rasterBytes(ws.pattern),
                              rasterBytes(ws.stereogram),
@@ -196,7 +196,7 @@ TEST_F(Bmp, OddWidthSkipsThePaddingAndSavesItBack) {
     const std::vector<uint8_t> file = readSampleFile(saved);
     ASSERT_EQ(file.size(), 5826u);
     EXPECT_EQ(getLe32(file, 2), 5826u);
-    EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), ws.displayDib.bytes));
+    EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), ws.displayDib.bytes.get()));
     for (size_t row = 0; row < 3; ++row) EXPECT_EQ(file[54 + row * 1924 + 1923], 0x77) << row;
     EXPECT_TRUE(recordedMessages().empty());
 }
@@ -215,7 +215,7 @@ TEST_F(Bmp, FullSizePictureSavesItsHeaderAndRows) {
     EXPECT_EQ(getLe32(file, 6), 0u);
     EXPECT_EQ(getLe32(file, 10), 54u);
     EXPECT_TRUE(std::equal(original.begin() + 14, original.begin() + 54, file.begin() + 14));
-    EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), ws.displayDib.bytes));
+    EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), ws.displayDib.bytes.get()));
     // The bottom left pixel comes first, in grey.
     const uint8_t grey = sampleGrey(colourful(0, 479));
     EXPECT_EQ(std::vector<uint8_t>(file.begin() + 54, file.begin() + 57), (std::vector<uint8_t>{grey, grey, grey}));
@@ -473,19 +473,19 @@ TEST_F(Bmp, FileThatCannotBeOpenedIsIgnoredSilently) {
 TEST_F(Bmp, StereogramLoadReleasesTheDepthMapAndKeepsThePattern) {
     ASSERT_EQ(loadFile(makeBmp(20, 4, darker), SourceKind::DepthMap, "depth.bmp"), 1);
     ASSERT_EQ(loadFile(makeBmp(5, 4, colourful), SourceKind::Pattern, "pattern.bmp"), 1);
-    const uint8_t* pattern = ws.pattern.pixels;
-    const uint8_t* oldPicture = ws.displayDib.bytes;
+    const uint8_t* pattern = ws.pattern.pixels.get();
+    const uint8_t* oldPicture = ws.displayDib.bytes.get();
     resetRecordedUi();
 
     EXPECT_EQ(loadFile(makeBmp(30, 6, colourful), SourceKind::Stereogram), 1);
-    EXPECT_EQ(ws.depthMap.pixels, nullptr);
+    EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
     EXPECT_EQ(rasterBytes(ws.stereogram), sampleGreyRaster(30, 6, colourful));
     EXPECT_EQ(ws.imageWidth, 30);
     EXPECT_EQ(ws.imageHeight, 6);
-    EXPECT_EQ(ws.pattern.pixels, pattern);
+    EXPECT_EQ(ws.pattern.pixels.get(), pattern);
     EXPECT_EQ(ws.patternWidth, 5);
     EXPECT_EQ(ws.preferences.repeatCount, 4);
-    EXPECT_NE(ws.displayDib.bytes, oldPicture);
+    EXPECT_NE(ws.displayDib.bytes.get(), oldPicture);
     EXPECT_EQ(shownPicture(ws), asInts(sampleGreyRaster(30, 6, colourful)));
     ASSERT_EQ(countRecorded(UiCallKind::Present), 1);
     EXPECT_EQ(recordedCalls(UiCallKind::Present)[0].width, 30);
@@ -495,7 +495,7 @@ TEST_F(Bmp, StereogramLoadReleasesTheDepthMapAndKeepsThePattern) {
 TEST_F(Bmp, DepthMapLoadReleasesTheStereogram) {
     ASSERT_EQ(loadFile(makeBmp(30, 6, colourful), SourceKind::Stereogram, "stereogram.bmp"), 1);
     EXPECT_EQ(loadFile(makeBmp(7, 3, darker), SourceKind::DepthMap), 1);
-    EXPECT_EQ(ws.stereogram.pixels, nullptr);
+    EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
     EXPECT_EQ(rasterBytes(ws.depthMap), sampleGreyRaster(7, 3, darker));
     EXPECT_EQ(ws.imageWidth, 7);
     EXPECT_EQ(ws.imageHeight, 3);
@@ -505,8 +505,8 @@ TEST_F(Bmp, DepthMapLoadReleasesTheStereogram) {
 
 TEST_F(Bmp, PatternLoadKeepsThePictureHeaderAndShowsTheStrip) {
     ASSERT_EQ(loadFile(makeBmp(640, 8, darker), SourceKind::DepthMap, "depth.bmp"), 1);
-    const uint8_t* depth = ws.depthMap.pixels;
-    const uint8_t* picture = ws.displayDib.bytes;
+    const uint8_t* depth = ws.depthMap.pixels.get();
+    const uint8_t* picture = ws.displayDib.bytes.get();
     const std::vector<uint8_t> header(picture, picture + 40);
     resetRecordedUi();
 
@@ -515,9 +515,9 @@ TEST_F(Bmp, PatternLoadKeepsThePictureHeaderAndShowsTheStrip) {
     EXPECT_EQ(ws.preferences.repeatCount, 5);
     EXPECT_EQ(ws.imageWidth, 640);
     EXPECT_EQ(ws.imageHeight, 8);
-    EXPECT_EQ(ws.depthMap.pixels, depth);
+    EXPECT_EQ(ws.depthMap.pixels.get(), depth);
     EXPECT_EQ(rasterBytes(ws.pattern), sampleGreyRaster(128, 8, colourful));
-    ASSERT_EQ(ws.displayDib.bytes, picture);
+    ASSERT_EQ(ws.displayDib.bytes.get(), picture);
     EXPECT_EQ(std::vector<uint8_t>(picture, picture + 40), header);
 
     const std::vector<int> shown = shownPicture(ws);
@@ -559,7 +559,7 @@ TEST_F(Bmp, BlockThatCannotBeAllocatedEndsTheProgram) {
 
 TEST_F(Bmp, RasterThatCannotBeAllocatedLeavesTheSizesAndNoRasters) {
     loadEverything();
-    const uint8_t* picture = ws.displayDib.bytes;
+    const uint8_t* picture = ws.displayDib.bytes.get();
     failAllocationsAfter(1);
     EXPECT_EQ(loadFile(makeBmp(3, 4, colourful), SourceKind::DepthMap), 0);
     failAllocationsAfter(-1);
@@ -569,10 +569,10 @@ TEST_F(Bmp, RasterThatCannotBeAllocatedLeavesTheSizesAndNoRasters) {
     EXPECT_EQ(recordedCalls(UiCallKind::Quit)[0].value, -1);
     EXPECT_EQ(ws.imageWidth, 3);
     EXPECT_EQ(ws.imageHeight, 4);
-    EXPECT_EQ(ws.depthMap.pixels, nullptr);
-    EXPECT_EQ(ws.stereogram.pixels, nullptr);
-    EXPECT_NE(ws.pattern.pixels, nullptr);
-    EXPECT_EQ(ws.displayDib.bytes, picture);
+    EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
+    EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
+    EXPECT_NE(ws.pattern.pixels.get(), nullptr);
+    EXPECT_EQ(ws.displayDib.bytes.get(), picture);
 
     // The old picture does not hold a 3 x 4 image: saving it would read
     // past its end, so it is refused.
@@ -593,8 +593,8 @@ TEST_F(Bmp, PatternRasterThatCannotBeAllocatedLeavesItsWidth) {
     EXPECT_EQ(countRecorded(UiCallKind::Quit), 1);
     EXPECT_EQ(ws.patternWidth, 2);
     EXPECT_EQ(ws.preferences.repeatCount, 2);
-    EXPECT_EQ(ws.pattern.pixels, nullptr);
-    EXPECT_NE(ws.depthMap.pixels, nullptr);
+    EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
+    EXPECT_NE(ws.depthMap.pixels.get(), nullptr);
 }
 
 TEST_F(Bmp, NothingOnShowIsNotSaved) {

@@ -62,7 +62,7 @@ TEST_F(Commands, CancelledOpenDialogEndsTheLoadWithItsStatusText) {
         EXPECT_EQ(recordedStatusTexts(), std::vector<std::string>{load.status});
     }
     EXPECT_EQ(ws.imageWidth, 640);
-    EXPECT_EQ(ws.displayDib.bytes, nullptr);
+    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
 }
 
 TEST_F(Commands, ConfirmedLoadRefitsTheWindowEvenWhenTheFileIsRefused) {
@@ -219,10 +219,10 @@ TEST_F(Commands, CloseReleasesEveryBufferAndEndsWithZero) {
     run(CmdGenerateStereogram);
     resetRecordedUi();
     closeWorkspace(ws);
-    EXPECT_EQ(ws.depthMap.pixels, nullptr);
-    EXPECT_EQ(ws.pattern.pixels, nullptr);
-    EXPECT_EQ(ws.stereogram.pixels, nullptr);
-    EXPECT_EQ(ws.displayDib.bytes, nullptr);
+    EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
+    EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
+    EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
+    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
     ASSERT_EQ(countRecorded(UiCallKind::Quit), 1);
     EXPECT_EQ(recordedCalls(UiCallKind::Quit)[0].value, 0);
 }

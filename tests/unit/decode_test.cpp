@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "operations/operations.h"
 #include "draws.h"
 #include "recording_platform.h"
 #include "reference_decoding.h"
@@ -27,9 +28,9 @@ void putStereogramOnShow(Workspace& ws, int32_t width, int32_t height, const std
 }
 
 std::vector<uint8_t> depthMapOf(const Workspace& ws) {
-    if (ws.depthMap.pixels == nullptr) return {};
-    return std::vector<uint8_t>(ws.depthMap.pixels,
-                                ws.depthMap.pixels + static_cast<size_t>(ws.depthMap.width) * ws.depthMap.height);
+    if (ws.depthMap.pixels.get() == nullptr) return {};
+    return std::vector<uint8_t>(ws.depthMap.pixels.get(),
+                                ws.depthMap.pixels.get() + static_cast<size_t>(ws.depthMap.width) * ws.depthMap.height);
 }
 
 std::vector<uint8_t> column(const std::vector<uint8_t>& map, int32_t width, int32_t y, int32_t from, int32_t to) {
@@ -238,7 +239,7 @@ TEST_F(Decoding, TheDecodedMapIsShownAsItIs) {
     std::memset(depth.data() + 640 + 200, 95, 200);
     decode(640, 2, referenceLinkRows(shuffledRows(640, 2, 3), depth, 640, 2, 128, 3));
     const std::vector<uint8_t> map = depthMapOf(ws);
-    const uint8_t* pixels = ws.displayDib.bytes + DibHeaderSize;
+    const uint8_t* pixels = ws.displayDib.bytes.get() + DibHeaderSize;
     const int64_t stride = rowStride(640);
     for (int32_t y = 0; y < 2; ++y)
         for (int32_t x = 0; x < 640; ++x) {
@@ -299,13 +300,13 @@ TEST_F(Decoding, TheUndetectedWidthIsToldAfterTheMapIsReplacedAndBeforeAnyRow) {
 TEST_F(Decoding, WithoutAStereogramOnlyTheMessageIsShown) {
     putPictureOnShow(ws, 4, 1, 0);
     putRaster(ws.depthMap, 4, 1, {42, 42, 42, 42});
-    const uint8_t* oldMap = ws.depthMap.pixels;
+    const uint8_t* oldMap = ws.depthMap.pixels.get();
     ws.preferences.unresolvedPolicy = UnresolvedPolicy::Random;
     decodeStereogram(ws, nullptr);
     EXPECT_EQ(recordedKinds(), std::vector<UiCallKind>{UiCallKind::Message});
     EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Hej, nie ma wygenerowanego stereogramu!"});
     EXPECT_EQ(recordedCaptions(), std::vector<std::string>{""});
-    EXPECT_EQ(ws.depthMap.pixels, oldMap);
+    EXPECT_EQ(ws.depthMap.pixels.get(), oldMap);
     EXPECT_EQ(depthMapOf(ws), std::vector<uint8_t>(4, 42));
     EXPECT_EQ(ws.randomState, 1u);
 
@@ -314,7 +315,7 @@ TEST_F(Decoding, WithoutAStereogramOnlyTheMessageIsShown) {
     ASSERT_TRUE(replaceGreyImage(ws.stereogram, 5, 1));
     decodeStereogram(ws, nullptr);
     EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Hej, nie ma wygenerowanego stereogramu!"});
-    EXPECT_EQ(ws.depthMap.pixels, oldMap);
+    EXPECT_EQ(ws.depthMap.pixels.get(), oldMap);
 }
 
 TEST_F(Decoding, RunningOutOfMemoryStopsAtOnce) {
@@ -325,7 +326,7 @@ TEST_F(Decoding, RunningOutOfMemoryStopsAtOnce) {
     decodeStereogram(ws, nullptr);
     failAllocationsAfter(-1);
     // The old DepthMap was released first.
-    EXPECT_EQ(ws.depthMap.pixels, nullptr);
+    EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
     expectOnlyOutOfMemoryReport();
 
     resetRecordedUi();
@@ -333,7 +334,7 @@ TEST_F(Decoding, RunningOutOfMemoryStopsAtOnce) {
     decodeStereogram(ws, nullptr);
     failAllocationsAfter(-1);
     // The new DepthMap stays, but no row was decoded and nothing was shown.
-    EXPECT_NE(ws.depthMap.pixels, nullptr);
+    EXPECT_NE(ws.depthMap.pixels.get(), nullptr);
     EXPECT_EQ(ws.depthMap.width, 640);
     EXPECT_EQ(ws.depthMap.height, 3);
     expectOnlyOutOfMemoryReport();
@@ -607,7 +608,7 @@ TEST_F(Decoding, ASingleRepeatIsFoundAtEveryOffsetOfTheRange) {
                 const std::string where = "side " + std::to_string(side) + " offset " + std::to_string(offset) +
                                           " minMatch " + std::to_string(minMatch);
                 const ReferenceDecoding expected = referenceDecode(row, width, 1, settings, ws.randomState);
-                ASSERT_EQ(std::vector<uint8_t>(ws.depthMap.pixels, ws.depthMap.pixels + width), expected.depthMap)
+                ASSERT_EQ(std::vector<uint8_t>(ws.depthMap.pixels.get(), ws.depthMap.pixels.get() + width), expected.depthMap)
                     << where;
                 // On the right the level tells the separation: 256 - offset,
                 // shown as 255 - offset; unresolved, column 0 stays at 255.

@@ -8,6 +8,7 @@
 
 #include "draws.h"
 #include "engine/engine.h"
+#include "operations/operations.h"
 #include "reference_decoding.h"
 #include "workspace_fixture.h"
 #include "workspace_samples.h"

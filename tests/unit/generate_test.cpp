@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "operations/operations.h"
 #include "draws.h"
 #include "recording_platform.h"
 #include "reference_decoding.h"
@@ -321,7 +322,7 @@ TEST_F(Generation, WithoutMemoryForTheStereogramItIsGoneAndNothingElseHappens) {
     failAllocationsAfter(0);
     generateStereogram(ws, nullptr);
     failAllocationsAfter(-1);
-    EXPECT_EQ(ws.stereogram.pixels, nullptr);
+    EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
     expectOnlyOutOfMemoryReport();
     EXPECT_EQ(dibBytes(ws), picture);
     EXPECT_EQ(ws.randomState, 1u);
@@ -334,7 +335,7 @@ TEST_F(Generation, WithoutMemoryForTheWorkingRowTheNewStereogramStaysUnfilled) {
     failAllocationsAfter(1);
     generateStereogram(ws, nullptr);
     failAllocationsAfter(-1);
-    ASSERT_NE(ws.stereogram.pixels, nullptr);
+    ASSERT_NE(ws.stereogram.pixels.get(), nullptr);
     EXPECT_EQ(ws.stereogram.width, 64);
     EXPECT_EQ(ws.stereogram.height, 12);
     expectOnlyOutOfMemoryReport();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "operations/operations.h"
 #include "recording_platform.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
@@ -59,10 +60,10 @@ TEST_F(PatternGeneration, WholeStripsLeaveTheDepthMapAndThePictureAlone) {
     EXPECT_EQ(rasterBytes(ws.pattern), referencePattern(128, 6, true, state));
     EXPECT_EQ(ws.randomState, state);
     EXPECT_EQ(ws.imageWidth, 640);
-    EXPECT_EQ(ws.depthMap.pixels, before.buffers[0]);
+    EXPECT_EQ(ws.depthMap.pixels.get(), before.buffers[0]);
     EXPECT_EQ(rasterBytes(ws.depthMap), before.depthMap);
-    EXPECT_EQ(ws.stereogram.pixels, before.buffers[2]);
-    EXPECT_EQ(ws.displayDib.bytes, before.buffers[3]);
+    EXPECT_EQ(ws.stereogram.pixels.get(), before.buffers[2]);
+    EXPECT_EQ(ws.displayDib.bytes.get(), before.buffers[3]);
     EXPECT_EQ(dibBytes(ws), before.displayDib);
 }
 
@@ -80,7 +81,7 @@ TEST_F(PatternGeneration, AWidthThatIsNoMultipleWidensTheDepthMapOnTheRight) {
     for (const Case& c : cases) {
         const std::string where = std::to_string(c.width) + "/" + std::to_string(c.repeatCount);
         prepare(c.width, c.height, c.repeatCount);
-        const std::vector<uint8_t> oldHeader(ws.displayDib.bytes, ws.displayDib.bytes + DibHeaderSize);
+        const std::vector<uint8_t> oldHeader(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + DibHeaderSize);
         generatePattern(ws, nullptr);
 
         EXPECT_EQ(ws.patternWidth, c.patternWidth) << where;
@@ -93,7 +94,7 @@ TEST_F(PatternGeneration, AWidthThatIsNoMultipleWidensTheDepthMapOnTheRight) {
                 ASSERT_EQ(ws.depthMap.pixels[y * c.widened + x], x < c.width ? depthAt(x, y) : 77)
                     << where << " at " << x << "," << y;
         // The Stereogram of the old width is gone; the new Pattern fits.
-        EXPECT_EQ(ws.stereogram.pixels, nullptr) << where;
+        EXPECT_EQ(ws.stereogram.pixels.get(), nullptr) << where;
         EXPECT_EQ(ws.pattern.width, c.patternWidth) << where;
         EXPECT_EQ(ws.pattern.height, c.height) << where;
         uint32_t state = 1;
@@ -135,7 +136,7 @@ TEST_F(PatternGeneration, AWidthThatIsNoMultipleWidensTheDepthMapOnTheRight) {
 TEST_F(PatternGeneration, TheFirstPatternFromStartBeginsWithTheKnownValues) {
     prepare(640, 4, 5);
     generatePattern(ws, nullptr);
-    EXPECT_EQ(std::vector<uint8_t>(ws.pattern.pixels, ws.pattern.pixels + 8),
+    EXPECT_EQ(std::vector<uint8_t>(ws.pattern.pixels.get(), ws.pattern.pixels.get() + 8),
               (std::vector<uint8_t>{0, 143, 49, 206, 149, 122, 89, 228}));
 }
 
@@ -148,7 +149,7 @@ TEST_F(PatternGeneration, TheRampStillDrawsOneRandomValuePerPixel) {
     for (int32_t c = 0; c < 256; ++c) row.push_back(static_cast<uint8_t>(c));
     for (int32_t c = 0; c < 44; ++c) row.push_back(static_cast<uint8_t>(c));
     for (int32_t y = 0; y < 4; ++y)
-        EXPECT_EQ(std::vector<uint8_t>(ws.pattern.pixels + y * 300, ws.pattern.pixels + (y + 1) * 300), row) << y;
+        EXPECT_EQ(std::vector<uint8_t>(ws.pattern.pixels.get() + y * 300, ws.pattern.pixels.get() + (y + 1) * 300), row) << y;
     EXPECT_EQ(ws.randomState, stateAfter(1, 300 * 4));
 
     // So a random pattern made next differs from the first one from start.
@@ -216,7 +217,7 @@ TEST_F(PatternGeneration, WithoutMemoryForThePatternItIsGone) {
     failAllocationsAfter(0);
     generatePattern(ws, nullptr);
     failAllocationsAfter(-1);
-    EXPECT_EQ(ws.pattern.pixels, nullptr);
+    EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
     EXPECT_EQ(ws.patternWidth, 128);
     expectOnlyOutOfMemoryReport();
     EXPECT_EQ(ws.randomState, 1u);
@@ -226,7 +227,7 @@ TEST_F(PatternGeneration, WithoutMemoryForThePatternItIsGone) {
     failAllocationsAfter(2);
     generatePattern(ws, nullptr);
     failAllocationsAfter(-1);
-    EXPECT_EQ(ws.pattern.pixels, nullptr);
+    EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
     EXPECT_EQ(ws.imageWidth, 645);
     ASSERT_EQ(recordedKinds(), (std::vector<UiCallKind>{UiCallKind::Message, UiCallKind::FitWindow,
                                                         UiCallKind::Present, UiCallKind::Message, UiCallKind::Quit}));
@@ -236,13 +237,13 @@ TEST_F(PatternGeneration, WithoutMemoryForThePatternItIsGone) {
 
 TEST_F(PatternGeneration, WithoutMemoryForTheWidenedDepthMapThePictureIsGone) {
     prepare(641, 4, 5);
-    const uint8_t* oldMap = ws.depthMap.pixels;
+    const uint8_t* oldMap = ws.depthMap.pixels.get();
     const std::vector<uint8_t> oldDepth = rasterBytes(ws.depthMap);
     failAllocationsAfter(0);
     generatePattern(ws, nullptr);
     failAllocationsAfter(-1);
-    EXPECT_EQ(ws.displayDib.bytes, nullptr);
-    EXPECT_EQ(ws.depthMap.pixels, oldMap);
+    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
+    EXPECT_EQ(ws.depthMap.pixels.get(), oldMap);
     EXPECT_EQ(rasterBytes(ws.depthMap), oldDepth);
     EXPECT_EQ(ws.imageWidth, 641);
     expectOnlyOutOfMemoryReport();
@@ -254,7 +255,7 @@ TEST_F(PatternGeneration, WithoutMemoryForTheNewPictureTheMapIsAlreadyWidened) {
     failAllocationsAfter(1);
     generatePattern(ws, nullptr);
     failAllocationsAfter(-1);
-    EXPECT_EQ(ws.displayDib.bytes, nullptr);
+    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
     ASSERT_EQ(ws.depthMap.width, 645);
     EXPECT_EQ(ws.depthMap.pixels[644], 77);
     EXPECT_EQ(ws.depthMap.pixels[645 + 1], depthAt(1, 1));
@@ -279,15 +280,15 @@ TEST_F(PatternGeneration, AgreesWithThePlainVersion) {
             ws.imageWidth = width;
             ws.imageHeight = 3;
             ASSERT_TRUE(replaceGreyImage(ws.depthMap, width, 3));
-            std::memset(ws.depthMap.pixels, 0, static_cast<size_t>(width) * 3);
+            std::memset(ws.depthMap.pixels.get(), 0, static_cast<size_t>(width) * 3);
             ws.preferences.repeatCount = 1;
             ws.preferences.randomFill = randomFill;
             ws.randomState = 99u + static_cast<uint32_t>(width);
             uint32_t expectedState = ws.randomState;
             const std::vector<uint8_t> expected = referencePattern(width, 3, randomFill, expectedState);
             generatePattern(ws, nullptr);
-            ASSERT_NE(ws.pattern.pixels, nullptr);
-            EXPECT_EQ(std::vector<uint8_t>(ws.pattern.pixels, ws.pattern.pixels + expected.size()), expected)
+            ASSERT_NE(ws.pattern.pixels.get(), nullptr);
+            EXPECT_EQ(std::vector<uint8_t>(ws.pattern.pixels.get(), ws.pattern.pixels.get() + expected.size()), expected)
                 << width << (randomFill ? " noise" : " ramp");
             EXPECT_EQ(ws.randomState, expectedState) << width;
         }

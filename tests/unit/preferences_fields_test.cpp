@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "shell/preferences_fields.h"
-#include "shell/resources/resource_ids.h"
+#include "shell/preferences_ids.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ TEST(PreferencesFields, EachFieldShowsItsOwnPreference) {
 }
 
 // The Windows dialog's template carries the same labels; it names each
-// control through resource_ids.h.
+// control through preferences_ids.h.
 struct TemplateControl {
     std::string text;
     std::string id;
@@ -131,9 +131,9 @@ TEST(PreferencesFields, TheWindowsTemplateShowsTheSameTexts) {
     // A check box or radio button's text belongs to the control the table
     // gives it.
     const std::map<std::string, int32_t> ids = {
-        {"IDC_WALL_EYED", IDC_WALL_EYED},         {"IDC_RANDOM_FILL", IDC_RANDOM_FILL},
-        {"IDC_KEEP_PREVIOUS", IDC_KEEP_PREVIOUS}, {"IDC_RANDOM_VALUE", IDC_RANDOM_VALUE},
-        {"IDC_BACKGROUND_VALUE", IDC_BACKGROUND_VALUE}};
+        {"PREFERENCES_WALL_EYED", PREFERENCES_WALL_EYED},         {"PREFERENCES_RANDOM_FILL", PREFERENCES_RANDOM_FILL},
+        {"PREFERENCES_KEEP_PREVIOUS", PREFERENCES_KEEP_PREVIOUS}, {"PREFERENCES_RANDOM_VALUE", PREFERENCES_RANDOM_VALUE},
+        {"PREFERENCES_BACKGROUND_VALUE", PREFERENCES_BACKGROUND_VALUE}};
     for (const PreferencesField& field : PreferencesFields) {
         if (holdsText(field)) continue;
         auto control = std::find_if(controls.begin(), controls.end(),

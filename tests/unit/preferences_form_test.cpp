@@ -123,12 +123,12 @@ TEST_F(PreferencesDialogRules, ChangedRepeatCountReleasesAPresentPattern) {
     form.repeatCount = "5";
     EXPECT_TRUE(confirm());
     EXPECT_TRUE(recordedMessages().empty());
-    EXPECT_NE(ws.pattern.pixels, nullptr);
+    EXPECT_NE(ws.pattern.pixels.get(), nullptr);
 
     form.repeatCount = "6";
     EXPECT_TRUE(confirm());
     expectOnlyMessage("Zmieniono szerokość wzorca.\nNależy ponownie go wygenerować", "Uwaga!");
-    EXPECT_EQ(ws.pattern.pixels, nullptr);
+    EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
     EXPECT_EQ(ws.patternWidth, 128);
     EXPECT_EQ(ws.preferences.repeatCount, 6);
 
@@ -144,7 +144,7 @@ TEST_F(PreferencesDialogRules, RefusedConfirmKeepsThePattern) {
     form.repeatCount = "6";
     form.depthBits = "9";
     EXPECT_FALSE(confirm());
-    EXPECT_NE(ws.pattern.pixels, nullptr);
+    EXPECT_NE(ws.pattern.pixels.get(), nullptr);
     EXPECT_EQ(ws.preferences.repeatCount, 5);
 }
 

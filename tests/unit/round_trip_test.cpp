@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "operations/operations.h"
 #include "recording_platform.h"
 #include "reference_generation.h"
 #include "workspace_fixture.h"
@@ -151,7 +152,7 @@ TEST_F(Batch, WithoutAPatternEachPassDecodesTheLoadedStereogramAgain) {
         prepareLoadedStereogram(byHand);
         ws.preferences.unresolvedPolicy = policy;
         byHand.preferences.unresolvedPolicy = policy;
-        const uint8_t* loaded = ws.stereogram.pixels;
+        const uint8_t* loaded = ws.stereogram.pixels.get();
         const std::vector<uint8_t> stereogram = rasterBytes(ws.stereogram);
 
         resetRecordedUi();
@@ -178,7 +179,7 @@ TEST_F(Batch, WithoutAPatternEachPassDecodesTheLoadedStereogramAgain) {
                                             recordedUi.calls.begin() + (pass + 1) * onePass.size());
             EXPECT_TRUE(sameCalls(calls, onePass)) << "pass " << pass + 1;
         }
-        EXPECT_EQ(ws.stereogram.pixels, loaded);
+        EXPECT_EQ(ws.stereogram.pixels.get(), loaded);
         EXPECT_EQ(rasterBytes(ws.stereogram), stereogram);
         EXPECT_EQ(rasterBytes(ws.depthMap), rasterBytes(byHand.depthMap));
         EXPECT_EQ(ws.randomState, byHand.randomState);
@@ -214,7 +215,7 @@ TEST_F(Batch, OutOfMemoryEndsNoPassEarlyAndEachFailureAsksToEnd) {
     }
     EXPECT_EQ(recordedMessages(), messages);
     for (const UiCall& quit : recordedCalls(UiCallKind::Quit)) EXPECT_EQ(quit.value, -1);
-    EXPECT_EQ(ws.stereogram.pixels, nullptr);
+    EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "draws.h"
 #include "recording_platform.h"
 #include "views/views.h"
+#include "operations/operations.h"
 #include "workspace_fixture.h"
 
 namespace {
@@ -24,11 +25,11 @@ Workspace workspaceWithPicture(int32_t width, int32_t height) {
     ws.imageHeight = height;
     size_t size = DibHeaderSize + static_cast<size_t>(rowStride(width)) * static_cast<size_t>(height);
     EXPECT_TRUE(replaceDisplayDib(ws.displayDib, size));
-    std::memset(ws.displayDib.bytes, 0xAB, size);
-    std::memset(ws.displayDib.bytes, 0, DibHeaderSize);
-    putLe32(ws.displayDib.bytes, 40);
-    putLe32(ws.displayDib.bytes + 4, width);
-    putLe32(ws.displayDib.bytes + 8, height);
+    std::memset(ws.displayDib.bytes.get(), 0xAB, size);
+    std::memset(ws.displayDib.bytes.get(), 0, DibHeaderSize);
+    putLe32(ws.displayDib.bytes.get(), 40);
+    putLe32(ws.displayDib.bytes.get() + 4, width);
+    putLe32(ws.displayDib.bytes.get() + 8, height);
     ws.displayDib.bytes[12] = 1;
     ws.displayDib.bytes[14] = 24;
     return ws;
@@ -42,7 +43,7 @@ void fillRaster(GreyImage& image, int32_t width, int32_t height, uint8_t (*value
 
 // Grey value at (x, y), y counted from the top, checking the three bytes agree.
 int shownAt(const Workspace& ws, int32_t x, int32_t y) {
-    const uint8_t* pixel = ws.displayDib.bytes + DibHeaderSize +
+    const uint8_t* pixel = ws.displayDib.bytes.get() + DibHeaderSize +
                            (ws.imageHeight - 1 - y) * rowStride(ws.imageWidth) + 3 * x;
     if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) return -1;
     return pixel[0];
@@ -166,27 +167,27 @@ TEST_F(Views, PatternWiderThanThePictureIsCutAtTheRightEdge) {
 TEST_F(Views, AbsentSourceShowsTheMessageAndChangesNothing) {
     ws = workspaceWithPicture(8, 2);
     fillRaster(ws.stereogram, 8, 2, diagonal);
-    std::vector<uint8_t> before(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size);
+    std::vector<uint8_t> before(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + ws.displayDib.size);
     renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthQuantised);
     renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthOriginal);
     renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternTiled);
     EXPECT_EQ(recordedMessages(), (std::vector<std::string>(3, "Sorki, ale nie ma co wyświetlać")));
     EXPECT_EQ(recordedCaptions(), (std::vector<std::string>(3, "UWAGA")));
     EXPECT_EQ(countRecorded(UiCallKind::Present), 0);
-    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size), before);
+    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + ws.displayDib.size), before);
 }
 
 TEST_F(Views, PatternLeftFromAnotherHeightIsRefusedNotReadPastItsEnd) {
     ws = workspaceWithPicture(16, 6);
     ws.patternWidth = 4;
     fillRaster(ws.pattern, 4, 3, diagonal);
-    std::vector<uint8_t> before(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size);
+    std::vector<uint8_t> before(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + ws.displayDib.size);
     renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternStrip);
     ASSERT_EQ(recordedMessages().size(), 1u);
     EXPECT_EQ(recordedMessages()[0], "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.");
     EXPECT_EQ(recordedCaptions()[0], "");
     EXPECT_EQ(countRecorded(UiCallKind::Present), 0);
-    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes, ws.displayDib.bytes + ws.displayDib.size), before);
+    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + ws.displayDib.size), before);
 }
 
 // The grey that each view shows at (x, y), worked out pixel by pixel.
@@ -232,7 +233,7 @@ TEST_F(Views, WriteEveryPixelAndNotOneByteMore) {
         for (GreyImage* raster : {&ws.stereogram, &ws.depthMap, &ws.pattern}) {
             const std::vector<uint8_t> bytes =
                 draw.bytes(static_cast<size_t>(raster->width) * raster->height, 256);
-            std::memcpy(raster->pixels, bytes.data(), bytes.size());
+            std::memcpy(raster->pixels.get(), bytes.data(), bytes.size());
         }
         ws.preferences.depthStep = 1 << draw.below(8);
         const size_t stride = static_cast<size_t>(rowStride(width));
@@ -240,9 +241,9 @@ TEST_F(Views, WriteEveryPixelAndNotOneByteMore) {
         ASSERT_TRUE(replaceDisplayDib(ws.displayDib, DibHeaderSize + stride * height + 1));
         ws.displayDib.size -= 1;
         for (int v = 0; v < 6; ++v) {
-            std::memset(ws.displayDib.bytes, 0x5A, ws.displayDib.size + 1);
+            std::memset(ws.displayDib.bytes.get(), 0x5A, ws.displayDib.size + 1);
             renderView(ws, nullptr, sources[v], views[v]);
-            const uint8_t* rows = ws.displayDib.bytes + DibHeaderSize;
+            const uint8_t* rows = ws.displayDib.bytes.get() + DibHeaderSize;
             for (int32_t j = 0; j < height; ++j) {
                 for (size_t b = 0; b < stride; ++b) {
                     const size_t x = b / 3;
@@ -254,7 +255,7 @@ TEST_F(Views, WriteEveryPixelAndNotOneByteMore) {
                 }
             }
             ASSERT_EQ(ws.displayDib.bytes[ws.displayDib.size], 0x5A) << "width " << width << " view " << v;
-            EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes, ws.displayDib.bytes + DibHeaderSize),
+            EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + DibHeaderSize),
                       std::vector<uint8_t>(DibHeaderSize, 0x5A));
         }
     }

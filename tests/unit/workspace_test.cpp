@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "operations/operations.h"
 #include "recording_platform.h"
 #include "workspace/little_endian.h"
 #include "workspace/workspace.h"
@@ -11,10 +12,10 @@ TEST(Workspace, StartsWithTheInitialValues) {
     EXPECT_EQ(ws.imageWidth, 640);
     EXPECT_EQ(ws.imageHeight, 480);
     EXPECT_EQ(ws.patternWidth, 0);
-    EXPECT_EQ(ws.depthMap.pixels, nullptr);
-    EXPECT_EQ(ws.pattern.pixels, nullptr);
-    EXPECT_EQ(ws.stereogram.pixels, nullptr);
-    EXPECT_EQ(ws.displayDib.bytes, nullptr);
+    EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
+    EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
+    EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
+    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
     EXPECT_EQ(ws.preferences.depthStep, 32);
     EXPECT_EQ(levelCount(ws.preferences), 8);
     EXPECT_EQ(ws.preferences.repeatCount, 5);
@@ -143,8 +144,8 @@ TEST(Workspace, ReplacementReleasesFirstSoAFailedAllocationLeavesTheFieldAbsent)
     EXPECT_FALSE(replaceGreyImage(ws.depthMap, 4, 3));
     EXPECT_FALSE(replaceDisplayDib(ws.displayDib, 100));
     failAllocationsAfter(-1);
-    EXPECT_EQ(ws.depthMap.pixels, nullptr);
-    EXPECT_EQ(ws.displayDib.bytes, nullptr);
+    EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
+    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
 }
 
 TEST(Workspace, OutOfMemoryTellsTheUserAndEndsWithMinusOne) {

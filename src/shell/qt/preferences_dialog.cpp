@@ -17,7 +17,7 @@
 #include "shell/preferences_form.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_texts.h"
-#include "shell/resources/resource_ids.h"
+#include "shell/preferences_ids.h"
 #include "texts/user_texts.h"
 
 namespace {
@@ -118,10 +118,10 @@ QPushButton* makeButton(QDialog& dialog, const char* text, QHBoxLayout& row)
 
 QWidget* controlWithId(const PreferencesControls& controls, int32_t controlId)
 {
-    if (controlId == IDC_PREF_OK) {
+    if (controlId == PREFERENCES_OK) {
         return controls.ok;
     }
-    if (controlId == IDC_PREF_CANCEL) {
+    if (controlId == PREFERENCES_CANCEL) {
         return controls.cancel;
     }
     for (size_t i = 0; i < PreferencesFieldCount; ++i) {

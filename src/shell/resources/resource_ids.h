@@ -1,37 +1,9 @@
-// Identifiers shared by tavrelic.rc and the code (plain defines, so that
-// both windres and rc.exe read them).
+// The Windows program's resources: its icon and the Preferences dialog's
+// template, whose controls take the shell's own numbers. Plain defines, so
+// that both windres and rc.exe read them.
 #pragma once
+
+#include "shell/preferences_ids.h"
 
 #define IDI_MAIN_ICON 102
 #define IDD_PREFERENCES 103
-
-#define IDC_DEPTH_BITS 1000
-#define IDC_REPEAT_COUNT 1001
-#define IDC_PREF_OK 1002
-#define IDC_WALL_EYED 1003
-#define IDC_PREF_CANCEL 1004
-#define IDC_MIN_MATCH 1005
-#define IDC_SEARCH_RANGE 1006
-#define IDC_RANDOM_FILL 1007
-#define IDC_KEEP_PREVIOUS 1009
-#define IDC_RANDOM_VALUE 1010
-#define IDC_BACKGROUND_VALUE 1011
-
-#define ID_LOAD_DEPTH_MAP 40001
-#define ID_GENERATE_STEREOGRAM 40002
-#define ID_EXIT 40003
-#define ID_SHOW_STEREOGRAM_WITH_DOTS 40004
-#define ID_SHOW_STEREOGRAM_PLAIN 40005
-#define ID_SHOW_DEPTH_QUANTISED 40006
-#define ID_PREFERENCES 40007
-#define ID_SHOW_DEPTH_ORIGINAL 40009
-#define ID_GENERATE_PATTERN 40010
-#define ID_LOAD_PATTERN 40011
-#define ID_SHOW_PATTERN_STRIP 40012
-#define ID_SHOW_PATTERN_TILED 40013
-#define ID_ABOUT 40014
-#define ID_PICTURE_INFO 40015
-#define ID_SAVE_PICTURE 40016
-#define ID_DECODE_STEREOGRAM 40018
-#define ID_LOAD_STEREOGRAM 40020
-#define ID_ROUND_TRIP 40021

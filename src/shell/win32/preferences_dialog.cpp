@@ -100,15 +100,15 @@ void onConfirm(HWND dialog)
 INT_PTR onCommand(HWND dialog, int commandId)
 {
     switch (commandId) {
-    case IDC_PREF_OK:
+    case PREFERENCES_OK:
         onConfirm(dialog);
         return TRUE;
-    case IDC_PREF_CANCEL:
+    case PREFERENCES_CANCEL:
         SendMessageW(dialog, WM_CLOSE, 0, 0);
         return TRUE;
-    case IDC_KEEP_PREVIOUS:
-    case IDC_RANDOM_VALUE:
-    case IDC_BACKGROUND_VALUE:
+    case PREFERENCES_KEEP_PREVIOUS:
+    case PREFERENCES_RANDOM_VALUE:
+    case PREFERENCES_BACKGROUND_VALUE:
         keepRadiosOutOfTabOrder(dialog);
         return TRUE;
     default:

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "script.h"
-#include "shell/resources/resource_ids.h"
+#include "shell/preferences_ids.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ std::vector<HWND> topLevelWindows(DWORD processId, const wchar_t* className) {
     return search.found;
 }
 
-bool isPreferencesDialog(HWND dialog) { return GetDlgItem(dialog, IDC_DEPTH_BITS) != nullptr; }
+bool isPreferencesDialog(HWND dialog) { return GetDlgItem(dialog, PREFERENCES_DEPTH_BITS) != nullptr; }
 bool isFileDialog(HWND dialog) { return GetDlgItem(dialog, FileNameComboId) != nullptr; }
 bool isMessageBox(HWND dialog) {
     return GetDlgItem(dialog, MessageTextId) != nullptr && !isPreferencesDialog(dialog) &&

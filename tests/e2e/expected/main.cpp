@@ -32,14 +32,14 @@
 #include <string>
 #include <vector>
 
-#include "bmp/bmp.h"
+#include "operations/operations.h"
 #include "bmp_samples.h"
 #include "recording_platform.h"
 #include "script.h"
 #include "shell/commands.h"
 #include "shell/menu_table.h"
 #include "shell/preferences_fields.h"
-#include "shell/resources/resource_ids.h"
+#include "shell/preferences_ids.h"
 #include "texts/user_texts.h"
 
 namespace {
@@ -185,7 +185,7 @@ const char* fieldKindName(FieldKind kind) {
 int printPreferencesFields() {
     for (const PreferencesField& field : PreferencesFields)
         std::printf("%d\t%s\t%s\n", static_cast<int>(field.controlId), fieldKindName(field.kind), field.label);
-    std::printf("%d\tbutton\t%s\n%d\tbutton\t%s\n", IDC_PREF_OK, OkButtonText, IDC_PREF_CANCEL, CancelButtonText);
+    std::printf("%d\tbutton\t%s\n%d\tbutton\t%s\n", PREFERENCES_OK, OkButtonText, PREFERENCES_CANCEL, CancelButtonText);
     return 0;
 }
 

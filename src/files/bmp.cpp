@@ -1,12 +1,12 @@
-#include "bmp/bmp.h"
+#include "files/bmp.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "texts/user_texts.h"
-#include "views/views.h"
 #include "workspace/little_endian.h"
 
 namespace {
@@ -120,36 +120,30 @@ BmpLayout examineBmp(const Workspace& ws, ByteSpan prefix, uint64_t fileLength, 
     return layout;
 }
 
-// Shows why a file is refused; true when it is accepted.
-bool acceptLayout(const BmpLayout& layout, WindowHandle mainWindow) {
+// Why a file is refused, if it is.
+Outcome layoutRefusal(const BmpLayout& layout) {
     switch (layout.verdict) {
         case Verdict::NotBmp:
-            return false;
+            return silentRefusal();
         case Verdict::Corrupt:
-            showMessage(mainWindow, CorruptBmpText, ErrorCaption);
-            return false;
+            return refusedOutcome(CorruptBmpText, ErrorCaption);
         case Verdict::WrongPatternHeight:
-            showMessage(mainWindow, PatternHeightText, NoCaption);
-            return false;
+            return refusedOutcome(PatternHeightText, NoCaption);
         case Verdict::Not24Bit:
-            showMessage(mainWindow, Only24BitText, WarningCaption);
-            return false;
+            return refusedOutcome(Only24BitText, WarningCaption);
         case Verdict::Accepted:
             break;
     }
-    return true;
+    return doneOutcome();
 }
 
-bool depthMapReadyFor(const Workspace& ws, SourceKind kind, WindowHandle mainWindow) {
-    if (kind != SourceKind::Pattern || ws.depthMap.pixels != nullptr) return true;
-    showMessage(mainWindow, LoadDepthMapFirstText, NoCaption);
-    return false;
+Outcome depthMapRefusal(const Workspace& ws, SourceKind kind) {
+    if (kind != SourceKind::Pattern || ws.depthMap.pixels != nullptr) return doneOutcome();
+    return refusedOutcome(LoadDepthMapFirstText, NoCaption);
 }
 
-uint8_t* allocateBlock(const BmpLayout& layout, WindowHandle mainWindow) {
-    uint8_t* block = allocateBytes(layout.blockSize);
-    if (block == nullptr) reportOutOfMemory(mainWindow);
-    return block;
+bool refused(const Outcome& outcome) {
+    return outcome.kind != OutcomeKind::Done;
 }
 
 size_t pixelRowsSize(const BmpLayout& layout) {
@@ -178,7 +172,7 @@ void convertToGrey(const uint8_t* rows, size_t stride, GreyImage& raster) {
     const size_t width = static_cast<size_t>(raster.width);
     for (int32_t r = 0; r < raster.height; ++r) {
         const uint8_t* pixel = rows + static_cast<size_t>(r) * stride;
-        uint8_t* out = raster.pixels + static_cast<size_t>(raster.height - 1 - r) * width;
+        uint8_t* out = raster.pixels.get() + static_cast<size_t>(raster.height - 1 - r) * width;
         for (size_t x = 0; x < width; ++x, pixel += 3)
             out[x] = static_cast<uint8_t>((pixel[0] + pixel[1] + pixel[2]) / 3);
     }
@@ -207,33 +201,17 @@ GreyImage* replaceRasters(Workspace& ws, const BmpLayout& layout, SourceKind kin
     return replaceGreyImage(ws.pattern, layout.width, ws.imageHeight) ? &ws.pattern : nullptr;
 }
 
-ViewKind viewAfterLoading(SourceKind kind) {
-    switch (kind) {
-        case SourceKind::DepthMap: return ViewKind::DepthOriginal;
-        case SourceKind::Stereogram: return ViewKind::StereogramPlain;
-        case SourceKind::Pattern: break;
-    }
-    return ViewKind::PatternStrip;
-}
-
 // Takes a checked file block into the workspace. The block of a depth map
 // or stereogram becomes the picture on show; a pattern's is released.
-int32_t takeBlock(Workspace& ws, uint8_t* block, const BmpLayout& layout, WindowHandle mainWindow,
-                  SourceKind kind) {
-    normaliseBlock(block, layout);
+Outcome takeBlock(Workspace& ws, OwnedBytes block, const BmpLayout& layout, SourceKind kind) {
+    normaliseBlock(block.get(), layout);
     GreyImage* raster = replaceRasters(ws, layout, kind);
-    if (raster == nullptr) {
-        releaseBytes(block);
-        reportOutOfMemory(mainWindow);
-        return 0;
-    }
-    convertToGrey(block + DibHeaderSize, layout.stride, *raster);
-    if (kind == SourceKind::Pattern)
-        releaseBytes(block);
-    else
-        adoptDisplayDib(ws.displayDib, block, static_cast<size_t>(displayDibSize(layout.width, layout.height)));
-    renderView(ws, mainWindow, kind, viewAfterLoading(kind));
-    return 1;
+    if (raster == nullptr) return outOfMemoryOutcome();
+    convertToGrey(block.get() + DibHeaderSize, layout.stride, *raster);
+    if (kind != SourceKind::Pattern)
+        adoptDisplayDib(ws.displayDib, std::move(block),
+                        static_cast<size_t>(displayDibSize(layout.width, layout.height)));
+    return doneOutcome();
 }
 
 // Removes what a failed save left, but never anything that is not a plain
@@ -244,13 +222,48 @@ void removePartialFile(const std::filesystem::path& fileName) {
         std::filesystem::remove(fileName, error);
 }
 
+// A file that is new or a plain file is written beside its place and then
+// renamed over it, so that it appears whole or not at all; anything else
+// (a device such as /dev/full) is written where it is.
+bool writtenInPlace(const std::filesystem::path& fileName) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
+std::filesystem::path besideOf(const std::filesystem::path& fileName) {
+    std::filesystem::path beside = fileName;
+    beside += ".part";
+    return beside;
+}
+
+bool writeWhole(const std::filesystem::path& fileName, const uint8_t* header, size_t headerSize,
+                const uint8_t* body, size_t bodySize) {
+    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+    if (!file) return false;
+    file.write(reinterpret_cast<const char*>(header), static_cast<std::streamsize>(headerSize));
+    file.write(reinterpret_cast<const char*>(body), static_cast<std::streamsize>(bodySize));
+    file.close();
+    // A full disk shows only here, when the buffered bytes are flushed.
+    return !file.fail();
+}
+
 }  // namespace
 
-int32_t loadBmp(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow,
-                SourceKind kind) {
-    if (!depthMapReadyFor(ws, kind, mainWindow)) return 0;
+ViewKind viewShownAfterLoading(SourceKind kind) {
+    switch (kind) {
+        case SourceKind::DepthMap: return ViewKind::DepthOriginal;
+        case SourceKind::Stereogram: return ViewKind::StereogramPlain;
+        case SourceKind::Pattern: break;
+    }
+    return ViewKind::PatternStrip;
+}
+
+Outcome readPictureFile(Workspace& ws, const std::filesystem::path& fileName, SourceKind kind) {
+    const Outcome notReady = depthMapRefusal(ws, kind);
+    if (refused(notReady)) return notReady;
     std::ifstream file(fileName, std::ios::binary);
-    if (!file) return 0;
+    if (!file) return silentRefusal();
 
     uint8_t prefix[CheckedPrefixSize];
     file.read(reinterpret_cast<char*>(prefix), static_cast<std::streamsize>(CheckedPrefixSize));
@@ -258,66 +271,72 @@ int32_t loadBmp(Workspace& ws, const std::filesystem::path& fileName, WindowHand
     file.clear();
     file.seekg(0, std::ios::end);
     const std::streamoff fileLength = file.tellg();
-    if (fileLength < 0) return 0;
+    if (fileLength < 0) return silentRefusal();
 
     const BmpLayout layout = examineBmp(ws, ByteSpan{prefix, prefixSize}, static_cast<uint64_t>(fileLength), kind);
-    if (!acceptLayout(layout, mainWindow)) return 0;
-    uint8_t* block = allocateBlock(layout, mainWindow);
-    if (block == nullptr) return 0;
+    const Outcome refusal = layoutRefusal(layout);
+    if (refused(refusal)) return refusal;
+    OwnedBytes block = allocateBytes(layout.blockSize);
+    if (block == nullptr) return outOfMemoryOutcome();
     file.seekg(static_cast<std::streamoff>(FileHeaderSize));
-    file.read(reinterpret_cast<char*>(block), static_cast<std::streamsize>(layout.blockSize));
-    if (static_cast<size_t>(file.gcount()) != layout.blockSize) {
-        // The file shrank after its length was taken.
-        releaseBytes(block);
-        showMessage(mainWindow, CorruptBmpText, ErrorCaption);
-        return 0;
-    }
-    return takeBlock(ws, block, layout, mainWindow, kind);
+    file.read(reinterpret_cast<char*>(block.get()), static_cast<std::streamsize>(layout.blockSize));
+    // The file shrank after its length was taken.
+    if (static_cast<size_t>(file.gcount()) != layout.blockSize) return refusedOutcome(CorruptBmpText, ErrorCaption);
+    return takeBlock(ws, std::move(block), layout, kind);
 }
 
-int32_t loadBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, WindowHandle mainWindow,
-                     SourceKind kind) {
-    if (!depthMapReadyFor(ws, kind, mainWindow)) return 0;
+Outcome readPictureBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind) {
+    const Outcome notReady = depthMapRefusal(ws, kind);
+    if (refused(notReady)) return notReady;
     const BmpLayout layout = examineBmp(ws, ByteSpan{bytes, size}, size, kind);
-    if (!acceptLayout(layout, mainWindow)) return 0;
-    uint8_t* block = allocateBlock(layout, mainWindow);
-    if (block == nullptr) return 0;
-    std::memcpy(block, bytes + FileHeaderSize, layout.blockSize);
-    return takeBlock(ws, block, layout, mainWindow, kind);
+    const Outcome refusal = layoutRefusal(layout);
+    if (refused(refusal)) return refusal;
+    OwnedBytes block = allocateBytes(layout.blockSize);
+    if (block == nullptr) return outOfMemoryOutcome();
+    std::memcpy(block.get(), bytes + FileHeaderSize, layout.blockSize);
+    return takeBlock(ws, std::move(block), layout, kind);
 }
 
-int32_t saveDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName,
-                             WindowHandle mainWindow) {
-    if (ws.displayDib.bytes == nullptr) {
-        showMessage(mainWindow, NothingToSaveText, NoCaption);
-        return 0;
-    }
+Outcome writeDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName) {
+    if (ws.displayDib.bytes == nullptr) return refusedOutcome(NothingToSaveText, NoCaption);
     // A picture on show that does not hold the whole image (left by a load
     // that ran out of memory) is not written, rather than read past its end.
     const uint64_t pictureSize = displayDibSize(ws.imageWidth, ws.imageHeight);
-    if (!pictureFitsImage(ws) || FileHeaderSize + pictureSize > LargestFileSize) {
-        showMessage(mainWindow, WriteErrorText, ErrorCaption);
-        return 0;
-    }
+    if (!pictureFitsImage(ws) || FileHeaderSize + pictureSize > LargestFileSize)
+        return refusedOutcome(WriteErrorText, ErrorCaption);
 
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        showMessage(mainWindow, WriteErrorText, ErrorCaption);
-        return 0;
-    }
     uint8_t header[FileHeaderSize] = {};
     header[0] = 'B';
     header[1] = 'M';
     writeLe32(header + 2, static_cast<uint32_t>(FileHeaderSize + pictureSize));
     writeLe32(header + 10, static_cast<uint32_t>(CheckedPrefixSize));
-    file.write(reinterpret_cast<const char*>(header), static_cast<std::streamsize>(FileHeaderSize));
-    file.write(reinterpret_cast<const char*>(ws.displayDib.bytes), static_cast<std::streamsize>(pictureSize));
-    file.close();
-    if (file.fail()) {
-        // A full disk shows only here, when the buffered bytes are flushed.
-        removePartialFile(fileName);
-        showMessage(mainWindow, WriteErrorText, ErrorCaption);
-        return 0;
+    const uint8_t* picture = ws.displayDib.bytes.get();
+    const size_t size = static_cast<size_t>(pictureSize);
+    if (writtenInPlace(fileName)) {
+        if (writeWhole(fileName, header, FileHeaderSize, picture, size)) return doneOutcome();
+        return refusedOutcome(WriteErrorText, ErrorCaption);
     }
-    return 1;
+    const std::filesystem::path beside = besideOf(fileName);
+    std::error_code error;
+    if (writeWhole(beside, header, FileHeaderSize, picture, size)) {
+        std::filesystem::rename(beside, fileName, error);
+        if (!error) return doneOutcome();
+    }
+    removePartialFile(beside);
+    return refusedOutcome(WriteErrorText, ErrorCaption);
+}
+
+bool probePictureFile(const std::filesystem::path& fileName, PictureFacts& facts) {
+    std::ifstream file(fileName, std::ios::binary);
+    uint8_t prefix[CheckedPrefixSize];
+    file.read(reinterpret_cast<char*>(prefix), static_cast<std::streamsize>(CheckedPrefixSize));
+    const ByteSpan bytes{prefix, static_cast<size_t>(file.gcount())};
+    if (!holds(bytes, 0, CheckedPrefixSize) || prefix[0] != 'B' || prefix[1] != 'M') return false;
+    const int64_t width = readI32le(bytes, FileHeaderSize + 4);
+    const int64_t height = readI32le(bytes, FileHeaderSize + 8);
+    if (width <= 0 || height == 0 || height < -INT32_MAX) return false;
+    facts.format = BmpFormatName;
+    facts.width = static_cast<int32_t>(width);
+    facts.height = static_cast<int32_t>(height < 0 ? -height : height);
+    return true;
 }
