@@ -119,7 +119,7 @@ command_start() {
 # --- the package ----------------------------------------------------------
 
 command_package() {
-  local build=$1 deb=$2 folder=$3 file size binary lines
+  local build=$1 deb=$2 folder=$3 file size binary lines status
   local app=org.tavrelic.Tavrelic doc=usr/share/doc/tavrelic icons=usr/share/icons/hicolor man=usr/share/man/man1
   (cd "$build" && cpack --config CPackConfig.cmake) >"$build/package.log" 2>&1 ||
     fail "native-package: cpack failed: $(tail -n 5 "$build/package.log")"
@@ -162,7 +162,7 @@ command_package() {
   for file in "$folder/$man"/*; do
     binary=$(basename "$file" .1.gz)
     [ -f "$folder/usr/bin/$binary" ] || fail "native-package: $deb holds a manual page for /usr/bin/$binary, which it lacks"
-    zcat "$file" | grep -q "^\.TH ${binary^^} 1 " || fail "native-package: /$man/$(basename "$file") is no manual page of $binary"
+    zcat "$file" | sed 's/\\-/-/g' | grep -q "^\.TH ${binary^^} 1 " || fail "native-package: /$man/$(basename "$file") is no manual page of $binary"
   done
   [ "$(grep -c "<binary>" "$folder/usr/share/metainfo/$app.metainfo.xml")" = "$(ls "$folder/usr/bin" | wc -l)" ] ||
     fail "native-package: the metainfo names other binaries than /usr/bin holds"
@@ -187,17 +187,14 @@ command_package() {
   dpkg-deb -f "$build/$deb" Recommends | grep -qw qt6-wayland ||
     fail "native-package: $deb does not recommend qt6-wayland"
 
-  # lintian as root needs telling that it may; errors and warnings fail,
-  # the info and pedantic notes are kept in BUILD/lintian.log.
+  # An error or a warning fails; the info and pedantic notes are kept in
+  # BUILD/lintian.log. As root, lintian wants to be told that it may run.
   command -v lintian >/dev/null || fail "native-package: no lintian (scripts/install-deps.sh installs it)"
-  # It ends with 2 for a tag of the levels --fail-on names, 1 when it
-  # could not check the package.
   lintian --allow-root --fail-on error,warning --display-info --pedantic "$build/$deb" >"$build/lintian.log" 2>&1
-  case $? in
-    0) ;;
-    2) fail "native-package: lintian: $(grep -E '^[EW]: ' "$build/lintian.log")" ;;
-    *) fail "native-package: lintian could not check $deb: $(tail -n 5 "$build/lintian.log")" ;;
-  esac
+  status=$?
+  lines=$(grep -E '^[EW]: ' "$build/lintian.log")
+  [ -z "$lines" ] || fail "native-package: lintian: $lines"
+  [ $status -eq 0 ] || fail "native-package: lintian could not check $deb: $(tail -n 5 "$build/lintian.log")"
   echo "PASS package: $deb, depends on $(dpkg-deb -f "$build/$deb" Depends);" \
     "lintian: $(grep -cE '^[IP]: ' "$build/lintian.log") info and pedantic notes (in $build/lintian.log)"
 }
