@@ -5,8 +5,11 @@
 # makes build/mingw/Tavrelic-<version>-win64.zip, one folder to unpack
 # anywhere; and
 #   cmake --build --preset qt --target package
-# makes build/qt/tavrelic_<version>_amd64.deb, the Linux program with its
-# desktop entry and icon, whose dependencies dpkg-shlibdeps finds.
+# makes build/qt/tavrelic_<version>_amd64.deb, the Linux program (and
+# tavrelic-cli, once the build has it) with its desktop entry, AppStream
+# metainfo, icons, manual pages, copyright file and changelog, whose
+# dependencies dpkg-shlibdeps finds. lintian takes it without errors or
+# warnings (native.package checks).
 if(WIN32)
   set(PROGRAM_TARGET tavrelic)
   set(PROGRAM_DIR .)
@@ -18,8 +21,57 @@ else()
   set(GUIDE_DIR share/doc/tavrelic)
   set(SAMPLES_DEST share/tavrelic/samples)
   set(RESOURCES ${PROJECT_SOURCE_DIR}/src/shell/resources)
-  install(FILES ${RESOURCES}/tavrelic.desktop DESTINATION share/applications)
-  install(FILES ${RESOURCES}/tavrelic.png DESTINATION share/icons/hicolor/32x32/apps)
+  # The desktop entry, the metainfo and the icons are named after the
+  # program's AppStream id, as the desktop's software centre expects; the
+  # program gives Qt the same name (main.cpp).
+  set(APP_ID org.tavrelic.Tavrelic)
+  install(FILES ${RESOURCES}/${APP_ID}.desktop DESTINATION share/applications)
+  if(TARGET tavrelic_cli)
+    set(TAVRELIC_CLI_BINARY "\n    <binary>tavrelic-cli</binary>")
+  else()
+    set(TAVRELIC_CLI_BINARY "")
+  endif()
+  configure_file(${RESOURCES}/${APP_ID}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/${APP_ID}.metainfo.xml DESTINATION share/metainfo)
+  # make_icon.py draws them all from one picture.
+  install(FILES ${RESOURCES}/icons/tavrelic.svg DESTINATION share/icons/hicolor/scalable/apps RENAME ${APP_ID}.svg)
+  foreach(size 16 32 48 64 128 256)
+    install(FILES ${RESOURCES}/icons/tavrelic-${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
+            RENAME ${APP_ID}.png)
+  endforeach()
+
+  # The manual pages and the changelog go in compressed, as Debian's policy
+  # asks: gzip -9n, no name and no time stamp, so that the same sources
+  # make the same package. A package whose version has no Debian revision
+  # is a native one, whose changelog is changelog.gz.
+  find_program(GZIP gzip REQUIRED)
+  set(DEBIAN_DIR ${CMAKE_BINARY_DIR}/debian)
+  set(MAN_PAGES tavrelic.1)
+  if(TARGET tavrelic_cli)
+    list(APPEND MAN_PAGES tavrelic-cli.1)
+  endif()
+  set(COMPRESSED)
+  foreach(source ${MAN_PAGES} changelog)
+    if(source STREQUAL "changelog")
+      set(path ${PROJECT_SOURCE_DIR}/cmake/debian/changelog)
+    else()
+      set(path ${PROJECT_SOURCE_DIR}/docs/man/${source})
+    endif()
+    add_custom_command(OUTPUT ${DEBIAN_DIR}/${source}.gz
+                       COMMAND ${CMAKE_COMMAND} -E copy ${path} ${DEBIAN_DIR}/${source}
+                       COMMAND ${GZIP} -9nf ${DEBIAN_DIR}/${source}
+                       DEPENDS ${path}
+                       COMMENT "Compressing ${source}" VERBATIM)
+    list(APPEND COMPRESSED ${DEBIAN_DIR}/${source}.gz)
+  endforeach()
+  add_custom_target(tavrelic_package_docs ALL DEPENDS ${COMPRESSED})
+  list(TRANSFORM MAN_PAGES APPEND .gz)
+  list(TRANSFORM MAN_PAGES PREPEND ${DEBIAN_DIR}/)
+  install(FILES ${MAN_PAGES} DESTINATION share/man/man1)
+  install(FILES ${DEBIAN_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION ${GUIDE_DIR})
+  if(TARGET tavrelic_cli)
+    install(TARGETS tavrelic_cli RUNTIME DESTINATION ${PROGRAM_DIR})
+  endif()
 endif()
 install(TARGETS ${PROGRAM_TARGET} RUNTIME DESTINATION ${PROGRAM_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/guide/PRZEWODNIK.txt ${PROJECT_SOURCE_DIR}/docs/guide/GUIDE.txt
@@ -42,7 +94,7 @@ endif()
 
 set(CPACK_PACKAGE_NAME Tavrelic)
 set(CPACK_PACKAGE_VENDOR Tavrelic)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tavrelic: makes and reads single-image random-dot stereograms")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "single-image random-dot stereogram maker and decoder")
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   # include(CPack) leaves the source package's name in CPACK_PACKAGE_FILE_NAME.
@@ -56,9 +108,19 @@ else()
   set(CPACK_DEBIAN_PACKAGE_NAME tavrelic)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tavrelic <tavrelic@localhost>")
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://tavrelic.org/)
+  # The project itself, at a domain of its own (lintian refuses a host
+  # such as localhost); the changelog names the same.
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tavrelic <tavrelic@tavrelic.org>")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Loads a grey depth map from a 24-bit BMP file, generates a pattern strip\nand a stereogram with two convergence squares, saves what is on show, and\ndecodes any stereogram back into a depth map. Its texts are Polish.")
+      "Loads a grey depth map (a BMP, PNG or JPEG file), generates a pattern\nstrip and a stereogram with two convergence squares, saves what is on\nshow, and decodes any stereogram back into a depth map. Its texts are\nPolish.")
+  if(TARGET tavrelic_cli)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION
+           "\n.\ntavrelic-cli does the same from a terminal, for single pictures or\nwhole frame sequences.")
+  endif()
+  # Without it the program runs on Wayland through XWayland.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
   # A build under the sanitizers keeps its symbols for their reports.
   if(NOT TAVRELIC_SANITIZE)
     set(CPACK_STRIP_FILES ON)

@@ -22,7 +22,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     // The icon of every window, and the desktop entry that names the program.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavrelic.png")));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tavrelic"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tavrelic.Tavrelic"));
     // No pixmap cache. Qt's own file dialog makes its icons afresh each time
     // it is shown, and the cache would keep every painted one under a key
     // that no later dialog asks for: some 20 KB a dialog, up to the cache's

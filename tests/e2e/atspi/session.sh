@@ -12,10 +12,12 @@
 #       BUILD's tavrelic_expected writes the input files and the program's
 #       menu and Preferences tables. Their state is kept in the folder SESSION
 #   session.sh package BUILD DEB FOLDER
-#       makes the DEB package in BUILD, checks what it holds (the program,
-#       its desktop entry, which must validate, the icon, the guide, the
-#       samples, dependencies found by dpkg-shlibdeps) and unpacks it into
-#       FOLDER: the scenarios run the program taken out of it
+#       makes the DEB package in BUILD, unpacks it into FOLDER and checks
+#       what it holds: the program, its desktop entry and AppStream
+#       metainfo (both must validate), the icons (what make_icon.py draws),
+#       the manual pages, the copyright file and the changelog, the guide,
+#       the samples, dependencies found by dpkg-shlibdeps; lintian must find
+#       no error and no warning. The scenarios run the program taken out of it
 #   session.sh run SESSION SCRIPT SCENARIO PROGRAM
 #       writes the files the scenario must save (by replaying it on the
 #       portable core), then runs it; prints "PASS name", "FAIL name: reason"
@@ -117,23 +119,84 @@ command_start() {
 # --- the package ----------------------------------------------------------
 
 command_package() {
-  local build=$1 deb=$2 folder=$3 file
+  local build=$1 deb=$2 folder=$3 file size binary lines status
+  local app=org.tavrelic.Tavrelic doc=usr/share/doc/tavrelic icons=usr/share/icons/hicolor man=usr/share/man/man1
   (cd "$build" && cpack --config CPackConfig.cmake) >"$build/package.log" 2>&1 ||
     fail "native-package: cpack failed: $(tail -n 5 "$build/package.log")"
   [ -f "$build/$deb" ] || fail "native-package: no $build/$deb"
   rm -rf "$folder"
   mkdir -p "$folder"
   dpkg-deb -x "$build/$deb" "$folder" || fail "native-package: cannot unpack $deb"
-  for file in usr/bin/tavrelic usr/share/applications/tavrelic.desktop \
-      usr/share/icons/hicolor/32x32/apps/tavrelic.png usr/share/doc/tavrelic/PRZEWODNIK.txt \
-      usr/share/doc/tavrelic/GUIDE.txt usr/share/tavrelic/samples/kule-640x480.bmp; do
+  for file in usr/bin/tavrelic usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml \
+      $icons/scalable/apps/$app.svg $doc/PRZEWODNIK.txt $doc/GUIDE.txt $doc/copyright $doc/changelog.gz \
+      $man/tavrelic.1.gz usr/share/tavrelic/samples/kule-640x480.bmp; do
     [ -f "$folder/$file" ] || fail "native-package: $deb holds no /$file"
   done
-  desktop-file-validate "$folder/usr/share/applications/tavrelic.desktop" ||
+
+  # Every icon is what make_icon.py draws from its one picture, each PNG of
+  # its folder's size; so is the Windows program's icon in the sources.
+  local drawn=$build/package-icons
+  rm -rf "$drawn"
+  $python "$root/src/shell/resources/make_icon.py" "$drawn" >/dev/null ||
+    fail "native-package: make_icon.py failed"
+  cmp -s "$drawn/tavrelic.ico" "$root/src/shell/resources/tavrelic.ico" ||
+    fail "native-package: src/shell/resources/tavrelic.ico is not what make_icon.py draws"
+  cmp -s "$drawn/icons/tavrelic.svg" "$folder/$icons/scalable/apps/$app.svg" ||
+    fail "native-package: the scalable icon is not what make_icon.py draws"
+  for size in 16 32 48 64 128 256; do
+    file=$icons/${size}x$size/apps/$app.png
+    [ -f "$folder/$file" ] || fail "native-package: $deb holds no /$file"
+    [ "$($python -c 'import struct, sys; print(*struct.unpack(">II", open(sys.argv[1], "rb").read(24)[16:]))' \
+        "$folder/$file")" = "$size $size" ] || fail "native-package: /$file is not $size x $size"
+    cmp -s "$drawn/icons/tavrelic-$size.png" "$folder/$file" ||
+      fail "native-package: /$file is not what make_icon.py draws"
+  done
+
+  # A manual page for each program, and the metainfo names each of them.
+  for binary in "$folder"/usr/bin/*; do
+    binary=$(basename "$binary")
+    [ -f "$folder/$man/$binary.1.gz" ] || fail "native-package: $deb holds /usr/bin/$binary without its manual page"
+    grep -q "<binary>$binary</binary>" "$folder/usr/share/metainfo/$app.metainfo.xml" ||
+      fail "native-package: the metainfo does not name /usr/bin/$binary"
+  done
+  for file in "$folder/$man"/*; do
+    binary=$(basename "$file" .1.gz)
+    [ -f "$folder/usr/bin/$binary" ] || fail "native-package: $deb holds a manual page for /usr/bin/$binary, which it lacks"
+    zcat "$file" | sed 's/\\-/-/g' | grep -q "^\.TH ${binary^^} 1 " || fail "native-package: /$man/$(basename "$file") is no manual page of $binary"
+  done
+  [ "$(grep -c "<binary>" "$folder/usr/share/metainfo/$app.metainfo.xml")" = "$(ls "$folder/usr/bin" | wc -l)" ] ||
+    fail "native-package: the metainfo names other binaries than /usr/bin holds"
+
+  # The changelog's latest entry is this version, by this maintainer.
+  lines=$(zcat "$folder/$doc/changelog.gz" | dpkg-parsechangelog -l - -S Version 2>&1)
+  [ "$lines" = "$(dpkg-deb -f "$build/$deb" Version)" ] ||
+    fail "native-package: the changelog's latest version is $lines, the package's $(dpkg-deb -f "$build/$deb" Version)"
+  lines=$(zcat "$folder/$doc/changelog.gz" | dpkg-parsechangelog -l - -S Maintainer 2>&1)
+  [ "$lines" = "$(dpkg-deb -f "$build/$deb" Maintainer)" ] ||
+    fail "native-package: the changelog names $lines, the package $(dpkg-deb -f "$build/$deb" Maintainer)"
+
+  desktop-file-validate "$folder/usr/share/applications/$app.desktop" ||
     fail "native-package: the desktop entry does not validate"
+  # validate-tree also checks the metainfo against the desktop entry it
+  # launches.
+  appstreamcli validate --no-net "$folder/usr/share/metainfo/$app.metainfo.xml" >"$build/appstream.log" 2>&1 &&
+    appstreamcli validate-tree --no-net "$folder" >>"$build/appstream.log" 2>&1 ||
+    fail "native-package: the metainfo does not validate: $(cat "$build/appstream.log")"
   dpkg-deb -f "$build/$deb" Depends | grep -q libqt6widgets6 ||
     fail "native-package: $deb does not depend on Qt 6 Widgets: $(dpkg-deb -f "$build/$deb" Depends)"
-  echo "PASS package: $deb, depends on $(dpkg-deb -f "$build/$deb" Depends)"
+  dpkg-deb -f "$build/$deb" Recommends | grep -qw qt6-wayland ||
+    fail "native-package: $deb does not recommend qt6-wayland"
+
+  # An error or a warning fails; the info and pedantic notes are kept in
+  # BUILD/lintian.log. As root, lintian wants to be told that it may run.
+  command -v lintian >/dev/null || fail "native-package: no lintian (scripts/install-deps.sh installs it)"
+  lintian --allow-root --fail-on error,warning --display-info --pedantic "$build/$deb" >"$build/lintian.log" 2>&1
+  status=$?
+  lines=$(grep -E '^[EW]: ' "$build/lintian.log")
+  [ -z "$lines" ] || fail "native-package: lintian: $lines"
+  [ $status -eq 0 ] || fail "native-package: lintian could not check $deb: $(tail -n 5 "$build/lintian.log")"
+  echo "PASS package: $deb, depends on $(dpkg-deb -f "$build/$deb" Depends);" \
+    "lintian: $(grep -cE '^[IP]: ' "$build/lintian.log") info and pedantic notes (in $build/lintian.log)"
 }
 
 # --- run ------------------------------------------------------------------
