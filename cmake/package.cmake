@@ -5,8 +5,8 @@
 # makes build/mingw/Tavrelic-<version>-win64.zip, one folder to unpack
 # anywhere; and
 #   cmake --build --preset qt --target package
-# makes build/qt/tavrelic_<version>_amd64.deb, the Linux program (and
-# tavrelic-cli, once the build has it) with its desktop entry, AppStream
+# makes build/qt/tavrelic_<version>_amd64.deb, the Linux program and
+# tavrelic-cli with the program's desktop entry, AppStream
 # metainfo, icons, manual pages, copyright file and changelog, whose
 # dependencies dpkg-shlibdeps finds. lintian takes it without errors or
 # warnings (native.package checks).
@@ -26,11 +26,6 @@ else()
   # program gives Qt the same name (main.cpp).
   set(APP_ID org.tavrelic.Tavrelic)
   install(FILES ${RESOURCES}/${APP_ID}.desktop DESTINATION share/applications)
-  if(TARGET tavrelic_cli)
-    set(TAVRELIC_CLI_BINARY "\n    <binary>tavrelic-cli</binary>")
-  else()
-    set(TAVRELIC_CLI_BINARY "")
-  endif()
   configure_file(${RESOURCES}/${APP_ID}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${APP_ID}.metainfo.xml @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/${APP_ID}.metainfo.xml DESTINATION share/metainfo)
   # make_icon.py draws them all from one picture.
@@ -46,10 +41,7 @@ else()
   # is a native one, whose changelog is changelog.gz.
   find_program(GZIP gzip REQUIRED)
   set(DEBIAN_DIR ${CMAKE_BINARY_DIR}/debian)
-  set(MAN_PAGES tavrelic.1)
-  if(TARGET tavrelic_cli)
-    list(APPEND MAN_PAGES tavrelic-cli.1)
-  endif()
+  set(MAN_PAGES tavrelic.1 tavrelic-cli.1)
   set(COMPRESSED)
   foreach(source ${MAN_PAGES} changelog)
     if(source STREQUAL "changelog")
@@ -69,11 +61,8 @@ else()
   list(TRANSFORM MAN_PAGES PREPEND ${DEBIAN_DIR}/)
   install(FILES ${MAN_PAGES} DESTINATION share/man/man1)
   install(FILES ${DEBIAN_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION ${GUIDE_DIR})
-  if(TARGET tavrelic_cli)
-    install(TARGETS tavrelic_cli RUNTIME DESTINATION ${PROGRAM_DIR})
-  endif()
 endif()
-install(TARGETS ${PROGRAM_TARGET} RUNTIME DESTINATION ${PROGRAM_DIR})
+install(TARGETS ${PROGRAM_TARGET} tavrelic_cli RUNTIME DESTINATION ${PROGRAM_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/guide/PRZEWODNIK.txt ${PROJECT_SOURCE_DIR}/docs/guide/GUIDE.txt
         DESTINATION ${GUIDE_DIR})
 
@@ -114,11 +103,7 @@ else()
   # such as localhost); the changelog names the same.
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tavrelic <tavrelic@tavrelic.org>")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Loads a grey depth map (a BMP, PNG or JPEG file), generates a pattern\nstrip and a stereogram with two convergence squares, saves what is on\nshow, and decodes any stereogram back into a depth map. Its texts are\nPolish.")
-  if(TARGET tavrelic_cli)
-    string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION
-           "\n.\ntavrelic-cli does the same from a terminal, for single pictures or\nwhole frame sequences.")
-  endif()
+      "Loads a grey depth map (a BMP, PNG or JPEG file), generates a pattern\nstrip and a stereogram with two convergence squares, saves what is on\nshow, and decodes any stereogram back into a depth map. Its texts are\nPolish.\n.\ntavrelic-cli does the same from a terminal, for single pictures or\nwhole frame sequences.")
   # Without it the program runs on Wayland through XWayland.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
   # A build under the sanitizers keeps its symbols for their reports.

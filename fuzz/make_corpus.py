@@ -5,7 +5,8 @@ fuzz_load_bmp:        a few tiny valid files of every accepted kind and a
 fuzz_session:         sessions of menu commands, as fuzz_session.cpp reads
                       them: loads, generations, decodings, views, saves,
                       Preferences, an allocation that fails;
-fuzz_engine_vs_plain: states as fuzz_engine_vs_plain.cpp reads them.
+fuzz_engine_vs_plain: states as fuzz_engine_vs_plain.cpp reads them;
+fuzz_cli_arguments:   tavrelic-cli's command lines, right and wrong.
     make_corpus.py [FOLDER]   (fuzz/corpus unless FOLDER)"""
 import pathlib
 import struct
@@ -142,6 +143,25 @@ ENGINE_STATES = {
 }
 
 
+def arguments(*words):
+    """A command line as fuzz_cli_arguments takes it: the words after the
+    program's name, each ended by a zero byte."""
+    return b"".join(word.encode() + b"\0" for word in words)
+
+
+# tavrelic-cli's arguments: each command, every option, and wrong ones.
+COMMAND_LINES = {
+    "generate": arguments("generate", "a.bmp", "-o", "out.bmp", "--depth-bits", "5", "--repeat", "7",
+                          "--cross-eyed", "--no-random-fill", "--view", "pattern-tiled"),
+    "decode": arguments("decode", "s.png", "t.jpg", "--output=out", "--min-match=3", "--search-range", "60",
+                        "--unresolved", "background"),
+    "batch": arguments("batch", "--pattern", "p.bmp", "a.bmp", "-o", "x", "--", "--odd-name.bmp"),
+    "info": arguments("info", "a.bmp", "b.bmp"),
+    "help": arguments("--help"),
+    "wrong": arguments("decode", "a.bmp", "--pattern", "p.bmp", "--depth-bits", "4294967296", "--view", "x"),
+}
+
+
 def write(folder, files):
     folder.mkdir(parents=True, exist_ok=True)
     for name, data in files.items():
@@ -153,3 +173,4 @@ if __name__ == "__main__":
     write(root / "fuzz_load_bmp", SEEDS)
     write(root / "fuzz_session", SESSIONS)
     write(root / "fuzz_engine_vs_plain", ENGINE_STATES)
+    write(root / "fuzz_cli_arguments", COMMAND_LINES)

@@ -15,6 +15,8 @@
 #       is kept in the folder SESSION
 #   session.sh wine SESSION PROGRAM [ARGUMENTS...]
 #       runs a Windows program in the session
+#   session.sh cli SESSION CLI TOOL FOLDER
+#       runs tavrelic-cli's end-to-end tests on the Windows CLI in the session
 #   session.sh run SESSION SCRIPT SCENARIO PROGRAM DRIVER
 #       writes the files the scenario must save (by replaying it on the
 #       portable core with the native tavrelic_expected), then runs it;
@@ -165,6 +167,13 @@ command_start() {
   echo "e2e session ready: display $DISPLAY ($screen), $dpi dpi${locale_name:+, locale $locale_name}"
 }
 
+# tavrelic-cli.exe through tests/cli/cli_test.sh, under the session's Wine.
+command_cli() {
+  load_session "$1"
+  shift
+  bash "$root/tests/cli/cli_test.sh" "$@"
+}
+
 command_wine() {
   load_session "$1"
   shift
@@ -255,6 +264,7 @@ case "${1:-}" in
   package) shift; command_package "$@" ;;
   run) shift; command_run "$@" ;;
   wine) shift; command_wine "$@" ;;
+  cli) shift; command_cli "$@" ;;
   check-white) shift; command_check_white "$@" ;;
   check-squares) shift; command_check_squares "$@" ;;
   stop) shift; command_stop "$@" ;;

@@ -8,12 +8,13 @@
 # with the server's own word that it is ready, and no two sessions (or a
 # session and ./run.sh) can take one number, nor a client reach a server
 # that is still starting or still leaving. Its number and process go into
-# the session's env.
+# the session's env. Without -noreset the server starts over whenever its
+# last client leaves, and refuses a client that comes meanwhile.
 start_display() {
   local pipe=$session/xvfb-display display=""
   rm -f "$pipe"
   mkfifo "$pipe" || fail "session: cannot make $pipe"
-  setsid Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$pipe" </dev/null >"$session/xvfb.log" 2>&1 &
+  setsid Xvfb -displayfd 3 -noreset -screen 0 "${screen}x24" -nolisten tcp 3>"$pipe" </dev/null >"$session/xvfb.log" 2>&1 &
   echo "XVFB_PID=$!" >>"$session/env"
   # The read ends with the number, or at once when the server ends without
   # one; the limit is only a backstop far above a start's fraction of a second.

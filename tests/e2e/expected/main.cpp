@@ -39,6 +39,7 @@
 #include "shell/commands.h"
 #include "shell/menu_table.h"
 #include "shell/preferences_fields.h"
+#include "shell/preferences_form.h"
 #include "shell/preferences_ids.h"
 #include "texts/user_texts.h"
 
@@ -97,12 +98,40 @@ int writePicture(const std::string& mode, const std::string& fileName, int width
     return 1;
 }
 
+// The Preferences dialog as the scenario's prefs-set and prefs-click steps
+// work it: fields take their texts, a click on a check box or radio button
+// ticks it as the dialog would, OK stores what the rules accept (a refusal
+// leaves the dialog open for the next steps) and Anuluj closes it.
+void workPreferencesDialog(Workspace& ws, const std::vector<ScriptLine>& steps) {
+    PreferencesForm form = preferencesFormFrom(ws.preferences);
+    for (const ScriptLine& step : steps) {
+        const std::vector<std::string>& words = step.words;
+        long long id = 0;
+        if (words.size() < 2 || !parseInteger(words[1], id)) continue;
+        if (words[0] == "prefs-click" && (id == PREFERENCES_CANCEL || (id == PREFERENCES_OK &&
+                                                                       confirmPreferences(ws, form, nullptr))))
+            return;
+        for (const PreferencesField& field : PreferencesFields) {
+            if (field.controlId != id) continue;
+            if (words[0] == "prefs-set" && words.size() == 3 && holdsText(field)) form.*field.text = words[2];
+            if (words[0] != "prefs-click" || holdsText(field)) continue;
+            if (field.kind == FieldKind::CheckBox) {
+                form.*field.ticked = !(form.*field.ticked);
+                continue;
+            }
+            for (const PreferencesField& other : PreferencesFields)
+                if (other.kind == FieldKind::RadioButton && other.group == field.group) form.*other.ticked = false;
+            form.*field.ticked = true;
+        }
+    }
+}
+
 // The file steps after a command answer the dialog that the command opens,
 // whichever of the two it is; a command that opens none leaves them unused.
-// The Preferences dialog closes as if cancelled, so scenarios whose files
-// are compared keep the initial preferences.
+// The Preferences dialog is worked by the prefs- steps that follow it.
 bool scriptFileAnswers(const std::vector<ScriptLine>& lines, size_t next) {
     recordedUi = RecordingUi{};
+    const size_t first = next;
     for (; next < lines.size() && lines[next].words[0] != "command" && lines[next].words[0] != "start"; ++next) {
         const std::vector<std::string>& words = lines[next].words;
         std::optional<std::filesystem::path> answer;
@@ -116,6 +145,9 @@ bool scriptFileAnswers(const std::vector<ScriptLine>& lines, size_t next) {
         recordedUi.openAnswers.push_back(answer);
         recordedUi.saveAnswers.push_back(answer);
     }
+    const std::vector<ScriptLine> steps(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                                        lines.begin() + static_cast<std::ptrdiff_t>(next));
+    recordedUi.preferencesDialog = [steps](Workspace& ws, WindowHandle) { workPreferencesDialog(ws, steps); };
     return true;
 }
 

@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# End-to-end tests of tavrelic-cli: each case runs the program as a user
+# would, and holds every file it writes against the file that the window's
+# own operations save after the same commands from a fresh start, replayed
+# by tavrelic_expected (the options become the Preferences dialog's fields,
+# the command the menu items). Then the refusals: damaged files, a pattern
+# of the wrong height, bad options, and what gets written then.
+#   cli_test.sh CLI TOOL FOLDER [CASE]
+# CLI is the program (a .exe runs under Wine), TOOL the native
+# tavrelic_expected, FOLDER a scratch folder; CASE runs one case alone.
+# Prints "PASS name" or "FAIL name: reason" per case; fails with any case.
+set -uo pipefail
+cli=$1 tool=$2 work=$3 only=${4:-}
+failures=0
+
+run_cli() {
+  if [[ $cli == *.exe ]]; then wine "$cli" "$@"; else "$cli" "$@"; fi
+}
+pass() { echo "PASS $1"; }
+fail() { echo "FAIL $1: $2"; failures=$((failures + 1)); }
+wanted() { [ -z "$only" ] || [ "$only" = "$1" ]; }
+
+rm -rf "$work"
+mkdir -p "$work"/in "$work"/out "$work"/expected
+in=$work/in
+"$tool" depth-map "$in/kule.bmp" 640 480 &&
+  "$tool" depth-map "$in/waski.bmp" 643 200 &&
+  "$tool" depth-map "$in/wzorzec.bmp" 91 480 &&
+  "$tool" depth-map "$in/niski.bmp" 91 100 &&
+  "$tool" noise-stereogram "$in/szum.bmp" 640 480 || { echo "FAIL inputs: cannot write them"; exit 1; }
+for frame in 1 2 3 4 5; do "$tool" depth-map "$in/klatka$frame.bmp" $((600 + 10 * frame)) 300 || exit 1; done
+head -c 3000 "$in/kule.bmp" >"$in/uciety.bmp"
+
+# The window's commands for a run of tavrelic-cli: the menu items, the
+# Preferences dialog's fields and buttons, the file dialogs' names.
+window_steps() {
+  local command=$1 input=$2 saved=$3; shift 3
+  local prefs=() view="" pattern=""
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --depth-bits) prefs+=("prefs-set 1000 $2"); shift ;;
+      --repeat) prefs+=("prefs-set 1001 $2"); shift ;;
+      --min-match) prefs+=("prefs-set 1005 $2"); shift ;;
+      --search-range) prefs+=("prefs-set 1006 $2"); shift ;;
+      --cross-eyed) prefs+=("prefs-click 1003") ;;
+      --no-random-fill) prefs+=("prefs-click 1007") ;;
+      --unresolved)
+        case "$2" in keep) prefs+=("prefs-click 1009") ;; random) prefs+=("prefs-click 1010") ;;
+                     background) prefs+=("prefs-click 1011") ;; esac
+        shift ;;
+      --pattern) pattern=$2; shift ;;
+      --view)
+        case "$2" in stereogram) view=40004 ;; stereogram-plain) view=40005 ;; depth) view=40006 ;;
+                     depth-original) view=40009 ;; pattern) view=40012 ;; pattern-tiled) view=40013 ;; esac
+        shift ;;
+    esac
+    shift
+  done
+  echo "scenario cli"
+  echo "start"
+  if [ "$command" = decode ]; then echo "command 40020"; else echo "command 40001"; fi
+  echo "choose-file \"$input\""
+  if [ ${#prefs[@]} -gt 0 ]; then
+    echo "command 40007"
+    printf '%s\n' "${prefs[@]}"
+    echo "prefs-click 1002"
+  fi
+  if [ "$command" != decode ]; then
+    if [ -n "$pattern" ]; then printf 'command 40011\nchoose-file "%s"\n' "$pattern"; else echo "command 40010"; fi
+  fi
+  case "$command" in
+    generate) echo "command 40002" ;;
+    decode) echo "command 40018" ;;
+    batch) echo "command 40021" ;;
+  esac
+  [ -n "$view" ] && echo "command $view"
+  printf 'command 40016\nchoose-file "%s"\n' "$saved"
+}
+
+# The file the window saves for the same commands.
+expected_file() {
+  local command=$1 input=$2 saved=$3; shift 3
+  window_steps "$command" "$input" "$saved" "$@" >"$work/steps.txt"
+  "$tool" replay "$work/steps.txt" cli
+}
+
+# NAME COMMAND INPUT OPTIONS...: one input, one file, the window's bytes.
+same_as_window() {
+  local name=$1 command=$2 input=$3; shift 3
+  wanted "$name" || return 0
+  local out=$work/out/$name.bmp want=$work/expected/$name.bmp
+  if ! expected_file "$command" "$input" "$want" "$@"; then fail "$name" "the window's replay failed"; return; fi
+  if ! run_cli "$command" "$input" -o "$out" "$@" 2>"$work/$name.err"; then
+    fail "$name" "exit code $? ($(tr '\n' ' ' <"$work/$name.err"))"; return
+  fi
+  if cmp -s "$out" "$want"; then pass "$name"; else fail "$name" "$(cmp "$out" "$want" | head -n 1)"; fi
+}
+
+same_as_window generate-default generate "$in/kule.bmp"
+same_as_window generate-options generate "$in/kule.bmp" --depth-bits 5 --repeat 8 --cross-eyed --no-random-fill
+same_as_window generate-widened generate "$in/waski.bmp" --repeat 7
+same_as_window generate-pattern generate "$in/kule.bmp" --pattern "$in/wzorzec.bmp"
+for view in stereogram stereogram-plain depth depth-original pattern pattern-tiled; do
+  same_as_window "generate-view-$view" generate "$in/kule.bmp" --depth-bits 2 --view "$view"
+done
+same_as_window decode-default decode "$work/out/generate-default.bmp"
+same_as_window decode-options decode "$work/out/generate-options.bmp" --depth-bits 5 --min-match 3 \
+  --search-range 60 --unresolved random
+same_as_window decode-no-width decode "$in/szum.bmp" --unresolved background
+same_as_window batch-default batch "$in/kule.bmp"
+same_as_window batch-options batch "$in/waski.bmp" --depth-bits 4 --repeat 12 --unresolved background
+same_as_window batch-pattern batch "$in/kule.bmp" --pattern "$in/wzorzec.bmp" --view stereogram-plain
+
+# A frame sequence into a folder, a worker per core: each frame is the
+# window's file, whatever the order the frames come in.
+if wanted frames; then
+  frames=("$in"/klatka?.bmp)
+  run_cli generate "${frames[@]}" -o "$work/out/klatki" --repeat 6 2>"$work/frames.err"
+  code=$?
+  reversed=()
+  for ((i = ${#frames[@]} - 1; i >= 0; --i)); do reversed+=("${frames[i]}"); done
+  run_cli generate "${reversed[@]}" -o "$work/out/klatki-odwrotnie" --repeat 6 2>>"$work/frames.err"
+  why=""
+  [ "$code" -eq 0 ] && [ $? -eq 0 ] || why="exit code $code: $(tr '\n' ' ' <"$work/frames.err")"
+  for frame in "${frames[@]}"; do
+    name=$(basename "$frame")
+    expected_file generate "$frame" "$work/expected/$name" --repeat 6 || why="the window's replay of $name failed"
+    cmp -s "$work/out/klatki/$name" "$work/expected/$name" || why="$why $name differs from the window's;"
+    cmp -s "$work/out/klatki-odwrotnie/$name" "$work/expected/$name" || why="$why $name differs in reverse order;"
+  done
+  if [ -z "$why" ]; then pass frames; else fail frames "$why"; fi
+fi
+
+# NAME CODE MESSAGE ARGUMENTS...: the run ends with CODE and says MESSAGE
+# on standard error.
+refused() {
+  local name=$1 code=$2 message=$3; shift 3
+  wanted "$name" || return 0
+  run_cli "$@" >"$work/$name.out" 2>"$work/$name.err"
+  local got=$?
+  if [ "$got" -ne "$code" ]; then fail "$name" "exit code $got, expected $code ($(tr '\n' ' ' <"$work/$name.err"))"
+  elif ! grep -qF -- "$message" "$work/$name.err"; then fail "$name" "no \"$message\" in: $(tr '\n' ' ' <"$work/$name.err")"
+  else pass "$name"; fi
+}
+
+refused damaged-file 1 "uciety.bmp: Błąd: Uszkodzony lub nieobsługiwany plik BMP!" \
+  generate "$in/uciety.bmp" -o "$work/out/uciety.bmp"
+[ -e "$work/out/uciety.bmp" ] && fail damaged-file-written "a file was written for a damaged input"
+refused not-a-picture 1 "nie można odczytać pliku albo nie jest to obrazek" \
+  decode "$work/steps.txt" -o "$work/out/tekst.bmp"
+refused pattern-height 1 "Wysokość wzorca różni się od wysokości obrazka!" \
+  generate "$in/kule.bmp" --pattern "$in/niski.bmp" -o "$work/out/wzorzec-niski.bmp"
+refused depth-bits 2 "Uwaga: Błędne wartości głębokości" generate "$in/kule.bmp" --depth-bits 9 -o "$work/out/g9.bmp"
+refused repeat-count 2 "Błędne wartości ilości powtórzeń wzorca" \
+  generate "$in/kule.bmp" "$in/waski.bmp" --repeat 2 -o "$work/out/r2"
+refused unknown-option 2 "nieznana opcja: --glebia" generate "$in/kule.bmp" --glebia 3 -o "$work/out/x.bmp"
+refused no-output 2 "nie podano wyjścia" generate "$in/kule.bmp"
+for written in g9.bmp r2 x.bmp wzorzec-niski.bmp; do
+  [ -e "$work/out/$written" ] && fail "nothing-written-$written" "a refused run wrote $written"
+done
+
+# A damaged frame among good ones: the good ones are written, exit code 1.
+if wanted mixed-inputs; then
+  run_cli generate "$in/klatka1.bmp" "$in/uciety.bmp" "$in/klatka2.bmp" -o "$work/out/mieszane" 2>"$work/mixed.err"
+  code=$?
+  if [ "$code" -eq 1 ] && [ -f "$work/out/mieszane/klatka1.bmp" ] && [ -f "$work/out/mieszane/klatka2.bmp" ] &&
+     [ ! -e "$work/out/mieszane/uciety.bmp" ] && [ -z "$(find "$work/out/mieszane" -name '*.part')" ]; then
+    pass mixed-inputs
+  else
+    fail mixed-inputs "exit code $code; written: $(ls "$work/out/mieszane" 2>/dev/null | tr '\n' ' ')"
+  fi
+fi
+
+if wanted info; then
+  run_cli info "$in/kule.bmp" "$in/uciety.bmp" >"$work/info.out" 2>"$work/info.err"
+  code=$?
+  if [ "$code" -eq 1 ] && grep -qF "kule.bmp: BMP 24-bitowy, 640 x 480" "$work/info.out" &&
+     grep -qF "uciety.bmp: Błąd: Uszkodzony lub nieobsługiwany plik BMP!" "$work/info.err"; then
+    pass info
+  else
+    fail info "exit code $code: $(cat "$work/info.out" "$work/info.err" | tr '\n' ' ')"
+  fi
+fi
+
+if wanted help; then
+  run_cli --help >"$work/help.out" 2>&1 && grep -q "tavrelic-cli generate MAPA" "$work/help.out" &&
+    run_cli --version | grep -q "^tavrelic-cli [0-9]" && pass help || fail help "$(head -n 3 "$work/help.out")"
+fi
+
+[ "$failures" -eq 0 ]
