@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The benchmarks. First the engine's (the bench preset, build/bench): the
 # figures, then the time per pixel of each operation against its plain
-# reference measured in the same run. Then the wait of the real window:
+# reference measured in the same run. Then tavrelic-cli's frames per second
+# on a sequence of 1920x1080 depth maps, on one core and on all. Then the
+# wait of the real window:
 # tavrelic.exe (the mingw preset) under Wine in Xvfb, each command's wait at
 # 640x480, 1920x1080 and 3840x2160 beside the engine's own time for the same
 # work. Then the same for the Linux program (the qt preset's tavrelic),
@@ -18,7 +20,7 @@ mkdir -p build
 for preset in bench mingw qt; do
   cmake --preset "$preset" >"build/$preset.configure.log" 2>&1 || { cat "build/$preset.configure.log"; exit 1; }
 done
-cmake --build --preset bench -j "$jobs" --target tavrelic_bench >build/bench.build.log 2>&1 ||
+cmake --build --preset bench -j "$jobs" --target tavrelic_bench tavrelic_cli >build/bench.build.log 2>&1 ||
   { tail -n 40 build/bench.build.log; exit 1; }
 cmake --build --preset mingw -j "$jobs" --target tavrelic tavrelic_waits >build/mingw.build.log 2>&1 ||
   { tail -n 40 build/mingw.build.log; exit 1; }
@@ -60,6 +62,9 @@ awk '
     }
   }' "$results"
 echo "The plain decoding of noise at 1920x1080 and 3840x2160 is timed on its top 54 rows."
+
+echo
+bench/cli_frames.sh "$(pwd)/build/bench/bench/tavrelic_bench" "$(pwd)/build/bench/src/cli/tavrelic-cli"
 
 echo
 echo "The wait of the real window (tavrelic.exe under Wine in Xvfb; the median of $wait_runs runs, of"
