@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/parallel_rows.h"
 #include "operations/operations.h"
 #include "recording_platform.h"
 #include "reference_decoding.h"
@@ -70,6 +71,7 @@ struct Case {
     GenerationInputs generation;
     ReferenceSettings decoding;
     std::vector<uint8_t> loadedStereogram;  // empty: decode the generated one
+    int32_t threads = 1;
 };
 
 Case caseFrom(EngineInput& in) {
@@ -77,7 +79,8 @@ Case caseFrom(EngineInput& in) {
     GenerationInputs& g = c.generation;
     // Up to 320 columns: rows of many 16-byte blocks, with several
     // candidate strip widths; few rows, since the plain detection takes
-    // time in the square of the width on rows that repeat.
+    // time in the square of the width on rows that repeat (two rows are
+    // enough for two threads to share them).
     g.width = 1 + static_cast<int32_t>((in.byte() | (in.byte() & 1) << 8) % 320);
     g.height = 1 + in.byte() % 8;
     g.repeatCount = 1 + in.byte() % (g.width < 12 ? g.width : 12);
@@ -96,6 +99,9 @@ Case caseFrom(EngineInput& in) {
     c.decoding.policy = in.byte() % 3;
     c.decoding.patternWidth = static_cast<int32_t>(in.byte()) - 2;
     if ((flags & 8) != 0) c.loadedStereogram = in.raster(static_cast<size_t>(g.width) * g.height);
+    // The rows on 1, 2 or 8 threads: the same bytes whatever the number.
+    static constexpr int32_t ThreadCounts[] = {1, 2, 8};
+    c.threads = ThreadCounts[(flags >> 4) % 3];
     return c;
 }
 
@@ -161,6 +167,7 @@ void compareGenerationAndDecoding(const Case& c) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EngineInput in{data, size};
     const Case c = caseFrom(in);
+    setDefaultEngineThreads(c.threads);
     comparePatternGeneration(c);
     compareGenerationAndDecoding(c);
     resetRecordedUi();

@@ -2,9 +2,11 @@
 // Stereogram and turns them into the depth levels of a new DepthMap.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
+#include "engine/parallel_rows.h"
 #include "engine/random_batch.h"
 #include "engine/stereogram_rows.h"
 #include "texts/user_texts.h"
@@ -27,9 +29,17 @@ struct Decoding {
     int64_t shortestRun;
     int32_t searchRange;
     UnresolvedPolicy policy;
+    // A thread's own: the row's decoded values, and the row being decoded,
+    // copied between margins (see RowMargin).
     uint8_t* scratchRow;
-    // The row being decoded, copied between margins (see RowMargin).
     uint8_t* row;
+};
+
+// The random values a row draws, from the state it starts at: under the
+// Random policy one per unresolved point, then one per tail column.
+struct RowRandom {
+    uint32_t state;
+    int64_t draws;
 };
 
 // A run found by the search, at the separation that gave it; a length of 0
@@ -153,12 +163,20 @@ int32_t levelOfSeparation(const Decoding& d, int64_t separation) {
     return static_cast<int32_t>(d.stripWidth + d.levelCount - separation);
 }
 
-int32_t unresolvedLevel(Workspace& ws, const Decoding& d, int64_t separation) {
+// Under Background, the level of the value at column 0: this row's once it
+// is written, the previous row's before.
+int32_t backgroundLevel(uint8_t columnZero, int32_t depthStep) {
+    return depthStep > 0 ? (columnZero + 1) / depthStep : 0;
+}
+
+int32_t unresolvedLevel(const Decoding& d, RowRandom& random, int64_t separation) {
     switch (d.policy) {
         case UnresolvedPolicy::Random:
-            return nextRandom(ws) % (d.levelCount + 1);
+            random.state = random.state * RandomMultiplier + RandomIncrement;
+            ++random.draws;
+            return randomValueOf(random.state) % (d.levelCount + 1);
         case UnresolvedPolicy::Background:
-            return d.depthStep > 0 ? (d.scratchRow[0] + 1) / d.depthStep : 0;
+            return backgroundLevel(d.scratchRow[0], d.depthStep);
         case UnresolvedPolicy::KeepPrevious:
             break;
     }
@@ -166,13 +184,14 @@ int32_t unresolvedLevel(Workspace& ws, const Decoding& d, int64_t separation) {
 }
 
 // The last stripWidth columns of a row, which the walk does not enter.
-void fillTail(Workspace& ws, const Decoding& d, uint8_t* tail, uint8_t lastValue) {
+void fillTail(const Decoding& d, RowRandom& random, uint8_t* tail, uint8_t lastValue) {
     const size_t count = static_cast<size_t>(d.stripWidth);
     switch (d.policy) {
         case UnresolvedPolicy::Random:
             // nextRandom() % 256 is its low byte.
-            drawRandomInto(ws.randomState, tail, d.stripWidth,
+            drawRandomInto(random.state, tail, d.stripWidth,
                            [](int32_t value, int64_t) { return static_cast<uint8_t>(value & 0xFF); });
+            random.draws += d.stripWidth;
             return;
         case UnresolvedPolicy::Background:
             std::memset(tail, d.scratchRow[0], count);
@@ -184,13 +203,16 @@ void fillTail(Workspace& ws, const Decoding& d, uint8_t* tail, uint8_t lastValue
 }
 
 // Decodes one row into depthRow. Needs 0 <= stripWidth < width, so that at
-// least one column is walked and every run stays inside the row.
-void decodeRow(Workspace& ws, const Decoding& d, const uint8_t* pixels, uint8_t* depthRow) {
+// least one column is walked and every run stays inside the row. True when
+// the row's values came from column 0 of the row before it: under
+// Background, when its first point is unresolved.
+bool decodeRow(const Decoding& d, RowRandom& random, const uint8_t* pixels, uint8_t* depthRow) {
     std::memcpy(d.row, pixels, static_cast<size_t>(d.width));
     const int64_t walkedWidth = d.width - d.stripWidth;
     int64_t separation = d.stripWidth;
     int32_t currentLevel = d.levelCount;
     uint8_t lastValue = 0;
+    bool readPreviousRow = false;
     for (int64_t x = 0; x < walkedWidth;) {
         int64_t length = runAt(d, x, separation);
         if (length <= 0) {
@@ -201,15 +223,17 @@ void decodeRow(Workspace& ws, const Decoding& d, const uint8_t* pixels, uint8_t*
                 currentLevel = levelOfSeparation(d, separation);
             } else {
                 length = 1;
-                currentLevel = unresolvedLevel(ws, d, separation);
+                currentLevel = unresolvedLevel(d, random, separation);
+                readPreviousRow |= x == 0 && d.policy == UnresolvedPolicy::Background;
             }
         }
         lastValue = greyOfLevel(currentLevel, d.depthStep);
         std::memset(d.scratchRow + x, lastValue, static_cast<size_t>(length));
         x += length;
     }
-    fillTail(ws, d, depthRow + walkedWidth, lastValue);
+    fillTail(d, random, depthRow + walkedWidth, lastValue);
     std::memcpy(depthRow, d.scratchRow, static_cast<size_t>(walkedWidth));
+    return readPreviousRow;
 }
 
 // Runs never reach past column width - 1, so a strip wider than the image
@@ -223,6 +247,112 @@ size_t scratchRowSize(int32_t width, int32_t stripWidth, int32_t levels) {
 // scratchRow, so decoding allocates exactly as often as before.
 size_t rowCopySize(int32_t width) {
     return static_cast<size_t>(width) + 2 * static_cast<size_t>(RowMargin);
+}
+
+// What the threads of one decoding share: its fixed values, each thread's
+// working rows, and where the rows come from and go.
+struct DecodingRows {
+    Decoding base;
+    uint8_t* workingRows;
+    size_t scratchSize;
+    const Workspace* ws;
+    uint8_t* depthMap;
+};
+
+// A thread's Decoding: the shared values, its own working rows.
+Decoding threadDecoding(const DecodingRows& rows, int32_t thread) {
+    Decoding d = rows.base;
+    d.scratchRow = rows.workingRows + (rows.scratchSize + rowCopySize(static_cast<int32_t>(d.width))) *
+                                          static_cast<size_t>(thread);
+    d.row = d.scratchRow + rows.scratchSize + RowMargin;
+    return d;
+}
+
+uint8_t* depthRowOf(const DecodingRows& rows, int32_t y) {
+    return rows.depthMap + static_cast<size_t>(y) * static_cast<size_t>(rows.base.width);
+}
+
+// Decodes row y on a thread, its scratch row's column 0 standing for the
+// previous row's; returns whether the row read it.
+bool decodeRowOn(const DecodingRows& rows, int32_t thread, int32_t y, RowRandom& random, uint8_t previousColumnZero) {
+    const Decoding d = threadDecoding(rows, thread);
+    d.scratchRow[0] = previousColumnZero;
+    return decodeRow(d, random, stereogramRow(*rows.ws, y), depthRowOf(rows, y));
+}
+
+// One thread, the rows in order: the random state and column 0 go on from
+// row to row, as in the plain walk.
+bool decodeInOrder(const DecodingRows& rows, int32_t height, const Progress& progress, uint32_t& randomState) {
+    RowRandom random{randomState, 0};
+    const Decoding d = threadDecoding(rows, 0);
+    d.scratchRow[0] = 0;
+    const bool done = forEachRowRun(height, 1, progress, [&](int32_t begin, int32_t end, int32_t) {
+        for (int32_t y = begin; y < end; ++y) decodeRow(d, random, stereogramRow(*rows.ws, y), depthRowOf(rows, y));
+    });
+    randomState = random.state;
+    return done;
+}
+
+// Under Random a row's draws follow those of every row above it, and how
+// many it takes depends only on where its points stay unresolved, not on
+// the values drawn: a first pass counts them, the second starts each row
+// at its own state.
+bool decodeRandomOnThreads(const DecodingRows& rows, int32_t height, int32_t threads, const Progress& progress,
+                           uint32_t& randomState) {
+    std::vector<int64_t> firstDraw(static_cast<size_t>(height) + 1, 0);
+    const Progress quiet{progress.context, nullptr, progress.stopRequested, threads};
+    const bool counted = forEachRowRun(height, threads, quiet, [&](int32_t begin, int32_t end, int32_t thread) {
+        for (int32_t y = begin; y < end; ++y) {
+            RowRandom random{0, 0};
+            decodeRowOn(rows, thread, y, random, 0);
+            firstDraw[static_cast<size_t>(y) + 1] = random.draws;
+        }
+    });
+    if (!counted) return false;
+    for (size_t y = 1; y < firstDraw.size(); ++y) firstDraw[y] += firstDraw[y - 1];
+    const uint32_t start = randomState;
+    const bool done = forEachRowRun(height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
+        for (int32_t y = begin; y < end; ++y) {
+            RowRandom random{stateAfterDraws(start, static_cast<uint64_t>(firstDraw[static_cast<size_t>(y)])), 0};
+            decodeRowOn(rows, thread, y, random, 0);
+        }
+    });
+    randomState = stateAfterDraws(start, static_cast<uint64_t>(firstDraw.back()));
+    return done;
+}
+
+// Under Background a row whose first point is unresolved takes its values
+// from column 0 of the row above. Every row is decoded first as if that
+// were 0; then column 0 is followed down the rows, and the rows that read
+// it are decoded again with the value they were to find.
+bool decodeBackgroundOnThreads(const DecodingRows& rows, int32_t height, int32_t threads,
+                               const Progress& progress) {
+    std::vector<uint8_t> readsAbove(static_cast<size_t>(height), 0);
+    const bool done = forEachRowRun(height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
+        RowRandom unused{0, 0};
+        for (int32_t y = begin; y < end; ++y) readsAbove[static_cast<size_t>(y)] = decodeRowOn(rows, thread, y, unused, 0);
+    });
+    if (!done) return false;
+    std::vector<int32_t> again;
+    std::vector<uint8_t> columnZeroAbove(static_cast<size_t>(height), 0);
+    uint8_t columnZero = 0;
+    for (int32_t y = 0; y < height; ++y) {
+        columnZeroAbove[static_cast<size_t>(y)] = columnZero;
+        if (!readsAbove[static_cast<size_t>(y)]) {
+            columnZero = depthRowOf(rows, y)[0];
+            continue;
+        }
+        if (columnZero != 0) again.push_back(y);
+        columnZero = greyOfLevel(backgroundLevel(columnZero, rows.base.depthStep), rows.base.depthStep);
+    }
+    const Progress quiet{progress.context, nullptr, progress.stopRequested, threads};
+    return forEachRowRun(static_cast<int32_t>(again.size()), threads, quiet, [&](int32_t begin, int32_t end, int32_t thread) {
+        RowRandom unused{0, 0};
+        for (int32_t i = begin; i < end; ++i) {
+            const int32_t y = again[static_cast<size_t>(i)];
+            decodeRowOn(rows, thread, y, unused, columnZeroAbove[static_cast<size_t>(y)]);
+        }
+    });
 }
 
 }  // namespace
@@ -257,38 +387,41 @@ Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) 
     const int32_t width = ws.imageWidth;
     const int32_t height = ws.imageHeight;
     const int32_t levels = levelCount(ws.preferences);
-    const size_t scratchSize = scratchRowSize(width, stripWidth, levels);
-    OwnedBytes scratch = allocateBytes(scratchSize + rowCopySize(width));
-    if (scratch == nullptr) return outOfMemoryOutcome();
-    uint8_t* scratchRow = scratch.get();
-    // The margins are read by the search only in lanes that it then
-    // ignores; they are cleared so that no read sees undefined bytes.
-    std::memset(scratchRow + scratchSize, 0, rowCopySize(width));
-    // Background reads column 0 of the previous row; before the first row
-    // that is 0.
-    scratchRow[0] = 0;
-    const size_t rowLength = static_cast<size_t>(width);
-    std::memset(ws.depthMap.pixels.get(), 0, rowLength * static_cast<size_t>(height));
-
-    const Preferences& prefs = ws.preferences;
-    const Decoding d{width,
-                     stripWidth,
-                     levels,
-                     prefs.depthStep,
-                     prefs.minMatch,
-                     std::max<int64_t>(prefs.minMatch, 1),
-                     prefs.searchRange,
-                     prefs.unresolvedPolicy,
-                     scratchRow,
-                     scratchRow + scratchSize + RowMargin};
     // With a strip at least as wide as the image no column can be decoded
     // and the cleared rows stay as they are.
     const bool decodable = stripWidth >= 0 && stripWidth < width;
-    for (int32_t y = 0; y < height; ++y) {
-        if (stopRequested(progress)) return Outcome{OutcomeKind::Stopped, {}, {}};
-        uint8_t* depthRow = ws.depthMap.pixels.get() + static_cast<size_t>(y) * rowLength;
-        if (decodable) decodeRow(ws, d, stereogramRow(ws, y), depthRow);
-        if (y % RowsPerProgressStep == 0) reportStep(progress);
+    const size_t scratchSize = scratchRowSize(width, stripWidth, levels);
+    int32_t threads = decodable ? threadsFor(progress, height) : 1;
+    OwnedBytes working = allocateWorkingRows(scratchSize + rowCopySize(width), threads);
+    if (working == nullptr) return outOfMemoryOutcome();
+    // The margins are read by the search only in lanes that it then
+    // ignores; they are cleared so that no read sees undefined bytes.
+    for (int32_t thread = 0; thread < threads; ++thread)
+        std::memset(working.get() + (scratchSize + rowCopySize(width)) * static_cast<size_t>(thread) + scratchSize, 0,
+                    rowCopySize(width));
+    std::memset(ws.depthMap.pixels.get(), 0, static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (!decodable) {
+        const bool stepped = forEachRowRun(height, 1, progress, [](int32_t, int32_t, int32_t) {});
+        return stepped ? doneOutcome() : Outcome{OutcomeKind::Stopped, {}, {}};
     }
-    return doneOutcome();
+
+    const Preferences& prefs = ws.preferences;
+    const DecodingRows rows{Decoding{width, stripWidth, levels, prefs.depthStep, prefs.minMatch,
+                                     std::max<int64_t>(prefs.minMatch, 1), prefs.searchRange, prefs.unresolvedPolicy,
+                                     nullptr, nullptr},
+                           working.get(), scratchSize, &ws, ws.depthMap.pixels.get()};
+    bool done = false;
+    if (threads == 1) {
+        done = decodeInOrder(rows, height, progress, ws.randomState);
+    } else if (prefs.unresolvedPolicy == UnresolvedPolicy::Random) {
+        done = decodeRandomOnThreads(rows, height, threads, progress, ws.randomState);
+    } else if (prefs.unresolvedPolicy == UnresolvedPolicy::Background) {
+        done = decodeBackgroundOnThreads(rows, height, threads, progress);
+    } else {
+        done = forEachRowRun(height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
+            RowRandom unused{0, 0};
+            for (int32_t y = begin; y < end; ++y) decodeRowOn(rows, thread, y, unused, 0);
+        });
+    }
+    return done ? doneOutcome() : Outcome{OutcomeKind::Stopped, {}, {}};
 }

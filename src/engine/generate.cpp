@@ -3,6 +3,7 @@
 
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
+#include "engine/parallel_rows.h"
 #include "engine/random_batch.h"
 #include "texts/user_texts.h"
 
@@ -52,7 +53,7 @@ void tile(uint8_t* out, int64_t count, const uint8_t* unit, int64_t unitLength) 
 
 // Pattern pixel (row, c) read with the pattern's own row length, so a
 // strip narrower or wider than stripWidth is never read past its row.
-void fillRowStart(Workspace& ws, int32_t row, int32_t stripWidth, uint8_t* scratch) {
+void fillRowStart(const Workspace& ws, int32_t row, int32_t stripWidth, uint8_t* scratch, uint32_t& randomState) {
     const int32_t width = ws.imageWidth;
     const int32_t patternWidth = ws.patternWidth;
     const uint8_t* strip = ws.pattern.pixels.get() + static_cast<size_t>(row) * static_cast<size_t>(patternWidth);
@@ -60,7 +61,7 @@ void fillRowStart(Workspace& ws, int32_t row, int32_t stripWidth, uint8_t* scrat
     tile(scratch, fromPattern, strip, patternWidth);
     if (ws.preferences.randomFill) {
         // nextRandom() % 256 is its low byte.
-        drawRandomInto(ws.randomState, scratch + fromPattern, width - fromPattern,
+        drawRandomInto(randomState, scratch + fromPattern, width - fromPattern,
                        [](int32_t value, int64_t) { return static_cast<uint8_t>(value & 0xFF); });
     } else {
         tile(scratch + fromPattern, width - fromPattern, scratch, stripWidth);
@@ -110,17 +111,28 @@ Outcome makeStereogram(Workspace& ws, const Progress& progress) {
     const int32_t levels = levelCount(ws.preferences);
 
     if (!replaceGreyImage(ws.stereogram, width, height)) return outOfMemoryOutcome();
-    OwnedBytes scratch = allocateBytes(static_cast<size_t>(width) + static_cast<size_t>(levels) + stripWidth);
+    const size_t scratchSize = static_cast<size_t>(width) + static_cast<size_t>(levels) + stripWidth;
+    int32_t threads = threadsFor(progress, height);
+    OwnedBytes scratch = allocateWorkingRows(scratchSize, threads);
     if (scratch == nullptr) return outOfMemoryOutcome();
     Separations separations;
     fillSeparations(ws.preferences, stripWidth, separations);
-    for (int32_t row = 0; row < height; ++row) {
-        if (stopRequested(progress)) return Outcome{OutcomeKind::Stopped, {}, {}};
-        const size_t rowStart = static_cast<size_t>(row) * static_cast<size_t>(width);
-        fillRowStart(ws, row, stripWidth, scratch.get());
-        linkRow(ws.depthMap.pixels.get() + rowStart, separations, width, scratch.get());
-        std::memcpy(ws.stereogram.pixels.get() + rowStart, scratch.get(), static_cast<size_t>(width));
-        if (row % RowsPerProgressStep == 0) reportStep(progress);
-    }
+    // A row draws its random values after those of every row above it, so
+    // each row's first state is known without drawing the rows before.
+    const uint64_t drawsPerRow =
+        ws.preferences.randomFill ? static_cast<uint64_t>(width - std::min(stripWidth, width)) : 0;
+    const uint32_t firstState = ws.randomState;
+    const auto makeRows = [&](int32_t begin, int32_t end, int32_t thread) {
+        uint8_t* row = scratch.get() + scratchSize * static_cast<size_t>(thread);
+        uint32_t randomState = stateAfterDraws(firstState, drawsPerRow * static_cast<uint64_t>(begin));
+        for (int32_t y = begin; y < end; ++y) {
+            const size_t rowStart = static_cast<size_t>(y) * static_cast<size_t>(width);
+            fillRowStart(ws, y, stripWidth, row, randomState);
+            linkRow(ws.depthMap.pixels.get() + rowStart, separations, width, row);
+            std::memcpy(ws.stereogram.pixels.get() + rowStart, row, static_cast<size_t>(width));
+        }
+    };
+    if (!forEachRowRun(height, threads, progress, makeRows)) return Outcome{OutcomeKind::Stopped, {}, {}};
+    ws.randomState = stateAfterDraws(firstState, drawsPerRow * static_cast<uint64_t>(height));
     return doneOutcome();
 }

@@ -28,6 +28,12 @@ constexpr RandomStride randomStride(uint64_t steps) {
     return total;
 }
 
+// The state `steps` draws after `state`, without drawing them.
+inline uint32_t stateAfterDraws(uint32_t state, uint64_t steps) {
+    const RandomStride stride = randomStride(steps);
+    return stride.multiplier * state + stride.increment;
+}
+
 // Writes take(value, i) for the next `count` values of the sequence, i
 // counting from 0, and leaves `state` where `count` calls of nextRandom
 // would. Nothing is drawn for a count below 1.

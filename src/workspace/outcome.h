@@ -57,13 +57,16 @@ constexpr int32_t RowsPerProgressStep = 10;
 
 // How long work tells its caller how far it has come, and how the caller
 // asks it to stop. Both functions are called on the caller's own thread,
-// in row order; either may be null.
+// the steps in row order, whatever threads do the rows; either may be null.
 struct Progress {
     void* context = nullptr;
     // One step of the progress bar.
     void (*step)(void* context) = nullptr;
     // Asked between rows; true ends the work with Stopped.
     bool (*stopRequested)(void* context) = nullptr;
+    // How many threads may share the rows; 0 for the engine's default, one
+    // per core unless the program set another.
+    int32_t threads = 0;
 };
 
 inline void reportStep(const Progress& progress) {
