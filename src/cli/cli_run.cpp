@@ -67,8 +67,10 @@ bool carriedOut(Job& job, const Outcome& outcome) {
     return false;
 }
 
+// Several inputs already keep every core busy, one each: their rows then
+// stay on their worker's thread.
 Progress progressOf(Run& run) {
-    return Progress{&run, nullptr, stopRequestedOf};
+    return Progress{&run, nullptr, stopRequestedOf, run.request.inputs.size() > 1 ? 1 : 0};
 }
 
 bool patternMade(Job& job) {

@@ -18,12 +18,14 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
+#include "engine/parallel_rows.h"
 #include "texts/user_texts.h"
 #include "tavrelic_version.h"
 
 namespace {
 
 int runWith(const std::vector<std::string>& arguments) {
+    setDefaultEngineThreads(threadsNamedByEnvironment());
     CliRequest request;
     std::string error;
     if (!parseCliArguments(arguments, request, error)) {

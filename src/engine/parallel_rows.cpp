@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -62,6 +63,11 @@ void setDefaultEngineThreads(int32_t threads) {
     defaultThreads = std::max(threads, 0);
 }
 
+int32_t threadsNamedByEnvironment() {
+    const char* named = std::getenv("TAVRELIC_THREADS");
+    return named != nullptr ? std::max(0, std::atoi(named)) : 0;
+}
+
 int32_t threadsFor(const Progress& progress, int32_t rows) {
     int32_t threads = progress.threads > 0 ? progress.threads : defaultThreads.load();
     if (threads <= 0) threads = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
@@ -78,6 +84,7 @@ bool forEachRowRun(int32_t rows, int32_t threads, const Progress& progress,
         }
         return true;
     }
+    if (stopRequested(progress)) return false;
     RowRuns runs;
     runs.rows = rows;
     runs.rowsPerRun = std::max(1, std::min(LongestRun, rows / (4 * threads)));
@@ -89,11 +96,13 @@ bool forEachRowRun(int32_t rows, int32_t threads, const Progress& progress,
     // The caller does a run at a time, and between runs reports what is
     // done and asks whether to go on; once none is left it waits for the
     // others, still reporting.
-    for (int32_t run = runs.next++; run < runs.runCount; run = runs.next++) {
+    while (true) {
         if (stopRequested(progress)) {
             runs.stop = true;
             break;
         }
+        const int32_t run = runs.next++;
+        if (run >= runs.runCount) break;
         work(beginOf(runs, run), std::min(rows, beginOf(runs, run + 1)), 0);
         runs.done[run] = true;
         reportDoneRows(runs, progress);

@@ -14,6 +14,11 @@
 // restores one per core.
 void setDefaultEngineThreads(int32_t threads);
 
+// The number of threads the variable TAVRELIC_THREADS names, for a program
+// to pass to setDefaultEngineThreads (the tests run the programs on 1, 2
+// and 8); 0 when it names none.
+int32_t threadsNamedByEnvironment();
+
 // The threads a piece of work on `rows` rows uses: at least 1, at most one
 // per row.
 int32_t threadsFor(const Progress& progress, int32_t rows);

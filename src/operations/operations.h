@@ -27,13 +27,18 @@ int32_t loadBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, WindowHan
 
 // Writes the picture on show as a BMP file. Returns 1 when the whole file
 // was written, 0 otherwise (with a message; nothing partial is left).
-int32_t saveDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName,
-                             WindowHandle mainWindow);
+int32_t saveDisplayedPicture(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow);
 
-// Writes the view of the source raster into the picture on show and
-// presents it. An absent source shows "Sorki, ale nie ma co wyświetlać"
-// and changes nothing.
+// Makes the view of the source raster the picture on show and asks the
+// window to repaint; the pixels are made when it paints (or a save wants
+// them), so a view that another replaces first is never drawn. An absent
+// source shows "Sorki, ale nie ma co wyświetlać" and changes nothing.
 void renderView(Workspace& ws, WindowHandle mainWindow, SourceKind source, ViewKind view);
+
+// Draws the view chosen last into the window's picture, if it is not there
+// yet: the window's paint asks for it, and so does every command before it
+// starts, since its work may change what the view is made of.
+void showChosenPicture(Workspace& ws, WindowHandle mainWindow);
 
 // A new Pattern strip; a depth map whose width is no multiple of the strip
 // is widened first, which a box tells before the window takes the new

@@ -27,8 +27,12 @@ void resetProgress();
 // of both bars below it, places the bars and sets the progress range.
 void fitWindowToImage(int32_t width, int32_t height);
 
-// Makes the window's offscreen picture from width x height 24-bit pixels:
-// `rows` holds them bottom row first, blue, green, red, each row padded to
-// a multiple of 4 bytes. Releases the previous picture and asks for a
-// repaint without erasing.
-void presentPicture(WindowHandle owner, const uint8_t* rows, int32_t width, int32_t height);
+// The window's offscreen picture, made width x height if it is not: 32-bit
+// pixels 0xFFRRGGBB, top row first, no gaps between rows, for the caller
+// to write. Null when a picture of that size cannot be made; the last one
+// then stays on show.
+uint32_t* pictureBuffer(WindowHandle owner, int32_t width, int32_t height);
+
+// Asks for a repaint of the image area without erasing it: a new picture
+// of width x height is on show, and is drawn when the window paints.
+void showPicture(WindowHandle owner, int32_t width, int32_t height);

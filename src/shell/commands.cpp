@@ -52,6 +52,9 @@ std::string formatted(const char* format, int32_t first, int32_t second) {
 }  // namespace
 
 bool handleCommand(Workspace& ws, WindowHandle mainWindow, int32_t commandId) {
+    // The window may not have painted since the last command chose its
+    // picture; this command's work may change what it is made of.
+    showChosenPicture(ws, mainWindow);
     switch (commandId) {
         case CmdLoadDepthMap:
             loadChosenFile(ws, mainWindow, LoadingDepthMapText, SourceKind::DepthMap);

@@ -1,6 +1,7 @@
 #include "shell/preferences_form.h"
 
 #include "texts/user_texts.h"
+#include "views/views.h"
 
 namespace {
 
@@ -41,6 +42,9 @@ bool confirmPreferences(Workspace& ws, const PreferencesForm& form, WindowHandle
         showMessage(dialog, check.refusal.text, check.refusal.caption);
         return false;
     }
+    // The picture on show keeps what it was made of: the depth step, the
+    // pattern.
+    if (shownViewWaitsOn(ws, ReadsDepthStep | ReadsPattern | ReadsPatternWidth)) settleShownView(ws);
     Preferences& prefs = ws.preferences;
     if (repeatCount != prefs.repeatCount && ws.pattern.pixels != nullptr) {
         showMessage(dialog, PatternWidthChangedText, WarningCaption);

@@ -58,6 +58,18 @@ struct Preferences {
 constexpr int32_t StartImageWidth = 640;
 constexpr int32_t StartImageHeight = 480;
 
+// The view the picture on show holds: the last one chosen. Its pixels are
+// written into the DisplayDib and onto the screen only when they are
+// wanted, so a view that another replaces before anyone sees it costs
+// nothing.
+struct ShownView {
+    bool chosen = false;
+    SourceKind source = SourceKind::DepthMap;
+    ViewKind view = ViewKind::DepthOriginal;
+    bool inDisplayDib = true;
+    bool onScreen = true;
+};
+
 struct Workspace {
     int32_t imageWidth = StartImageWidth;
     int32_t imageHeight = StartImageHeight;
@@ -66,6 +78,7 @@ struct Workspace {
     GreyImage pattern;
     GreyImage stereogram;
     DisplayDib displayDib;
+    ShownView shownView;
     Preferences preferences;
     uint32_t randomState = 1;
 };

@@ -137,10 +137,21 @@ TEST_F(Core, InformationOnTheWayComesAsANotice) {
 TEST_F(Core, TheCallerCanStopLongWork) {
     loadDepthMap(ws, 200, 100);
     ASSERT_EQ(makePattern(ws).kind, OutcomeKind::Done);
+    // On one thread the request is heard after the very row it follows.
     Told told;
     told.stopAfter = 3;
-    EXPECT_EQ(makeStereogram(ws, progressTo(told)).kind, OutcomeKind::Stopped);
+    Progress oneThread = progressTo(told);
+    oneThread.threads = 1;
+    EXPECT_EQ(makeStereogram(ws, oneThread).kind, OutcomeKind::Stopped);
     EXPECT_EQ(told.steps, 3);
+    // On several, the caller asks between its runs of rows, the first time
+    // before it begins one; the other threads then begin none.
+    Told onMany;
+    onMany.stopAfter = 0;
+    Progress manyThreads = progressTo(onMany);
+    manyThreads.threads = 4;
+    EXPECT_EQ(makeStereogram(ws, manyThreads).kind, OutcomeKind::Stopped);
+    EXPECT_EQ(onMany.steps, 0);
 }
 
 TEST_F(Core, RunningOutOfMemoryIsAnOutcome) {

@@ -47,6 +47,7 @@ std::vector<UiCallKind> recordedKinds() {
 
 void showMessage(WindowHandle, const char* text, const char* caption) {
     recordCall(UiCallKind::Message, text, caption);
+    recordedUi.screenDrawsAtBoxes.push_back(recordedUi.screenDraws);
 }
 
 void requestQuit(int32_t exitCode) {
@@ -71,7 +72,14 @@ void fitWindowToImage(int32_t width, int32_t height) {
     recordedUi.calls.back().height = height;
 }
 
-void presentPicture(WindowHandle, const uint8_t*, int32_t width, int32_t height) {
+uint32_t* pictureBuffer(WindowHandle, int32_t width, int32_t height) {
+    ++recordedUi.screenDraws;
+    recordedUi.screenWidth = width;
+    recordedUi.screenPicture.assign(static_cast<size_t>(width) * static_cast<size_t>(height), WindowWhite);
+    return recordedUi.screenPicture.data();
+}
+
+void showPicture(WindowHandle, int32_t width, int32_t height) {
     recordCall(UiCallKind::Present);
     recordedUi.calls.back().width = width;
     recordedUi.calls.back().height = height;

@@ -46,7 +46,17 @@ struct RecordingUi {
     std::deque<std::optional<std::filesystem::path>> saveAnswers;
     // What the Preferences dialog does while it is shown.
     std::function<void(Workspace&, WindowHandle)> preferencesDialog;
+    // The window's picture as last drawn, 0xFFRRGGBB, top row first; each
+    // new one starts white.
+    std::vector<uint32_t> screenPicture;
+    int32_t screenWidth = 0;
+    // How many times a view was drawn for the screen, and the count at
+    // each box shown (in order).
+    int32_t screenDraws = 0;
+    std::vector<int32_t> screenDrawsAtBoxes;
 };
+
+constexpr uint32_t WindowWhite = 0xFFFFFFFFu;
 
 extern RecordingUi recordedUi;
 

@@ -1,5 +1,7 @@
 #include "workspace_samples.h"
 
+#include "views/views.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,7 +72,8 @@ std::vector<uint8_t> rasterBytes(const GreyImage& image) {
     return bytesOf(image.pixels.get(), static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
 }
 
-std::vector<uint8_t> dibBytes(const Workspace& ws) {
+std::vector<uint8_t> dibBytes(Workspace& ws) {
+    settleShownView(ws);
     return bytesOf(ws.displayDib.bytes.get(), ws.displayDib.size);
 }
 
@@ -80,7 +83,8 @@ int32_t dibHeaderField(const Workspace& ws, size_t offset) {
     return static_cast<int32_t>(value);
 }
 
-int shownGrey(const Workspace& ws, int32_t x, int32_t y) {
+int shownGrey(Workspace& ws, int32_t x, int32_t y) {
+    settleShownView(ws);
     const size_t row = static_cast<size_t>(ws.imageHeight - 1 - y);
     const uint8_t* pixel =
         ws.displayDib.bytes.get() + DibHeaderSize + row * static_cast<size_t>(rowStride(ws.imageWidth)) + 3 * x;
@@ -88,7 +92,7 @@ int shownGrey(const Workspace& ws, int32_t x, int32_t y) {
     return pixel[0];
 }
 
-WorkspaceSnapshot snapshotOf(const Workspace& ws) {
+WorkspaceSnapshot snapshotOf(Workspace& ws) {
     WorkspaceSnapshot s;
     s.imageWidth = ws.imageWidth;
     s.imageHeight = ws.imageHeight;

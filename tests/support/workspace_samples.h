@@ -30,14 +30,16 @@ void putStereogram(Workspace& ws, int32_t width, int32_t height, const std::vect
 void setDepthBits(Preferences& prefs, int32_t depthBits);
 
 std::vector<uint8_t> rasterBytes(const GreyImage& image);
-std::vector<uint8_t> dibBytes(const Workspace& ws);
+// The picture on show's bytes, with the view chosen last written into it
+// as a save would.
+std::vector<uint8_t> dibBytes(Workspace& ws);
 
 // Little-endian 32-bit field of the DisplayDib's header at `offset`.
 int32_t dibHeaderField(const Workspace& ws, size_t offset);
 
 // The grey value on show at column x of row y (counted from the top), read
 // from the DisplayDib; -1 when its three bytes differ.
-int shownGrey(const Workspace& ws, int32_t x, int32_t y);
+int shownGrey(Workspace& ws, int32_t x, int32_t y);
 
 // Everything of a workspace that an operation could change, the buffers'
 // addresses included, so that a refusal can be shown to change nothing.
@@ -55,6 +57,6 @@ struct WorkspaceSnapshot {
     std::vector<uint8_t> displayDib;
 };
 
-WorkspaceSnapshot snapshotOf(const Workspace& ws);
+WorkspaceSnapshot snapshotOf(Workspace& ws);
 // Names the first field in which two snapshots differ, or "" when none does.
 std::string firstDifference(const WorkspaceSnapshot& before, const WorkspaceSnapshot& after);

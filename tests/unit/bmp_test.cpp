@@ -54,14 +54,19 @@ std::vector<uint8_t> rasterBytes(const GreyImage& image) {
     return std::vector<uint8_t>(image.pixels.get(), image.pixels.get() + static_cast<size_t>(image.width) * image.height);
 }
 
-std::vector<uint8_t> dibBytes(const DisplayDib& dib) {
+// The picture on show's bytes, the view chosen last written in as a save
+// writes it.
+std::vector<uint8_t> shownDibBytes(Workspace& ws) {
+    settleShownView(ws);
+    const DisplayDib& dib = ws.displayDib;
     if (dib.bytes.get() == nullptr) return {};
     return std::vector<uint8_t>(dib.bytes.get(), dib.bytes.get() + dib.size);
 }
 
 // The grey picture on show, top row first, read from the DisplayDib rows;
 // -1 where the three colour bytes of a pixel differ.
-std::vector<int> shownPicture(const Workspace& ws) {
+std::vector<int> shownPicture(Workspace& ws) {
+    settleShownView(ws);
     std::vector<int> shown;
     const size_t stride = sampleStride(ws.imageWidth);
     for (int32_t y = 0; y < ws.imageHeight; ++y) {
@@ -88,7 +93,7 @@ struct WorkspaceSnapshot {
     std::vector<uint8_t> depthBytes, patternBytes, stereogramBytes, displayBytes;
 };
 
-WorkspaceSnapshot snapshot(const Workspace& ws) {
+WorkspaceSnapshot snapshot(Workspace& ws) {
     const Preferences& p = ws.preferences;
     return WorkspaceSnapshot{ws.imageWidth,
                              ws.imageHeight,
@@ -102,10 +107,10 @@ WorkspaceSnapshot snapshot(const Workspace& ws) {
                              rasterBytes(ws.depthMap),
                              rasterBytes(ws.pattern),
                              rasterBytes(ws.stereogram),
-                             dibBytes(ws.displayDib)};
+                             shownDibBytes(ws)};
 }
 
-void expectUnchanged(const WorkspaceSnapshot& before, const Workspace& ws) {
+void expectUnchanged(const WorkspaceSnapshot& before, Workspace& ws) {
     const WorkspaceSnapshot after = snapshot(ws);
     EXPECT_EQ(after.imageWidth, before.imageWidth);
     EXPECT_EQ(after.imageHeight, before.imageHeight);
@@ -158,7 +163,7 @@ TEST_F(Bmp, TwoByTwoFileStoresItsFirstRowAtTheBottom) {
 
     // The file's bytes after its header are the picture on show, rows
     // rewritten in grey by the depth view.
-    const std::vector<uint8_t> shown = dibBytes(ws.displayDib);
+    const std::vector<uint8_t> shown = shownDibBytes(ws);
     ASSERT_EQ(shown.size(), 56u);
     EXPECT_TRUE(std::equal(file.begin() + 14, file.begin() + 54, shown.begin()));
     EXPECT_EQ(std::vector<uint8_t>(shown.begin() + 40, shown.end()),
@@ -294,17 +299,17 @@ TEST_P(BmpVariant, LoadsAsThePlainFileWould) {
     EXPECT_EQ(ws.imageWidth, 5);
     EXPECT_EQ(ws.imageHeight, 3);
     EXPECT_EQ(rasterBytes(ws.depthMap), sampleGreyRaster(5, 3, colourful));
-    const std::vector<uint8_t> shown = dibBytes(ws.displayDib);
+    const std::vector<uint8_t> shown = shownDibBytes(ws);
     EXPECT_EQ(getLe32(shown, 0), 40u);
     EXPECT_EQ(getLe32(shown, 4), 5u);
     EXPECT_EQ(getLe32(shown, 8), 3u);
-    EXPECT_EQ(shown, dibBytes(plain.displayDib));
+    EXPECT_EQ(shown, shownDibBytes(plain));
 
     EXPECT_EQ(loadFile(file, SourceKind::Pattern, "pattern.bmp"), 1);
     EXPECT_EQ(rasterBytes(ws.pattern), sampleGreyRaster(5, 3, colourful));
     EXPECT_EQ(loadBmpBytes(ws, file.data(), file.size(), nullptr, SourceKind::Stereogram), 1);
     EXPECT_EQ(rasterBytes(ws.stereogram), sampleGreyRaster(5, 3, colourful));
-    EXPECT_EQ(dibBytes(ws.displayDib), dibBytes(plain.displayDib));
+    EXPECT_EQ(shownDibBytes(ws), shownDibBytes(plain));
     EXPECT_TRUE(recordedMessages().empty());
     releaseAll(plain);
 }
@@ -703,7 +708,7 @@ TEST_F(BmpImageMagick, ItsFilesLoadWithTheGreyOfTheirPixels) {
     EXPECT_EQ(rasterBytes(ws.depthMap), sampleGreyRaster(37, 5, colourful));
     EXPECT_EQ(loadBmp(ws, newest, nullptr, SourceKind::Stereogram), 1);
     EXPECT_EQ(rasterBytes(ws.stereogram), sampleGreyRaster(37, 5, colourful));
-    EXPECT_EQ(getLe32(dibBytes(ws.displayDib), 0), 40u);
+    EXPECT_EQ(getLe32(shownDibBytes(ws), 0), 40u);
     EXPECT_TRUE(recordedMessages().empty());
 }
 

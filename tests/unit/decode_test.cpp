@@ -9,6 +9,7 @@
 
 #include "engine/engine.h"
 #include "operations/operations.h"
+#include "views/views.h"
 #include "draws.h"
 #include "recording_platform.h"
 #include "reference_decoding.h"
@@ -239,6 +240,7 @@ TEST_F(Decoding, TheDecodedMapIsShownAsItIs) {
     std::memset(depth.data() + 640 + 200, 95, 200);
     decode(640, 2, referenceLinkRows(shuffledRows(640, 2, 3), depth, 640, 2, 128, 3));
     const std::vector<uint8_t> map = depthMapOf(ws);
+    settleShownView(ws);
     const uint8_t* pixels = ws.displayDib.bytes.get() + DibHeaderSize;
     const int64_t stride = rowStride(640);
     for (int32_t y = 0; y < 2; ++y)

@@ -7,6 +7,7 @@
 #include "operations/operations.h"
 #include "recording_platform.h"
 #include "reference_generation.h"
+#include "views/views.h"
 #include "workspace_fixture.h"
 #include "workspace_samples.h"
 
@@ -44,6 +45,8 @@ bool sameCalls(const std::vector<UiCall>& a, const std::vector<UiCall>& b) {
             return false;
     return true;
 }
+
+void prepareLoadedStereogram(Workspace& w);
 
 class Batch : public WorkspaceTest {
 protected:
@@ -107,6 +110,42 @@ TEST_F(Batch, FivePassesEncodeWhatThePassBeforeDecoded) {
     EXPECT_EQ(dibBytes(ws), dibBytes(byHand));
     for (int32_t y = 0; y < 40; ++y)
         for (int32_t x = 0; x < 320; ++x) ASSERT_EQ(shownGrey(ws, x, y), ws.depthMap.pixels[y * 320 + x]);
+}
+
+// The ten pictures of a batch are chosen one after the other, and only
+// the last is ever drawn: once for the screen when the window paints, once
+// into the picture on show when it is saved.
+TEST_F(Batch, NoPictureIsDrawnThatNobodySees) {
+    prepareMapAndPattern(ws);
+    showChosenPicture(ws, nullptr);
+    settleShownView(ws);
+    resetRecordedUi();
+    runRoundTrip(ws, nullptr);
+    EXPECT_EQ(countRecorded(UiCallKind::Present), 10);
+    EXPECT_EQ(recordedUi.screenDraws, 0);
+    EXPECT_FALSE(ws.shownView.inDisplayDib);
+    showChosenPicture(ws, nullptr);
+    showChosenPicture(ws, nullptr);
+    EXPECT_EQ(recordedUi.screenDraws, 1);
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 0; x < 320; ++x)
+            ASSERT_EQ(recordedUi.screenPicture[static_cast<size_t>(y) * 320 + x],
+                      0xFF000000u | 0x010101u * ws.depthMap.pixels[y * 320 + x]);
+}
+
+// While a box is open the window paints, so a box shows the picture chosen
+// before it: each refused generation after the first comes after the
+// decoding of the pass before has chosen its depth map (before the first,
+// the stereogram was put in place with no view chosen).
+TEST_F(Batch, ABoxShowsThePictureChosenBeforeIt) {
+    prepareLoadedStereogram(ws);
+    resetRecordedUi();
+    runRoundTrip(ws, nullptr);
+    EXPECT_EQ(recordedUi.screenDrawsAtBoxes, (std::vector<int32_t>{0, 1, 2, 3, 4}));
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 0; x < 320; ++x)
+            ASSERT_EQ(recordedUi.screenPicture[static_cast<size_t>(y) * 320 + x],
+                      0xFF000000u | 0x010101u * ws.depthMap.pixels[y * 320 + x]);
 }
 
 TEST_F(Batch, WithoutPatternOrStereogramEveryPassShowsBothRefusals) {

@@ -41,8 +41,10 @@ void fillRaster(GreyImage& image, int32_t width, int32_t height, uint8_t (*value
         for (int32_t x = 0; x < width; ++x) image.pixels[y * width + x] = valueAt(x, y);
 }
 
-// Grey value at (x, y), y counted from the top, checking the three bytes agree.
-int shownAt(const Workspace& ws, int32_t x, int32_t y) {
+// Grey value at (x, y), y counted from the top, checking the three bytes
+// agree, in the picture on show as a save writes it.
+int shownAt(Workspace& ws, int32_t x, int32_t y) {
+    settleShownView(ws);
     const uint8_t* pixel = ws.displayDib.bytes.get() + DibHeaderSize +
                            (ws.imageHeight - 1 - y) * rowStride(ws.imageWidth) + 3 * x;
     if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) return -1;
@@ -116,6 +118,7 @@ TEST_F(Views, PaddingBytesKeepTheirValues) {
     ws = workspaceWithPicture(5, 3);  // 15 bytes a row, stride 16
     fillRaster(ws.depthMap, 5, 3, diagonal);
     renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthOriginal);
+    settleShownView(ws);
     for (int32_t j = 0; j < 3; ++j) EXPECT_EQ(ws.displayDib.bytes[DibHeaderSize + j * 16 + 15], 0xAB);
 }
 
@@ -243,6 +246,16 @@ TEST_F(Views, WriteEveryPixelAndNotOneByteMore) {
         for (int v = 0; v < 6; ++v) {
             std::memset(ws.displayDib.bytes.get(), 0x5A, ws.displayDib.size + 1);
             renderView(ws, nullptr, sources[v], views[v]);
+            // The window's picture: every pixel, top row first, opaque.
+            showChosenPicture(ws, nullptr);
+            ASSERT_EQ(recordedUi.screenPicture.size(), static_cast<size_t>(width) * height);
+            for (int32_t y = 0; y < height; ++y)
+                for (int32_t x = 0; x < width; ++x)
+                    ASSERT_EQ(recordedUi.screenPicture[static_cast<size_t>(y) * width + x],
+                              0xFF000000u | 0x010101u * static_cast<uint32_t>(plainViewGrey(ws, views[v], x, y)))
+                        << "width " << width << " view " << v << " at " << x << "," << y;
+            // The picture a save writes.
+            settleShownView(ws);
             const uint8_t* rows = ws.displayDib.bytes.get() + DibHeaderSize;
             for (int32_t j = 0; j < height; ++j) {
                 for (size_t b = 0; b < stride; ++b) {

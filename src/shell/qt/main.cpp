@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QPixmapCache>
 
+#include "engine/parallel_rows.h"
 #include "shell/qt/main_window.h"
 #include "workspace/workspace.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char* argv[])
     // that no later dialog asks for: some 20 KB a dialog, up to the cache's
     // limit of 10 MB. The program's few widgets paint quickly without it.
     QPixmapCache::setCacheLimit(0);
+    setDefaultEngineThreads(threadsNamedByEnvironment());
     Workspace workspace;
     workspace.imageWidth = StartImageWidth;
     workspace.imageHeight = StartImageHeight;

@@ -12,9 +12,10 @@
 
 #include <utility>
 
+#include "operations/operations.h"
 #include "shell/commands.h"
 #include "shell/menu_table.h"
-#include "shell/picture_rows.h"
+#include "shell/window_picture.h"
 #include "shell/qt/qt_texts.h"
 #include "tavrelic_version.h"
 #include "texts/user_texts.h"
@@ -126,6 +127,7 @@ bool buildMainWindow(MainWindowRecord& record, MainWindowFrame& frame)
 
 void paintPicture(MainWindowRecord& record, PictureArea& area)
 {
+    showChosenPicture(*record.workspace, handleOf(record.window));
     if (record.picture.isNull()) {
         return;  // released by the close
     }

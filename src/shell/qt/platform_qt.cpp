@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "shell/picture_rows.h"
 #include "shell/progress_counter.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_texts.h"
@@ -112,21 +111,28 @@ void fitWindowToImage(int32_t width, int32_t height)
     window.raise();
 }
 
-// The picture is the main window's, whichever window is named.
-void presentPicture(WindowHandle, const uint8_t* rows, int32_t width, int32_t height)
+// The picture is the main window's, whichever window is named. The rows of
+// a 32-bit QImage are exactly its pixels, with no gaps.
+uint32_t* pictureBuffer(WindowHandle, int32_t width, int32_t height)
 {
     MainWindowRecord* record = mainWindowRecord();
     if (record == nullptr) {
-        return;
+        return nullptr;
     }
     if (record->picture.width() != width || record->picture.height() != height) {
         QImage resized(width, height, QImage::Format_RGB32);
         if (resized.isNull()) {
-            return;  // the last picture stays on show
+            return nullptr;  // the last picture stays on show
         }
         record->picture = std::move(resized);
     }
-    // The rows of a 32-bit QImage are exactly its pixels, with no gaps.
-    convertToTopDownPixels(rows, width, height, reinterpret_cast<uint32_t*>(record->picture.bits()));
-    record->pictureArea->update();
+    return reinterpret_cast<uint32_t*>(record->picture.bits());
+}
+
+void showPicture(WindowHandle, int32_t, int32_t)
+{
+    MainWindowRecord* record = mainWindowRecord();
+    if (record != nullptr) {
+        record->pictureArea->update();
+    }
 }

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/parallel_rows.h"
 #include "shell/win32/main_window.h"
 #include "workspace/workspace.h"
 
@@ -44,6 +45,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showMode)
         return FailureExitCode;
     }
     registerBarClasses();
+    setDefaultEngineThreads(threadsNamedByEnvironment());
     Workspace workspace;
     workspace.imageWidth = StartImageWidth;
     workspace.imageHeight = StartImageHeight;

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "operations/operations.h"
 #include "shell/commands.h"
 #include "shell/menu_table.h"
 #include "shell/resources/resource_ids.h"
@@ -114,6 +115,7 @@ LRESULT onCreate(MainWindow& record)
 // picture, unscaled.
 LRESULT onPaint(MainWindow& record)
 {
+    showChosenPicture(*record.workspace, record.window);
     PAINTSTRUCT paint;
     HDC windowDc = BeginPaint(record.window, &paint);
     const RECT image = {0, 0, record.workspace->imageWidth, record.workspace->imageHeight};

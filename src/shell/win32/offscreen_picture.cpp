@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/picture_rows.h"
+#include "shell/window_picture.h"
 
 namespace {
 
@@ -55,23 +55,22 @@ bool createOffscreenPicture(OffscreenPicture& picture, HWND window, int width, i
     return true;
 }
 
-bool showInOffscreenPicture(OffscreenPicture& picture, const uint8_t* rows, int width, int height)
+uint32_t* offscreenPixels(OffscreenPicture& picture, int width, int height)
 {
     if (picture.dc == nullptr) {
-        return false;
+        return nullptr;
     }
     if (width != picture.width || height != picture.height) {
         uint32_t* bits = nullptr;
         HBITMAP bitmap = createPictureBitmap(picture.dc, width, height, bits);
         if (bitmap == nullptr) {
-            return false;
+            return nullptr;
         }
         replaceBitmap(picture, bitmap, bits, width, height);
     }
     // GDI may still be drawing from the bits.
     GdiFlush();
-    convertToTopDownPixels(rows, width, height, picture.bits);
-    return true;
+    return picture.bits;
 }
 
 void releaseOffscreenPicture(OffscreenPicture& picture)

@@ -1,7 +1,7 @@
 // The offscreen picture that the image area is painted from: a memory DC
-// holding a top-down 32-bit DIB section of the picture's size, kept while pictures
-// of that size follow one another, so that showing a picture is one pass
-// over its rows and painting is a plain copy.
+// holding a top-down 32-bit DIB section of the picture's size, kept while
+// pictures of that size follow one another, so that a view is written
+// straight into it and painting is a plain copy.
 #pragma once
 
 #include <windows.h>
@@ -23,11 +23,11 @@ struct OffscreenPicture {
 // False, with nothing left to release, when it cannot be made.
 bool createOffscreenPicture(OffscreenPicture& picture, HWND window, int width, int height);
 
-// Copies in the picture's 24-bit rows (bottom row first, blue, green,
-// red, each row padded to a multiple of 4 bytes). A picture of another size
-// replaces the bitmap and deletes the previous one; should the new one not come about, the last
-// picture stays on show and false is returned.
-bool showInOffscreenPicture(OffscreenPicture& picture, const uint8_t* rows, int width, int height);
+// The picture's 32-bit pixels (0x00RRGGBB, top row first, no gaps) for
+// the caller to write, the bitmap made width x height first if it is of
+// another size. Null, the last picture staying on show, when a bitmap of
+// that size cannot be made.
+uint32_t* offscreenPixels(OffscreenPicture& picture, int width, int height);
 
 // Deletes the bitmap and the memory DC.
 void releaseOffscreenPicture(OffscreenPicture& picture);

@@ -101,13 +101,13 @@ void fitWindowToImage(int32_t width, int32_t height)
     SendMessageW(record->progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, record->progress.maximum));
 }
 
-void presentPicture(WindowHandle owner, const uint8_t* rows, int32_t width, int32_t height)
+uint32_t* pictureBuffer(WindowHandle owner, int32_t width, int32_t height)
 {
-    HWND window = static_cast<HWND>(owner);
-    MainWindow* record = mainWindowRecordOf(window);
-    if (record == nullptr) {
-        return;
-    }
-    showInOffscreenPicture(record->picture, rows, width, height);
-    InvalidateRect(window, nullptr, FALSE);
+    MainWindow* record = mainWindowRecordOf(static_cast<HWND>(owner));
+    return record != nullptr ? offscreenPixels(record->picture, width, height) : nullptr;
+}
+
+void showPicture(WindowHandle owner, int32_t, int32_t)
+{
+    InvalidateRect(static_cast<HWND>(owner), nullptr, FALSE);
 }
