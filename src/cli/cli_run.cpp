@@ -11,7 +11,7 @@
 
 #include "cli/cli_report.h"
 #include "engine/engine.h"
-#include "files/bmp.h"
+#include "files/pictures.h"
 #include "texts/user_texts.h"
 #include "views/views.h"
 

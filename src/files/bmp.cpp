@@ -1,22 +1,18 @@
 #include "files/bmp.h"
 
-#include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <system_error>
 #include <utility>
 
+#include "files/picture_block.h"
 #include "texts/user_texts.h"
 #include "workspace/little_endian.h"
 
 namespace {
 
-constexpr size_t FileHeaderSize = 14;
-// The file header and a 40-byte info header: every field the checks read.
-constexpr size_t CheckedPrefixSize = FileHeaderSize + DibHeaderSize;
+constexpr size_t FileHeaderSize = BmpFileHeaderSize;
+constexpr size_t CheckedPrefixSize = BmpCheckedPrefixSize;
 constexpr uint32_t V4InfoSize = 108;
 constexpr uint32_t V5InfoSize = 124;
-constexpr uint64_t LargestFileSize = 0xFFFFFFFFu;
 
 // Bytes that came from outside; every read is checked against the end.
 struct ByteSpan {
@@ -46,15 +42,11 @@ int64_t readI32le(ByteSpan bytes, size_t offset) {
 enum class Verdict { NotBmp, Corrupt, WrongPatternHeight, Not24Bit, Accepted };
 
 // What the checks found, and for an accepted file where its pixel rows lie
-// in the file block (the bytes after the file header).
+// in the file block (the bytes after the file header); the height is
+// positive also for a top-down file.
 struct BmpLayout {
     Verdict verdict = Verdict::NotBmp;
-    size_t blockSize = 0;
-    size_t pixelOffset = 0;
-    size_t stride = 0;
-    int32_t width = 0;
-    int32_t height = 0;  // positive also for a top-down file
-    bool topDown = false;
+    PictureLayout picture;
 };
 
 bool isReadableInfoSize(uint32_t infoSize) {
@@ -111,12 +103,9 @@ BmpLayout examineBmp(const Workspace& ws, ByteSpan prefix, uint64_t fileLength, 
         return layout;
 
     layout.verdict = Verdict::Accepted;
-    layout.blockSize = static_cast<size_t>(blockSize);
-    layout.pixelOffset = static_cast<size_t>(pixelOffset);
-    layout.stride = static_cast<size_t>(stride);
-    layout.width = static_cast<int32_t>(width);
-    layout.height = static_cast<int32_t>(rows);
-    layout.topDown = height < 0;
+    layout.picture = PictureLayout{static_cast<size_t>(blockSize), static_cast<size_t>(pixelOffset),
+                                   static_cast<size_t>(stride),    static_cast<int32_t>(width),
+                                   static_cast<int32_t>(rows),     height < 0};
     return layout;
 }
 
@@ -137,201 +126,58 @@ Outcome layoutRefusal(const BmpLayout& layout) {
     return doneOutcome();
 }
 
-Outcome depthMapRefusal(const Workspace& ws, SourceKind kind) {
-    if (kind != SourceKind::Pattern || ws.depthMap.pixels != nullptr) return doneOutcome();
-    return refusedOutcome(LoadDepthMapFirstText, NoCaption);
-}
-
 bool refused(const Outcome& outcome) {
     return outcome.kind != OutcomeKind::Done;
 }
 
-size_t pixelRowsSize(const BmpLayout& layout) {
-    return layout.stride * static_cast<size_t>(layout.height);
-}
-
-void reverseRows(uint8_t* rows, size_t stride, int32_t height) {
-    for (int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(rows + static_cast<size_t>(top) * stride, rows + static_cast<size_t>(top + 1) * stride,
-                         rows + static_cast<size_t>(bottom) * stride);
-}
-
-// Rearranges the block into what the picture on show holds: a 40-byte
-// header, then the rows bottom row first.
-void normaliseBlock(uint8_t* block, const BmpLayout& layout) {
-    uint8_t* rows = block + DibHeaderSize;
-    if (layout.pixelOffset != DibHeaderSize) std::memmove(rows, block + layout.pixelOffset, pixelRowsSize(layout));
-    if (layout.topDown) reverseRows(rows, layout.stride, layout.height);
-    writeLe32(block, static_cast<uint32_t>(DibHeaderSize));
-    writeLe32(block + 8, static_cast<uint32_t>(layout.height));
-}
-
-// Bottom-up 24-bit rows into the top-down grey raster: the average of the
-// three colour bytes, padding skipped.
-void convertToGrey(const uint8_t* rows, size_t stride, GreyImage& raster) {
-    const size_t width = static_cast<size_t>(raster.width);
-    for (int32_t r = 0; r < raster.height; ++r) {
-        const uint8_t* pixel = rows + static_cast<size_t>(r) * stride;
-        uint8_t* out = raster.pixels.get() + static_cast<size_t>(raster.height - 1 - r) * width;
-        for (size_t x = 0; x < width; ++x, pixel += 3)
-            out[x] = static_cast<uint8_t>((pixel[0] + pixel[1] + pixel[2]) / 3);
-    }
-}
-
-// Sets the sizes the file brings and replaces the rasters it makes stale;
-// null when the new raster cannot be allocated.
-GreyImage* replaceRasters(Workspace& ws, const BmpLayout& layout, SourceKind kind) {
-    switch (kind) {
-        case SourceKind::DepthMap:
-            ws.imageWidth = layout.width;
-            ws.imageHeight = layout.height;
-            releaseGreyImage(ws.stereogram);
-            return replaceGreyImage(ws.depthMap, layout.width, layout.height) ? &ws.depthMap : nullptr;
-        case SourceKind::Stereogram:
-            ws.imageWidth = layout.width;
-            ws.imageHeight = layout.height;
-            releaseGreyImage(ws.depthMap);
-            return replaceGreyImage(ws.stereogram, layout.width, layout.height) ? &ws.stereogram : nullptr;
-        case SourceKind::Pattern:
-            break;
-    }
-    // A pattern wider than the image leaves repeatCount 0; generation refuses it.
-    ws.patternWidth = layout.width;
-    ws.preferences.repeatCount = ws.imageWidth / layout.width;
-    return replaceGreyImage(ws.pattern, layout.width, ws.imageHeight) ? &ws.pattern : nullptr;
-}
-
-// Takes a checked file block into the workspace. The block of a depth map
-// or stereogram becomes the picture on show; a pattern's is released.
-Outcome takeBlock(Workspace& ws, OwnedBytes block, const BmpLayout& layout, SourceKind kind) {
-    normaliseBlock(block.get(), layout);
-    GreyImage* raster = replaceRasters(ws, layout, kind);
-    if (raster == nullptr) return outOfMemoryOutcome();
-    convertToGrey(block.get() + DibHeaderSize, layout.stride, *raster);
-    if (kind != SourceKind::Pattern)
-        adoptDisplayDib(ws.displayDib, std::move(block),
-                        static_cast<size_t>(displayDibSize(layout.width, layout.height)));
-    return doneOutcome();
-}
-
-// Removes what a failed save left, but never anything that is not a plain
-// file (a device such as /dev/full, or the target of a link).
-void removePartialFile(const std::filesystem::path& fileName) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(fileName, error)))
-        std::filesystem::remove(fileName, error);
-}
-
-// A file that is new or a plain file is written beside its place and then
-// renamed over it, so that it appears whole or not at all; anything else
-// (a device such as /dev/full) is written where it is.
-bool writtenInPlace(const std::filesystem::path& fileName) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
-    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
-}
-
-std::filesystem::path besideOf(const std::filesystem::path& fileName) {
-    std::filesystem::path beside = fileName;
-    beside += ".part";
-    return beside;
-}
-
-bool writeWhole(const std::filesystem::path& fileName, const uint8_t* header, size_t headerSize,
-                const uint8_t* body, size_t bodySize) {
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(reinterpret_cast<const char*>(header), static_cast<std::streamsize>(headerSize));
-    file.write(reinterpret_cast<const char*>(body), static_cast<std::streamsize>(bodySize));
-    file.close();
-    // A full disk shows only here, when the buffered bytes are flushed.
-    return !file.fail();
-}
-
 }  // namespace
 
-ViewKind viewShownAfterLoading(SourceKind kind) {
-    switch (kind) {
-        case SourceKind::DepthMap: return ViewKind::DepthOriginal;
-        case SourceKind::Stereogram: return ViewKind::StereogramPlain;
-        case SourceKind::Pattern: break;
-    }
-    return ViewKind::PatternStrip;
+bool startsLikeBmp(const uint8_t* prefix, size_t size) {
+    return size >= 2 && prefix[0] == 'B' && prefix[1] == 'M';
 }
 
-Outcome readPictureFile(Workspace& ws, const std::filesystem::path& fileName, SourceKind kind) {
-    const Outcome notReady = depthMapRefusal(ws, kind);
-    if (refused(notReady)) return notReady;
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file) return silentRefusal();
-
-    uint8_t prefix[CheckedPrefixSize];
-    file.read(reinterpret_cast<char*>(prefix), static_cast<std::streamsize>(CheckedPrefixSize));
-    const size_t prefixSize = static_cast<size_t>(file.gcount());
-    file.clear();
-    file.seekg(0, std::ios::end);
-    const std::streamoff fileLength = file.tellg();
-    if (fileLength < 0) return silentRefusal();
-
-    const BmpLayout layout = examineBmp(ws, ByteSpan{prefix, prefixSize}, static_cast<uint64_t>(fileLength), kind);
+Outcome readBmpFile(Workspace& ws, std::istream& file, const uint8_t* prefix, size_t prefixSize,
+                    uint64_t fileLength, SourceKind kind) {
+    const BmpLayout layout = examineBmp(ws, ByteSpan{prefix, prefixSize}, fileLength, kind);
     const Outcome refusal = layoutRefusal(layout);
     if (refused(refusal)) return refusal;
-    OwnedBytes block = allocateBytes(layout.blockSize);
+    OwnedBytes block = allocateBytes(layout.picture.blockSize);
     if (block == nullptr) return outOfMemoryOutcome();
+    file.clear();
     file.seekg(static_cast<std::streamoff>(FileHeaderSize));
-    file.read(reinterpret_cast<char*>(block.get()), static_cast<std::streamsize>(layout.blockSize));
+    file.read(reinterpret_cast<char*>(block.get()), static_cast<std::streamsize>(layout.picture.blockSize));
     // The file shrank after its length was taken.
-    if (static_cast<size_t>(file.gcount()) != layout.blockSize) return refusedOutcome(CorruptBmpText, ErrorCaption);
-    return takeBlock(ws, std::move(block), layout, kind);
+    if (static_cast<size_t>(file.gcount()) != layout.picture.blockSize)
+        return refusedOutcome(CorruptBmpText, ErrorCaption);
+    return takePictureBlock(ws, std::move(block), layout.picture, kind);
 }
 
-Outcome readPictureBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind) {
-    const Outcome notReady = depthMapRefusal(ws, kind);
-    if (refused(notReady)) return notReady;
+Outcome readBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind) {
     const BmpLayout layout = examineBmp(ws, ByteSpan{bytes, size}, size, kind);
     const Outcome refusal = layoutRefusal(layout);
     if (refused(refusal)) return refusal;
-    OwnedBytes block = allocateBytes(layout.blockSize);
+    OwnedBytes block = allocateBytes(layout.picture.blockSize);
     if (block == nullptr) return outOfMemoryOutcome();
-    std::memcpy(block.get(), bytes + FileHeaderSize, layout.blockSize);
-    return takeBlock(ws, std::move(block), layout, kind);
+    std::memcpy(block.get(), bytes + FileHeaderSize, layout.picture.blockSize);
+    return takePictureBlock(ws, std::move(block), layout.picture, kind);
 }
 
-Outcome writeDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName) {
-    if (ws.displayDib.bytes == nullptr) return refusedOutcome(NothingToSaveText, NoCaption);
-    // A picture on show that does not hold the whole image (left by a load
-    // that ran out of memory) is not written, rather than read past its end.
+Outcome writeBmpFile(const Workspace& ws, const std::filesystem::path& fileName) {
     const uint64_t pictureSize = displayDibSize(ws.imageWidth, ws.imageHeight);
-    if (!pictureFitsImage(ws) || FileHeaderSize + pictureSize > LargestFileSize)
-        return refusedOutcome(WriteErrorText, ErrorCaption);
-
+    if (FileHeaderSize + pictureSize > LargestFileSize) return refusedOutcome(WriteErrorText, ErrorCaption);
     uint8_t header[FileHeaderSize] = {};
     header[0] = 'B';
     header[1] = 'M';
     writeLe32(header + 2, static_cast<uint32_t>(FileHeaderSize + pictureSize));
     writeLe32(header + 10, static_cast<uint32_t>(CheckedPrefixSize));
-    const uint8_t* picture = ws.displayDib.bytes.get();
-    const size_t size = static_cast<size_t>(pictureSize);
-    if (writtenInPlace(fileName)) {
-        if (writeWhole(fileName, header, FileHeaderSize, picture, size)) return doneOutcome();
-        return refusedOutcome(WriteErrorText, ErrorCaption);
-    }
-    const std::filesystem::path beside = besideOf(fileName);
-    std::error_code error;
-    if (writeWhole(beside, header, FileHeaderSize, picture, size)) {
-        std::filesystem::rename(beside, fileName, error);
-        if (!error) return doneOutcome();
-    }
-    removePartialFile(beside);
+    if (writeFileWhole(fileName, header, FileHeaderSize, ws.displayDib.bytes.get(), static_cast<size_t>(pictureSize)))
+        return doneOutcome();
     return refusedOutcome(WriteErrorText, ErrorCaption);
 }
 
-bool probePictureFile(const std::filesystem::path& fileName, PictureFacts& facts) {
-    std::ifstream file(fileName, std::ios::binary);
-    uint8_t prefix[CheckedPrefixSize];
-    file.read(reinterpret_cast<char*>(prefix), static_cast<std::streamsize>(CheckedPrefixSize));
-    const ByteSpan bytes{prefix, static_cast<size_t>(file.gcount())};
-    if (!holds(bytes, 0, CheckedPrefixSize) || prefix[0] != 'B' || prefix[1] != 'M') return false;
+bool probeBmp(const uint8_t* prefix, size_t prefixSize, PictureFacts& facts) {
+    const ByteSpan bytes{prefix, prefixSize};
+    if (!holds(bytes, 0, CheckedPrefixSize) || !startsLikeBmp(prefix, prefixSize)) return false;
     const int64_t width = readI32le(bytes, FileHeaderSize + 4);
     const int64_t height = readI32le(bytes, FileHeaderSize + 8);
     if (width <= 0 || height == 0 || height < -INT32_MAX) return false;

@@ -1,37 +1,31 @@
-// Reading and writing 24-bit BMP files.
+// 24-bit BMP files, the program's own format.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <istream>
 
+#include "files/pictures.h"
 #include "workspace/workspace.h"
 
-// Reads a 24-bit BMP file into the workspace as a depth map, a stereogram
-// or a pattern strip, converted to grey. Refused, changing nothing, when
-// the file is damaged, of another kind or a pattern of the wrong height;
-// silently when it cannot be opened or is no BMP at all. Once it is taken,
-// the view viewShownAfterLoading(kind) is the one to show.
-Outcome readPictureFile(Workspace& ws, const std::filesystem::path& fileName, SourceKind kind);
+// The file header and a 40-byte info header: every field the checks read.
+constexpr size_t BmpCheckedPrefixSize = 54;
 
-// The same from the whole file's bytes held in memory.
-Outcome readPictureBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind);
+// True when the file's first bytes are those of a BMP file ("BM").
+bool startsLikeBmp(const uint8_t* prefix, size_t size);
 
-// What the window shows once a file of that kind is loaded.
-ViewKind viewShownAfterLoading(SourceKind kind);
+// Reads the BMP file whose first bytes (up to BmpCheckedPrefixSize) and
+// length are given; its bytes after the file header come from `file`.
+Outcome readBmpFile(Workspace& ws, std::istream& file, const uint8_t* prefix, size_t prefixSize,
+                    uint64_t fileLength, SourceKind kind);
 
-// Writes the picture on show as a BMP file, whole or not at all: a new or
-// plain file is written beside its place and renamed over it.
-Outcome writeDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName);
+// The same from the whole file's bytes.
+Outcome readBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind);
 
-// What a picture file is, from its first bytes alone: its format's name for
-// the user and its size.
-struct PictureFacts {
-    const char* format = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-};
+// Writes the picture on show as a BMP file.
+Outcome writeBmpFile(const Workspace& ws, const std::filesystem::path& fileName);
 
-// False when the file cannot be opened or is no picture the program reads.
-// Nothing more is checked: loading the file says whether it is whole.
-bool probePictureFile(const std::filesystem::path& fileName, PictureFacts& facts);
+// The kind and size a BMP file's first bytes give; false when they are not
+// those of one.
+bool probeBmp(const uint8_t* prefix, size_t prefixSize, PictureFacts& facts);

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "engine/engine.h"
-#include "files/bmp.h"
+#include "files/pictures.h"
 #include "texts/user_texts.h"
 #include "views/views.h"
 

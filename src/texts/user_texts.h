@@ -36,6 +36,10 @@ inline constexpr char Only24BitText[] = "Niestety możemy pobawić się tylko ob
 inline constexpr char CorruptBmpText[] = "Uszkodzony lub nieobsługiwany plik BMP!";
 inline constexpr char NothingToSaveText[] = "Teee...... nie ma co nagrywać!";
 inline constexpr char WriteErrorText[] = "Błąd zapisu pliku!";
+// PNG and JPEG files, read beside BMP ones; the caption is ErrorCaption.
+inline constexpr char CorruptPngText[] = "Uszkodzony lub nieobsługiwany plik PNG!";
+inline constexpr char CorruptJpegText[] = "Uszkodzony lub nieobsługiwany plik JPEG!";
+inline constexpr char PictureTooLargeText[] = "Obrazek jest zbyt duży, by go wczytać!";
 
 // Messages of the engine and the views.
 inline constexpr char NoPatternText[] = "Hej, nie ma wygenerowanego patternu!";
@@ -70,10 +74,17 @@ inline constexpr char AboutText[] =
     "a stereogram można odczytać z powrotem\n"
     "jako mapę głębokości.";
 
-// The file dialogs' one filter, its name and its pattern (the window's title
-// is the program's name, from the build).
+// The file dialogs' filters, each a name and its patterns: BMP first, then
+// every picture the program reads, then one for each other format (the
+// window's title is the program's name, from the build).
 inline constexpr char BmpFilterName[] = "Pliki BMP";
 inline constexpr char BmpFilterPattern[] = "*.BMP";
+inline constexpr char PicturesFilterName[] = "Wszystkie obrazki";
+inline constexpr char PicturesFilterPattern[] = "*.BMP;*.PNG;*.JPG;*.JPEG";
+inline constexpr char PngFilterName[] = "Pliki PNG";
+inline constexpr char PngFilterPattern[] = "*.PNG";
+inline constexpr char JpegFilterName[] = "Pliki JPEG";
+inline constexpr char JpegFilterPattern[] = "*.JPG;*.JPEG";
 
 // The menu bar: the four menus and their items.
 inline constexpr char FileMenuTitle[] = "Plik";
@@ -166,3 +177,5 @@ inline constexpr char CliProgressFormat[] = "%d z %d";
 // info: the kind of a file and its size.
 inline constexpr char CliInfoFormat[] = "%s: %s, %d x %d";
 inline constexpr char BmpFormatName[] = "BMP 24-bitowy";
+inline constexpr char PngFormatName[] = "PNG";
+inline constexpr char JpegFormatName[] = "JPEG";

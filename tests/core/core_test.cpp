@@ -11,7 +11,7 @@
 
 #include "bmp_samples.h"
 #include "engine/engine.h"
-#include "files/bmp.h"
+#include "files/pictures.h"
 #include "views/views.h"
 #include "workspace/workspace.h"
 

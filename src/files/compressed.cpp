@@ -1,0 +1,188 @@
+#include "files/compressed.h"
+
+#include <climits>
+#include <cstring>
+#include <utility>
+
+#include "files/picture_block.h"
+#include "files/stb_codecs.h"
+#include "texts/user_texts.h"
+
+namespace {
+
+constexpr uint8_t PngSignature[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr uint8_t JpegStart[] = {0xFF, 0xD8, 0xFF};
+
+Outcome damaged(CompressedFormat format) {
+    return refusedOutcome(format == CompressedFormat::Png ? CorruptPngText : CorruptJpegText, ErrorCaption);
+}
+
+Outcome tooLarge() {
+    return refusedOutcome(PictureTooLargeText, ErrorCaption);
+}
+
+// The library frees what it gave with free().
+struct ReleaseDecoded {
+    void operator()(void* pixels) const { stbi_image_free(pixels); }
+};
+using DecodedPixels = std::unique_ptr<void, ReleaseDecoded>;
+
+// A 16-bit sample rounded to 8 bits.
+inline uint8_t eightBitsOf(uint16_t sample) {
+    return static_cast<uint8_t>((sample * 255u + 32767u) / 65535u);
+}
+
+inline uint8_t eightBitsOf(uint8_t sample) {
+    return sample;
+}
+
+// A colour over black: what shows through an alpha of `alpha`.
+inline uint8_t overBlack(uint8_t colour, uint8_t alpha) {
+    return static_cast<uint8_t>((colour * alpha + 127u) / 255u);
+}
+
+// One decoded row (channels: grey; grey, alpha; red, green, blue; or those
+// and alpha) as blue, green, red bytes.
+template <class Sample>
+void writeBgrRow(const Sample* in, int32_t width, int channels, uint8_t* out) {
+    const bool colour = channels >= 3;
+    const bool alpha = channels == 2 || channels == 4;
+    for (int32_t x = 0; x < width; ++x, in += channels, out += 3) {
+        uint8_t red = eightBitsOf(in[0]);
+        uint8_t green = colour ? eightBitsOf(in[1]) : red;
+        uint8_t blue = colour ? eightBitsOf(in[2]) : red;
+        if (alpha) {
+            const uint8_t opacity = eightBitsOf(in[channels - 1]);
+            red = overBlack(red, opacity);
+            green = overBlack(green, opacity);
+            blue = overBlack(blue, opacity);
+        }
+        out[0] = blue;
+        out[1] = green;
+        out[2] = red;
+    }
+}
+
+// The decoded rows, top row first, into a block laid out as the picture on
+// show: a plain header, then the rows bottom row first, padding zeroed.
+template <class Sample>
+void fillBlock(uint8_t* block, const Sample* pixels, int32_t width, int32_t height, int channels, size_t stride) {
+    writePlainInfoHeader(block, width, height);
+    const size_t rowSamples = static_cast<size_t>(width) * static_cast<size_t>(channels);
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = block + DibHeaderSize + static_cast<size_t>(height - 1 - y) * stride;
+        writeBgrRow(pixels + static_cast<size_t>(y) * rowSamples, width, channels, row);
+        std::memset(row + 3 * static_cast<size_t>(width), 0, stride - 3 * static_cast<size_t>(width));
+    }
+}
+
+// The file the library encodes, which it hands over whole, in one piece.
+struct EncodedFile {
+    OwnedBytes bytes;
+    size_t size = 0;
+};
+
+void keepEncoded(void* context, void* data, int size) {
+    EncodedFile& file = *static_cast<EncodedFile*>(context);
+    file.bytes = allocateBytes(static_cast<size_t>(size));
+    file.size = file.bytes != nullptr ? static_cast<size_t>(size) : 0;
+    if (file.bytes != nullptr) std::memcpy(file.bytes.get(), data, file.size);
+}
+
+bool fitsAsBmp(int64_t width, int64_t height) {
+    return BmpFileHeaderSize + displayDibSize(static_cast<int32_t>(width), static_cast<int32_t>(height)) <=
+           LargestFileSize;
+}
+
+}  // namespace
+
+CompressedFormat compressedFormatOf(const uint8_t* prefix, size_t size) {
+    if (size >= sizeof PngSignature && std::memcmp(prefix, PngSignature, sizeof PngSignature) == 0)
+        return CompressedFormat::Png;
+    if (size >= sizeof JpegStart && std::memcmp(prefix, JpegStart, sizeof JpegStart) == 0)
+        return CompressedFormat::Jpeg;
+    return CompressedFormat::None;
+}
+
+Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, CompressedFormat format,
+                              SourceKind kind) {
+    // The library reads lengths as int.
+    if (size > static_cast<size_t>(INT_MAX)) return tooLarge();
+    const int length = static_cast<int>(size);
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) || width <= 0 || height <= 0)
+        return damaged(format);
+    // Sizes are checked before a single pixel is decoded.
+    if (!fitsAsBmp(width, height)) return tooLarge();
+    if (kind == SourceKind::Pattern && height != ws.imageHeight) return refusedOutcome(PatternHeightText, NoCaption);
+
+    const bool sixteenBits = format == CompressedFormat::Png && stbi_is_16_bit_from_memory(bytes, length);
+    int decodedWidth = 0, decodedHeight = 0;
+    DecodedPixels pixels(sixteenBits ? static_cast<void*>(stbi_load_16_from_memory(bytes, length, &decodedWidth,
+                                                                                    &decodedHeight, &channels, 0))
+                                     : static_cast<void*>(stbi_load_from_memory(bytes, length, &decodedWidth,
+                                                                                &decodedHeight, &channels, 0)));
+    if (pixels == nullptr) {
+        const char* why = stbi_failure_reason();
+        return why != nullptr && std::strcmp(why, "outofmem") == 0 ? outOfMemoryOutcome() : damaged(format);
+    }
+    if (decodedWidth != width || decodedHeight != height || channels < 1 || channels > 4) return damaged(format);
+
+    const size_t stride = static_cast<size_t>(rowStride(width));
+    const size_t blockSize = static_cast<size_t>(displayDibSize(width, height));
+    OwnedBytes block = allocateBytes(blockSize);
+    if (block == nullptr) return outOfMemoryOutcome();
+    if (sixteenBits)
+        fillBlock(block.get(), static_cast<const uint16_t*>(pixels.get()), width, height, channels, stride);
+    else
+        fillBlock(block.get(), static_cast<const uint8_t*>(pixels.get()), width, height, channels, stride);
+    pixels.reset();
+    return takePictureBlock(ws, std::move(block), PictureLayout{blockSize, DibHeaderSize, stride, width, height, false},
+                            kind);
+}
+
+Outcome writePngFile(const Workspace& ws, const std::filesystem::path& fileName) {
+    const int32_t width = ws.imageWidth;
+    const int32_t height = ws.imageHeight;
+    const size_t stride = static_cast<size_t>(rowStride(width));
+    const uint8_t* rows = ws.displayDib.bytes.get() + DibHeaderSize;
+    bool grey = true;
+    for (int32_t y = 0; y < height && grey; ++y) {
+        const uint8_t* pixel = rows + static_cast<size_t>(y) * stride;
+        for (int32_t x = 0; x < width && grey; ++x, pixel += 3) grey = pixel[0] == pixel[1] && pixel[1] == pixel[2];
+    }
+    const int channels = grey ? 1 : 3;
+    const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (pixelCount > static_cast<size_t>(INT_MAX) / 3) return refusedOutcome(WriteErrorText, ErrorCaption);
+    OwnedBytes topDown = allocateBytes(pixelCount * static_cast<size_t>(channels));
+    if (topDown == nullptr) return refusedOutcome(WriteErrorText, ErrorCaption);
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* pixel = rows + static_cast<size_t>(height - 1 - y) * stride;
+        uint8_t* out = topDown.get() + static_cast<size_t>(y) * static_cast<size_t>(width) * channels;
+        for (int32_t x = 0; x < width; ++x, pixel += 3) {
+            if (grey) {
+                *out++ = pixel[0];
+            } else {
+                *out++ = pixel[2];
+                *out++ = pixel[1];
+                *out++ = pixel[0];
+            }
+        }
+    }
+    EncodedFile png;
+    if (!stbi_write_png_to_func(keepEncoded, &png, width, height, channels, topDown.get(), width * channels) ||
+        png.bytes == nullptr || !writeFileWhole(fileName, nullptr, 0, png.bytes.get(), png.size))
+        return refusedOutcome(WriteErrorText, ErrorCaption);
+    return doneOutcome();
+}
+
+bool probeCompressed(const uint8_t* bytes, size_t size, CompressedFormat format, PictureFacts& facts) {
+    int width = 0, height = 0, channels = 0;
+    if (format == CompressedFormat::None || size > static_cast<size_t>(INT_MAX) ||
+        !stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels))
+        return false;
+    facts.format = format == CompressedFormat::Png ? PngFormatName : JpegFormatName;
+    facts.width = width;
+    facts.height = height;
+    return true;
+}
