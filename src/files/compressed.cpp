@@ -21,6 +21,15 @@ Outcome tooLarge() {
     return refusedOutcome(PictureTooLargeText, ErrorCaption);
 }
 
+// What the library's refusal means for the user: its own limit on the
+// size of a picture, no memory, or a file it cannot read.
+Outcome whyUnread(CompressedFormat format) {
+    const char* why = stbi_failure_reason();
+    if (why != nullptr && std::strcmp(why, "too large") == 0) return tooLarge();
+    if (why != nullptr && std::strcmp(why, "outofmem") == 0) return outOfMemoryOutcome();
+    return damaged(format);
+}
+
 // The library frees what it gave with free().
 struct ReleaseDecoded {
     void operator()(void* pixels) const { stbi_image_free(pixels); }
@@ -90,8 +99,24 @@ void keepEncoded(void* context, void* data, int size) {
 }
 
 bool fitsAsBmp(int64_t width, int64_t height) {
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
     return BmpFileHeaderSize + displayDibSize(static_cast<int32_t>(width), static_cast<int32_t>(height)) <=
            LargestFileSize;
+}
+
+uint32_t readBe32(const uint8_t* at) {
+    return static_cast<uint32_t>(at[0]) << 24 | static_cast<uint32_t>(at[1]) << 16 |
+           static_cast<uint32_t>(at[2]) << 8 | at[3];
+}
+
+// The size a PNG file's first chunk, IHDR, declares: the library tells a
+// size beyond its own limit only as one more kind of damage.
+bool readPngSize(const uint8_t* bytes, size_t size, int64_t& width, int64_t& height) {
+    constexpr size_t ChunkTypeAt = sizeof PngSignature + 4;
+    if (size < ChunkTypeAt + 12 || std::memcmp(bytes + ChunkTypeAt, "IHDR", 4) != 0) return false;
+    width = readBe32(bytes + ChunkTypeAt + 4);
+    height = readBe32(bytes + ChunkTypeAt + 8);
+    return true;
 }
 
 }  // namespace
@@ -109,10 +134,14 @@ Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, 
     // The library reads lengths as int.
     if (size > static_cast<size_t>(INT_MAX)) return tooLarge();
     const int length = static_cast<int>(size);
+    // Sizes are checked before a single pixel is decoded.
+    int64_t declaredWidth = 0, declaredHeight = 0;
+    if (format == CompressedFormat::Png && readPngSize(bytes, size, declaredWidth, declaredHeight) &&
+        !fitsAsBmp(declaredWidth, declaredHeight))
+        return tooLarge();
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) || width <= 0 || height <= 0)
-        return damaged(format);
-    // Sizes are checked before a single pixel is decoded.
+        return whyUnread(format);
     if (!fitsAsBmp(width, height)) return tooLarge();
     if (kind == SourceKind::Pattern && height != ws.imageHeight) return refusedOutcome(PatternHeightText, NoCaption);
 
@@ -122,10 +151,7 @@ Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, 
                                                                                     &decodedHeight, &channels, 0))
                                      : static_cast<void*>(stbi_load_from_memory(bytes, length, &decodedWidth,
                                                                                 &decodedHeight, &channels, 0)));
-    if (pixels == nullptr) {
-        const char* why = stbi_failure_reason();
-        return why != nullptr && std::strcmp(why, "outofmem") == 0 ? outOfMemoryOutcome() : damaged(format);
-    }
+    if (pixels == nullptr) return whyUnread(format);
     if (decodedWidth != width || decodedHeight != height || channels < 1 || channels > 4) return damaged(format);
 
     const size_t stride = static_cast<size_t>(rowStride(width));

@@ -14,9 +14,27 @@ std::string lowerCase(std::string text) {
 
 }  // namespace
 
-std::string bmpFilterInBothCases() {
-    const std::string pattern = BmpFilterPattern;
-    return std::string(BmpFilterName) + " (" + pattern + " " + lowerCase(pattern) + ")";
+const FileFilter FileFilters[FileFilterCount] = {
+    {BmpFilterName, BmpFilterPattern},
+    {PicturesFilterName, PicturesFilterPattern},
+    {PngFilterName, PngFilterPattern},
+    {JpegFilterName, JpegFilterPattern},
+};
+
+std::vector<std::string> patternsOf(const FileFilter& filter) {
+    std::vector<std::string> patterns;
+    std::string rest = filter.patterns;
+    for (size_t end; (end = rest.find(';')) != std::string::npos; rest.erase(0, end + 1))
+        patterns.push_back(rest.substr(0, end));
+    patterns.push_back(rest);
+    return patterns;
+}
+
+std::string filterInBothCases(const FileFilter& filter) {
+    std::string patterns;
+    for (const std::string& pattern : patternsOf(filter))
+        patterns += (patterns.empty() ? "" : " ") + pattern + " " + lowerCase(pattern);
+    return std::string(filter.name) + " (" + patterns + ")";
 }
 
 void enterFolderOf(const std::filesystem::path& fileName) {

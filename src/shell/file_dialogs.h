@@ -5,10 +5,27 @@
 #include <filesystem>
 #include <string>
 
-// The one filter, "Pliki BMP" for *.BMP, written for a dialog that takes
-// "name (patterns)": the pattern in both cases, so that where file names
-// are case-sensitive a .bmp file shows too.
-std::string bmpFilterInBothCases();
+#include <cstddef>
+#include <vector>
+
+// A filter of the file dialogs: its name and its patterns ("*.BMP;*.PNG").
+struct FileFilter {
+    const char* name;
+    const char* patterns;
+};
+
+// "Pliki BMP" first, selected when a dialog opens; then every picture the
+// program reads; then one for each other format.
+constexpr size_t FileFilterCount = 4;
+extern const FileFilter FileFilters[FileFilterCount];
+
+// The patterns of a filter one by one, as given ("*.BMP").
+std::vector<std::string> patternsOf(const FileFilter& filter);
+
+// A filter written for a dialog that takes "name (patterns)": each pattern
+// in both cases, so that where file names are case-sensitive a .bmp file
+// shows too.
+std::string filterInBothCases(const FileFilter& filter);
 
 // A confirmed dialog leaves the current directory at the chosen file's
 // folder, so the next dialog of either kind starts there. A folder that

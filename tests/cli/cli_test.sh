@@ -131,6 +131,63 @@ if wanted frames; then
   if [ -z "$why" ]; then pass frames; else fail frames "$why"; fi
 fi
 
+# Every form of PNG and JPEG, made by ImageMagick from one colour picture
+# (with an alpha ramp for the forms that have alpha): each gives the same
+# stereogram as the BMP of its pixels that tavrelic_expected decodes and
+# converts apart from the program (16-bit samples rounded, alpha over
+# black).
+png_forms=(
+  "grey1:base:-colorspace gray -threshold 50% -depth 1 -define png:bit-depth=1 -define png:color-type=0"
+  "grey2:base:-colorspace gray -depth 2 -define png:bit-depth=2 -define png:color-type=0"
+  "grey4:base:-colorspace gray -depth 4 -define png:bit-depth=4 -define png:color-type=0"
+  "grey8:base:-colorspace gray -depth 8 -define png:color-type=0"
+  "grey16:base:-colorspace gray -depth 16 -define png:color-type=0"
+  "greyalpha8:alpha:-colorspace gray -depth 8 -define png:color-type=4"
+  "greyalpha16:alpha:-colorspace gray -depth 16 -define png:color-type=4"
+  "rgb8:base:-depth 8 -define png:color-type=2"
+  "rgb16:base:-depth 16 -define png:color-type=2"
+  "rgba8:alpha:-depth 8 -define png:color-type=6"
+  "rgba16:alpha:-depth 16 -define png:color-type=6"
+  "palette:base:-colors 40 -define png:color-type=3"
+  "palettealpha:alpha:-colors 40 -define png:color-type=3"
+  "interlaced:base:-interlace PNG -depth 8 -define png:color-type=2"
+)
+jpeg_forms=("baseline:base:-quality 85" "greyjpeg:base:-colorspace gray -quality 85" "progressive:base:-interlace JPEG -quality 85")
+if wanted picture-forms; then
+  why=""
+  convert -size 320x200 -seed 5 plasma:fractal "$in/baza.png" &&
+    convert -size 320x200 gradient:none-black "$in/rampa.png" &&
+    convert "$in/baza.png" "$in/rampa.png" -compose copy-opacity -composite "$in/baza-alfa.png" ||
+    why="ImageMagick cannot make the pictures;"
+  for form in "${png_forms[@]}" "${jpeg_forms[@]}"; do
+    name=${form%%:*} rest=${form#*:}
+    source=$in/baza.png
+    [ "${rest%%:*}" = alpha ] && source=$in/baza-alfa.png
+    extension=png
+    [[ " ${jpeg_forms[*]} " == *" $form "* ]] && extension=jpg
+    picture=$in/forma-$name.$extension
+    # shellcheck disable=SC2086
+    convert "$source" ${rest#*:} "$picture" && "$tool" picture-as-bmp "$picture" "$picture.bmp" ||
+      { why="$why cannot make $name;"; continue; }
+    run_cli generate "$picture" -o "$work/out/forma-$name.bmp" 2>>"$work/forms.err" &&
+      run_cli generate "$picture.bmp" -o "$work/out/forma-$name-bmp.bmp" 2>>"$work/forms.err" ||
+      { why="$why $name refused: $(tail -n 1 "$work/forms.err");"; continue; }
+    cmp -s "$work/out/forma-$name.bmp" "$work/out/forma-$name-bmp.bmp" || why="$why $name differs from its BMP;"
+  done
+  if [ -z "$why" ]; then pass picture-forms; else fail picture-forms "$why"; fi
+fi
+
+# A PNG is written with the pixels of the BMP, in 8-bit grey.
+if wanted png-output; then
+  run_cli generate "$in/kule.bmp" -o "$work/out/kule.png" 2>"$work/png.err" &&
+    run_cli generate "$in/kule.bmp" -o "$work/out/kule-png.bmp" 2>>"$work/png.err"
+  code=$?
+  kind=$(identify -format '%[png:IHDR.bit-depth-orig] %[png:IHDR.color-type-orig]' "$work/out/kule.png" 2>&1)
+  differ=$(compare -metric AE "$work/out/kule.png" "$work/out/kule-png.bmp" null: 2>&1)
+  if [ "$code" -eq 0 ] && [ "$kind" = "8 0" ] && [ "$differ" = "0" ]; then pass png-output
+  else fail png-output "exit code $code, PNG bit depth and colour type $kind, $differ pixels differ from the BMP"; fi
+fi
+
 # NAME CODE MESSAGE ARGUMENTS...: the run ends with CODE and says MESSAGE
 # on standard error.
 refused() {
@@ -146,6 +203,15 @@ refused() {
 refused damaged-file 1 "uciety.bmp: Błąd: Uszkodzony lub nieobsługiwany plik BMP!" \
   generate "$in/uciety.bmp" -o "$work/out/uciety.bmp"
 [ -e "$work/out/uciety.bmp" ] && fail damaged-file-written "a file was written for a damaged input"
+head -c 3000 "$in/forma-grey16.png" >"$in/uciety.png"
+printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\0\0\0\0\0\0\0\0' >"$in/ogromny.png"
+head -c 2000 "$in/forma-baseline.jpg" >"$in/uciety.jpg"
+refused damaged-png 1 "uciety.png: Błąd: Uszkodzony lub nieobsługiwany plik PNG!" \
+  generate "$in/uciety.png" -o "$work/out/uciety-png.bmp"
+refused damaged-jpeg 1 "uciety.jpg: Błąd: Uszkodzony lub nieobsługiwany plik JPEG!" \
+  decode "$in/uciety.jpg" -o "$work/out/uciety-jpg.bmp"
+refused huge-png 1 "ogromny.png: Błąd: Obrazek jest zbyt duży, by go wczytać!" \
+  generate "$in/ogromny.png" -o "$work/out/ogromny.bmp"
 refused not-a-picture 1 "nie można odczytać pliku albo nie jest to obrazek" \
   decode "$work/steps.txt" -o "$work/out/tekst.bmp"
 refused pattern-height 1 "Wysokość wzorca różni się od wysokości obrazka!" \
@@ -155,7 +221,7 @@ refused repeat-count 2 "Błędne wartości ilości powtórzeń wzorca" \
   generate "$in/kule.bmp" "$in/waski.bmp" --repeat 2 -o "$work/out/r2"
 refused unknown-option 2 "nieznana opcja: --glebia" generate "$in/kule.bmp" --glebia 3 -o "$work/out/x.bmp"
 refused no-output 2 "nie podano wyjścia" generate "$in/kule.bmp"
-for written in g9.bmp r2 x.bmp wzorzec-niski.bmp; do
+for written in g9.bmp r2 x.bmp wzorzec-niski.bmp uciety-png.bmp uciety-jpg.bmp ogromny.bmp; do
   [ -e "$work/out/$written" ] && fail "nothing-written-$written" "a refused run wrote $written"
 done
 

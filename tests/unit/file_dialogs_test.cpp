@@ -2,13 +2,22 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "shell/file_dialogs.h"
 
 namespace {
 
-TEST(FileDialogs, TheBmpFilterMatchesEitherCase) {
-    EXPECT_EQ(bmpFilterInBothCases(), "Pliki BMP (*.BMP *.bmp)");
+TEST(FileDialogs, TheBmpFilterComesFirstThenEveryPictureThenEachFormat) {
+    std::vector<std::string> filters;
+    for (const FileFilter& filter : FileFilters) filters.push_back(filterInBothCases(filter));
+    EXPECT_EQ(filters, (std::vector<std::string>{
+                           "Pliki BMP (*.BMP *.bmp)",
+                           "Wszystkie obrazki (*.BMP *.bmp *.PNG *.png *.JPG *.jpg *.JPEG *.jpeg)",
+                           "Pliki PNG (*.PNG *.png)",
+                           "Pliki JPEG (*.JPG *.jpg *.JPEG *.jpeg)",
+                       }));
 }
 
 class CurrentDirectory : public ::testing::Test {

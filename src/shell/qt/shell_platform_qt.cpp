@@ -23,7 +23,11 @@ bool chooseFile(WindowHandle owner, QFileDialog::AcceptMode acceptMode, QFileDia
     // An existing file is replaced without a question; no extension is
     // added to a name typed without one.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilter(fromUtf8(bmpFilterInBothCases().c_str()));
+    QStringList filters;
+    for (const FileFilter& filter : FileFilters) {
+        filters << fromUtf8(filterInBothCases(filter).c_str());
+    }
+    dialog.setNameFilters(filters);
     dialog.setDirectory(QDir::currentPath());
     if (dialog.exec() != QDialog::Accepted) {
         return false;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "shell/file_dialogs.h"
 #include "shell/resources/resource_ids.h"
 #include "shell/shell_platform.h"
 #include "shell/win32/main_window.h"
@@ -21,22 +22,26 @@ HWND asWindow(WindowHandle handle)
     return static_cast<HWND>(handle);
 }
 
-// The one filter, "Pliki BMP" for *.BMP, as the dialogs take it: each text
-// zero-terminated and the list closed by a second zero.
-std::wstring bmpFilter()
+// The filters as the dialogs take them: each name and its patterns
+// zero-terminated, the list closed by a second zero. Windows matches them
+// whatever the case.
+std::wstring dialogFilters()
 {
-    std::wstring filter = widen(BmpFilterName);
-    filter += L'\0';
-    filter += widen(BmpFilterPattern);
-    filter += L'\0';
-    return filter;
+    std::wstring filters;
+    for (const FileFilter& filter : FileFilters) {
+        filters += widen(filter.name);
+        filters += L'\0';
+        filters += widen(filter.patterns);
+        filters += L'\0';
+    }
+    return filters;
 }
 
 // Runs one of the two file-name dialogs; false when it was cancelled.
 bool chooseFile(WindowHandle owner, DWORD flags, BOOL(APIENTRY* dialog)(LPOPENFILENAMEW),
                 std::filesystem::path& fileName)
 {
-    const std::wstring filter = bmpFilter();
+    const std::wstring filter = dialogFilters();
     wchar_t file[FileNameCapacity] = {};
     wchar_t currentDirectory[FileNameCapacity] = {};
     DWORD directoryLength = GetCurrentDirectoryW(FileNameCapacity, currentDirectory);

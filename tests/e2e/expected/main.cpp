@@ -16,6 +16,11 @@
 //     from this process's environment), and "screenshot NAME EXPECTED"
 //     saves the picture on show as EXPECTED. Every other step is an
 //     expectation of the driver's and is skipped;
+//   tavrelic_expected picture-as-bmp PICTURE BMP
+//     writes the 24-bit BMP of a PNG or JPEG file's pixels, decoded,
+//     rounded to 8 bits and laid over black by this tool's own code; the
+//     replay loads such a twin (PICTURE.bmp beside PICTURE) in place of its
+//     picture;
 //   tavrelic_expected menu-table
 //     prints the program's menu items, one a line: ID<TAB>MENU<TAB>ITEM;
 //   tavrelic_expected preferences-fields
@@ -28,12 +33,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <system_error>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "operations/operations.h"
 #include "bmp_samples.h"
+#include "files/stb_codecs.h"
 #include "recording_platform.h"
 #include "script.h"
 #include "shell/commands.h"
@@ -98,6 +106,62 @@ int writePicture(const std::string& mode, const std::string& fileName, int width
     return 1;
 }
 
+// A PNG or JPEG input with a twin beside it (NAME.bmp next to NAME, the
+// BMP of its pixels as picture-as-bmp decodes them) is loaded from the
+// twin: the files the program must save then come from pixels decoded and
+// converted apart from the program's own reader.
+std::filesystem::path twinOf(const std::filesystem::path& fileName) {
+    std::filesystem::path twin = fileName;
+    twin += ".bmp";
+    std::error_code error;
+    return std::filesystem::is_regular_file(twin, error) ? twin : fileName;
+}
+
+// 16-bit samples rounded to 8 bits, and a colour over black through its
+// alpha, as the program's readers are to take them.
+uint8_t eightBits(uint16_t sample) {
+    return static_cast<uint8_t>((sample * 255u + 32767u) / 65535u);
+}
+
+uint8_t overBlack(uint8_t colour, uint8_t alpha) {
+    return static_cast<uint8_t>((colour * alpha + 127u) / 255u);
+}
+
+// Writes the BMP of a PNG or JPEG file's pixels: decoded (16 bits per
+// sample where the PNG has them), rounded, laid over black.
+int writePictureAsBmp(const std::string& input, const std::string& output) {
+    std::ifstream in(std::filesystem::u8path(input), std::ios::binary);
+    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const int size = static_cast<int>(file.size());
+    int width = 0, height = 0, channels = 0;
+    std::vector<uint16_t> samples;
+    if (stbi_is_16_bit_from_memory(file.data(), size)) {
+        uint16_t* pixels = stbi_load_16_from_memory(file.data(), size, &width, &height, &channels, 0);
+        if (pixels != nullptr) samples.assign(pixels, pixels + size_t(width) * height * channels);
+        stbi_image_free(pixels);
+    } else {
+        uint8_t* pixels = stbi_load_from_memory(file.data(), size, &width, &height, &channels, 0);
+        if (pixels != nullptr)
+            for (size_t i = 0; i < size_t(width) * height * channels; ++i) samples.push_back(pixels[i] * 257u);
+        stbi_image_free(pixels);
+    }
+    if (samples.empty()) {
+        std::fprintf(stderr, "tavrelic_expected: cannot decode %s\n", input.c_str());
+        return 1;
+    }
+    const std::vector<uint8_t> bytes = makeBmp(width, height, [&](int32_t x, int32_t y) {
+        const uint16_t* pixel = samples.data() + (size_t(y) * width + x) * channels;
+        uint8_t rgb[3];
+        for (int c = 0; c < 3; ++c) rgb[c] = eightBits(pixel[channels >= 3 ? c : 0]);
+        if (channels == 2 || channels == 4)
+            for (uint8_t& value : rgb) value = overBlack(value, eightBits(pixel[channels - 1]));
+        return SamplePixel{rgb[2], rgb[1], rgb[0]};
+    });
+    std::ofstream out(std::filesystem::u8path(output), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return out ? 0 : 1;
+}
+
 // The Preferences dialog as the scenario's prefs-set and prefs-click steps
 // work it: fields take their texts, a click on a check box or radio button
 // ticks it as the dialog would, OK stores what the rules accept (a refusal
@@ -142,7 +206,7 @@ bool scriptFileAnswers(const std::vector<ScriptLine>& lines, size_t next) {
         } else if (words[0] != "cancel-file") {
             continue;
         }
-        recordedUi.openAnswers.push_back(answer);
+        recordedUi.openAnswers.push_back(answer ? twinOf(*answer) : answer);
         recordedUi.saveAnswers.push_back(answer);
     }
     const std::vector<ScriptLine> steps(lines.begin() + static_cast<std::ptrdiff_t>(first),
@@ -231,10 +295,12 @@ int main(int argc, char** argv) {
         return writePicture(mode, argv[2], static_cast<int>(width), static_cast<int>(height));
     if (mode == "replay" && (argc == 3 || argc == 4)) return replay(argv[2], argc == 4 ? argv[3] : "");
     if (mode == "menu-table" && argc == 2) return printMenuTable();
+    if (mode == "picture-as-bmp" && argc == 4) return writePictureAsBmp(argv[2], argv[3]);
     if (mode == "preferences-fields" && argc == 2) return printPreferencesFields();
     std::fprintf(stderr,
                  "usage: tavrelic_expected depth-map|noise-stereogram FILE WIDTH HEIGHT\n"
                  "       tavrelic_expected replay SCRIPT [SCENARIO]\n"
-                 "       tavrelic_expected menu-table|preferences-fields\n");
+                 "       tavrelic_expected menu-table|preferences-fields\n"
+                 "       tavrelic_expected picture-as-bmp PICTURE BMP\n");
     return 2;
 }
