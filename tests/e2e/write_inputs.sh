@@ -2,8 +2,10 @@
 # Writes the input files of the end-to-end scenarios into FOLDER, for both
 # programs' sessions: depth maps of three sizes, a large noise stereogram,
 # a depth map with a Polish name in a folder with a Polish name, the sample
-# depth maps of the package, and the damaged BMP files of the loader's fuzz
-# corpus. BUILD is a native build that holds tavrelic_expected.
+# depth maps of the package, the damaged BMP files of the loader's fuzz
+# corpus, and depth maps as a 16-bit grey PNG and as a JPEG, each with the
+# BMP twin of its pixels beside it, and a truncated PNG. BUILD is a native
+# build that holds tavrelic_expected.
 #   write_inputs.sh FOLDER BUILD
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -16,4 +18,9 @@ mkdir -p "$folder/Zdjęcia"
   "$tool" noise-stereogram "$folder/noise3840.bmp" 3840 2160 &&
   cp "$folder/depth300.bmp" "$folder/Zdjęcia/mapa głębokości ąęłńóśźż.bmp" &&
   python3 "$root/samples/make_samples.py" "$folder" &&
-  python3 "$root/fuzz/make_corpus.py" "$folder/corpus"
+  python3 "$root/fuzz/make_corpus.py" "$folder/corpus" &&
+  convert -size 300x200 radial-gradient:white-black -depth 16 -define png:color-type=0 "$folder/depth16.png" &&
+  "$tool" picture-as-bmp "$folder/depth16.png" "$folder/depth16.png.bmp" &&
+  convert -size 300x200 -seed 3 plasma:fractal -quality 90 "$folder/depth-colour.jpg" &&
+  "$tool" picture-as-bmp "$folder/depth-colour.jpg" "$folder/depth-colour.jpg.bmp" &&
+  head -c 4000 "$folder/depth16.png" >"$folder/truncated.png"
