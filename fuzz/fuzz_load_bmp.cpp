@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the BMP loader as a depth map, a stereogram and
-// a pattern, each time on a fresh workspace.
+// Feeds arbitrary bytes to the picture loader (BMP, PNG and JPEG, told by
+// their content) as a depth map, a stereogram and a pattern, each time on a
+// fresh workspace.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -15,11 +16,18 @@ constexpr int32_t DepthMapWidth = 16;
 constexpr int64_t TallestDepthMap = 1024;
 
 // A pattern must have the depth map's height to get past the height test,
-// so the depth map takes the input's own height when it is a small one.
+// so the depth map takes the input's own height (a BMP's or a PNG's) when
+// it is a small one.
 int32_t depthMapHeightFor(const uint8_t* data, size_t size) {
     if (size < 26) return 4;
-    const uint32_t field = readLe32(data + 22);
-    const int64_t height = field >= 0x80000000u ? int64_t{0x100000000} - field : int64_t{field};
+    int64_t height = 0;
+    if (data[0] == 0x89 && data[1] == 'P') {
+        // A PNG's height, big-endian, in its first chunk.
+        for (size_t i = 20; i < 24; ++i) height = height << 8 | data[i];
+    } else {
+        const uint32_t field = readLe32(data + 22);
+        height = field >= 0x80000000u ? int64_t{0x100000000} - field : int64_t{field};
+    }
     return height >= 1 && height <= TallestDepthMap ? static_cast<int32_t>(height) : 4;
 }
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets into fuzz/corpus/TARGET/:
-fuzz_load_bmp:        a few tiny valid files of every accepted kind and a
-                      few broken ones;
+fuzz_load_bmp:        a few tiny valid files of every accepted kind (BMP,
+                      PNG of every colour type and depth, interlaced too,
+                      and JPEG, baseline and progressive) and a few broken
+                      ones;
 fuzz_session:         sessions of menu commands, as fuzz_session.cpp reads
                       them: loads, generations, decodings, views, saves,
                       Preferences, an allocation that fails;
@@ -9,8 +11,12 @@ fuzz_engine_vs_plain: states as fuzz_engine_vs_plain.cpp reads them;
 fuzz_cli_arguments:   tavrelic-cli's command lines, right and wrong.
     make_corpus.py [FOLDER]   (fuzz/corpus unless FOLDER)"""
 import pathlib
+import shutil
 import struct
+import subprocess
 import sys
+import tempfile
+import zlib
 
 CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
 
@@ -33,6 +39,64 @@ def patched(data, offset, fmt, value):
     data = bytearray(data)
     struct.pack_into(fmt, data, offset, value)
     return bytes(data)
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+
+def png(width, height, colour_type, depth, rows, palette=b"", transparency=b"", interlaced=False):
+    """A PNG of the given raw rows (each a filter byte and its samples);
+    with interlaced, the rows are those of the seven passes in order."""
+    header = struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, 1 if interlaced else 0)
+    chunks = png_chunk(b"IHDR", header)
+    if palette:
+        chunks += png_chunk(b"PLTE", palette)
+    if transparency:
+        chunks += png_chunk(b"tRNS", transparency)
+    return b"\x89PNG\r\n\x1a\n" + chunks + png_chunk(b"IDAT", zlib.compress(rows)) + png_chunk(b"IEND", b"")
+
+
+def png_rows(height, row_bytes, seed):
+    """Rows of filter type 0 holding a ramp that starts at `seed`."""
+    return b"".join(b"\0" + bytes((seed + 7 * y + x) % 256 for x in range(row_bytes)) for y in range(height))
+
+
+PNG_SEEDS = {
+    "grey1_5x3.png": png(5, 3, 0, 1, png_rows(3, 1, 1)),
+    "grey4_3x2.png": png(3, 2, 0, 4, png_rows(2, 2, 2)),
+    "grey8_4x3.png": png(4, 3, 0, 8, png_rows(3, 4, 3)),
+    "grey16_3x2.png": png(3, 2, 0, 16, png_rows(2, 6, 4)),
+    "grey_alpha8_3x2.png": png(3, 2, 4, 8, png_rows(2, 6, 5)),
+    "rgb8_3x2.png": png(3, 2, 2, 8, png_rows(2, 9, 6)),
+    "rgba16_2x2.png": png(2, 2, 6, 16, png_rows(2, 16, 7)),
+    "palette_4x2.png": png(4, 2, 3, 8, png_rows(2, 4, 0), palette=bytes(range(3 * 8)),
+                           transparency=bytes((0, 128, 255))),
+    # Adam7: 8 x 8 pixels of 8-bit grey in seven passes of 1, 1, 2, 2, 4, 4
+    # and 8 rows of 1, 1, 1, 2, 2, 4 and 4 pixels.
+    "interlaced_8x8.png": png(8, 8, 0, 8, b"".join(png_rows(rows, width, 9 * n) for n, (rows, width) in
+                                                     enumerate(((1, 1), (1, 1), (1, 2), (2, 2), (2, 4), (4, 4),
+                                                                (4, 8)))), interlaced=True),
+    "png_truncated.png": png(4, 3, 0, 8, png_rows(3, 4, 3))[:40],
+    "png_huge.png": png(100000, 100000, 0, 8, b""),
+}
+
+
+def jpeg_seeds():
+    """Small JPEG files, baseline and progressive, grey and colour, written by
+    ImageMagick when it is there (the same bytes for the same version)."""
+    if shutil.which("convert") is None:
+        return {}
+    seeds = {}
+    with tempfile.TemporaryDirectory() as folder:
+        for name, options in (("baseline_colour_8x8.jpg", []), ("progressive_colour_8x8.jpg", ["-interlace", "JPEG"]),
+                              ("grey_16x8.jpg", ["-colorspace", "gray"])):
+            path = pathlib.Path(folder) / name
+            size = "16x8" if name.startswith("grey") else "8x8"
+            subprocess.run(["convert", "-size", size, "gradient:red-blue"] + options + ["-strip", "-quality", "70",
+                                                                                        str(path)], check=True)
+            seeds[name] = path.read_bytes()
+    return seeds
 
 
 SEEDS = {
@@ -170,7 +234,7 @@ def write(folder, files):
 
 if __name__ == "__main__":
     root = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else CORPUS
-    write(root / "fuzz_load_bmp", SEEDS)
+    write(root / "fuzz_load_bmp", {**SEEDS, **PNG_SEEDS, **jpeg_seeds()})
     write(root / "fuzz_session", SESSIONS)
     write(root / "fuzz_engine_vs_plain", ENGINE_STATES)
     write(root / "fuzz_cli_arguments", COMMAND_LINES)
