@@ -1,7 +1,8 @@
 // Timings of the engine, the BMP loader and the views on 640 x 480,
 // 1920 x 1080 and 3840 x 2160 pictures, each next to the plain version that
-// the unit tests compare against ("reference/..."). Every benchmark reports
-// per_px, the CPU time per pixel of its input.
+// the unit tests compare against ("reference/..."). Generation, decoding and
+// the batch run on every core, and again on one ("/1core"). Every benchmark
+// reports the wall time, and per_px, the time per pixel of its input.
 //
 //   tavrelic_bench [Google Benchmark's flags]
 //   tavrelic_bench --write-depth-map FILE WIDTH HEIGHT
@@ -18,8 +19,8 @@
 
 #include "bench_samples.h"
 #include "bmp_samples.h"
-#include "operations/operations.h"
 #include "engine/engine.h"
+#include "engine/parallel_rows.h"
 #include "operations/operations.h"
 #include "reference_decoding.h"
 #include "recording_platform.h"
@@ -192,20 +193,40 @@ void benchLoadBmp(benchmark::State& state, const Samples& s) {
     std::filesystem::remove(file, ignored);
 }
 
-void benchView(benchmark::State& state, const Samples& s, SourceKind source, ViewKind view) {
+// A view written into the picture on show, as a save wants it, or for the
+// screen, as the window paints it.
+enum class ViewTarget { PictureOnShow, Screen };
+
+void benchView(benchmark::State& state, const Samples& s, SourceKind source, ViewKind view, ViewTarget target) {
     Workspace ws;
     putPictureOnShow(ws, s.width, s.height, 0);
     putRaster(ws.stereogram, s.width, s.height, s.stereogram);
     putRaster(ws.depthMap, s.width, s.height, s.depth);
     ws.patternWidth = s.width / RepeatCount;
     putRaster(ws.pattern, ws.patternWidth, s.height, topRows(s.noise, ws.patternWidth, s.height));
+    std::vector<uint32_t> screen(static_cast<size_t>(pixelsOf(s.width, s.height)));
     for (auto _ : state) {
         renderView(ws, nullptr, source, view);
+        if (target == ViewTarget::Screen)
+            drawShownViewForScreen(ws, screen.data());
+        else
+            settleShownView(ws);
         forgetCalls();
         benchmark::DoNotOptimize(ws.displayDib.bytes.get());
+        benchmark::DoNotOptimize(screen.data());
     }
     countPixels(state, pixelsOf(s.width, s.height));
     releaseAll(ws);
+}
+
+// The same work on one core: what every core gains.
+template <class Body>
+auto onOneCore(Body body) {
+    return [body](benchmark::State& st) {
+        setDefaultEngineThreads(1);
+        body(st);
+        setDefaultEngineThreads(0);
+    };
 }
 
 struct ViewBench {
@@ -225,12 +246,14 @@ const ViewBench ViewBenches[] = {
 
 template <class Body>
 void add(const std::string& name, Body body) {
-    benchmark::RegisterBenchmark(name.c_str(), body)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(name.c_str(), body)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 void registerFor(const Samples& s) {
     const std::string at = "/" + s.name;
-    add("generate" + at, [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, generateStereogram); });
+    const auto generate = [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, generateStereogram); };
+    add("generate" + at, generate);
+    add("generate/1core" + at, onOneCore(generate));
     add("reference/generate" + at, [&s](benchmark::State& st) { benchReferenceGenerate(st, s, s.depth); });
     // A noisy depth map: the separation changes at nearly every pixel.
     add("generate/noise_depth" + at,
@@ -255,10 +278,18 @@ void registerFor(const Samples& s) {
             benchReferenceDecode(st, s, s.noise, noiseRows, policy);
         });
     }
+    const auto decode = [&s](benchmark::State& st) { benchDecode(st, s, s.stereogram, 0); };
+    add("decode/keep/stereogram/1core" + at, onOneCore(decode));
     add("load_bmp" + at, [&s](benchmark::State& st) { benchLoadBmp(st, s); });
-    add("round_trip" + at, [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, runRoundTrip); });
-    for (const ViewBench& v : ViewBenches)
-        add(std::string("view/") + v.name + at, [&s, &v](benchmark::State& st) { benchView(st, s, v.source, v.view); });
+    const auto roundTrip = [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, runRoundTrip); };
+    add("round_trip" + at, roundTrip);
+    add("round_trip/1core" + at, onOneCore(roundTrip));
+    for (const ViewBench& v : ViewBenches) {
+        add(std::string("view/") + v.name + at,
+            [&s, &v](benchmark::State& st) { benchView(st, s, v.source, v.view, ViewTarget::PictureOnShow); });
+        add(std::string("screen/") + v.name + at,
+            [&s, &v](benchmark::State& st) { benchView(st, s, v.source, v.view, ViewTarget::Screen); });
+    }
 }
 
 int writeDepthMap(const char* fileName, int32_t width, int32_t height) {
