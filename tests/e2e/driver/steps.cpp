@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -534,10 +535,43 @@ void lookAtBars(const Session& session, const std::vector<const std::vector<uint
     }
 }
 
+// Suspends every thread of the program, the rows' helpers as well as its
+// main thread, so that no work goes on while the driver looks; false when
+// a thread could not be held. `held` gets the threads to resume.
+bool holdProgram(const Session& session, std::vector<HANDLE>& held) {
+    held.clear();
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool all = true;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != session.process.dwProcessId) continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        if (thread != nullptr && SuspendThread(thread) != static_cast<DWORD>(-1)) {
+            held.push_back(thread);
+        } else if (thread != nullptr) {
+            CloseHandle(thread);  // a helper that has just ended
+        } else if (entry.th32ThreadID == session.process.dwThreadId) {
+            all = false;
+        }
+    }
+    CloseHandle(snapshot);
+    return all && !held.empty();
+}
+
+void releaseProgram(std::vector<HANDLE>& held) {
+    for (HANDLE thread : held) {
+        ResumeThread(thread);
+        CloseHandle(thread);
+    }
+    held.clear();
+}
+
 // expect-bars-moving SHOT COMMAND STATUS...: sends the command and watches
-// the bars while it works. The program runs in slices: after each one its
-// thread is suspended, the strip is read from the screen, and the thread
-// resumes. Every look therefore comes after a little more of the work, so
+// the bars while it works. The program runs in slices: after each one all
+// its threads are suspended, the strip is read from the screen, and the
+// threads resume. Every look therefore comes after a little more of the work, so
 // what is seen does not depend on how fast the machine is or how long a
 // look takes: a command of many slices that steps its bar shows a new
 // state in look after look, and one whose bar is not repainted shows none.
@@ -585,22 +619,24 @@ bool stepExpectBarsMoving(Session& session, const Arguments& args, std::string& 
     seen.progressStates.push_back(idleProgress);
     int slices = 0;
     bool held = true;
+    std::vector<HANDLE> threads;
     while (commandRunning() && seen.progressStates.size() <= StatesWanted) {
         Sleep(SliceMs);
-        if (SuspendThread(session.process.hThread) == static_cast<DWORD>(-1)) {
+        if (!holdProgram(session, threads)) {
+            releaseProgram(threads);
             held = false;
             break;
         }
         ++slices;
         if (commandRunning()) lookAtBars(session, texts, idleProgress, folder + "\\" + args[0] + ".bmp", seen);
-        ResumeThread(session.process.hThread);
+        releaseProgram(threads);
     }
     WaitForSingleObject(waiter, INFINITE);
     CloseHandle(waiter);
     const size_t statesAtWork = seen.progressStates.size() - 1;
     if (held && statesAtWork >= StatesWanted && seen.textSeen && seen.shotTaken) return true;
     if (!held) {
-        failure = "cannot suspend the program's thread (error " + std::to_string(GetLastError()) + ")";
+        failure = "cannot suspend the program's threads (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
     failure = "in " + std::to_string(seen.looks) + " looks, one every " + std::to_string(SliceMs) +
