@@ -1,5 +1,6 @@
 #include "files/compressed.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <utility>
@@ -119,6 +120,40 @@ bool readPngSize(const uint8_t* bytes, size_t size, int64_t& width, int64_t& hei
     return true;
 }
 
+// The library builds each Huffman table of a JPEG into room for 256 codes
+// without checking that the table holds no more (a table's sixteen counts
+// may add up to 4080): such a file would make it write past that room. Its
+// segments are walked first, and a file with such a table is refused as
+// damaged. Bytes outside the segments (the entropy-coded data) are passed
+// over to the next marker.
+bool jpegHuffmanTablesFit(const uint8_t* bytes, size_t size) {
+    constexpr uint8_t Marker = 0xFF, DefineHuffmanTables = 0xC4, EndOfImage = 0xD9;
+    constexpr size_t CountsPerTable = 16, MostCodes = 256;
+    for (size_t at = 2; at + 3 < size;) {
+        const uint8_t kind = bytes[at + 1];
+        // Not a segment: a byte of coded data, a fill byte, a stuffed zero,
+        // a restart or another start of the image.
+        if (bytes[at] != Marker || kind == Marker) {
+            ++at;
+            continue;
+        }
+        if (kind == 0x00 || kind == 0x01 || (kind >= 0xD0 && kind <= 0xD8)) {
+            at += 2;
+            continue;
+        }
+        if (kind == EndOfImage) return true;
+        const size_t end = std::min(size, at + 2 + (static_cast<size_t>(bytes[at + 2]) << 8 | bytes[at + 3]));
+        for (size_t table = at + 4; kind == DefineHuffmanTables && table + 1 + CountsPerTable <= end;) {
+            size_t codes = 0;
+            for (size_t i = 0; i < CountsPerTable; ++i) codes += bytes[table + 1 + i];
+            if (codes > MostCodes) return false;
+            table += 1 + CountsPerTable + codes;
+        }
+        at = end;
+    }
+    return true;
+}
+
 }  // namespace
 
 CompressedFormat compressedFormatOf(const uint8_t* prefix, size_t size) {
@@ -134,6 +169,7 @@ Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, 
     // The library reads lengths as int.
     if (size > static_cast<size_t>(INT_MAX)) return tooLarge();
     const int length = static_cast<int>(size);
+    if (format == CompressedFormat::Jpeg && !jpegHuffmanTablesFit(bytes, size)) return damaged(format);
     // Sizes are checked before a single pixel is decoded.
     int64_t declaredWidth = 0, declaredHeight = 0;
     if (format == CompressedFormat::Png && readPngSize(bytes, size, declaredWidth, declaredHeight) &&
@@ -205,6 +241,7 @@ Outcome writePngFile(const Workspace& ws, const std::filesystem::path& fileName)
 bool probeCompressed(const uint8_t* bytes, size_t size, CompressedFormat format, PictureFacts& facts) {
     int width = 0, height = 0, channels = 0;
     if (format == CompressedFormat::None || size > static_cast<size_t>(INT_MAX) ||
+        (format == CompressedFormat::Jpeg && !jpegHuffmanTablesFit(bytes, size)) ||
         !stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels))
         return false;
     facts.format = format == CompressedFormat::Png ? PngFormatName : JpegFormatName;

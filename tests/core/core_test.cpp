@@ -166,6 +166,22 @@ TEST_F(Core, RunningOutOfMemoryIsAnOutcome) {
     EXPECT_EQ(ws.depthMap.pixels, nullptr);  // released first
 }
 
+// The JPEG library would build a Huffman table of more than 256 codes
+// past the end of its room (the loader's fuzz target found it): such a file
+// is refused as damaged before the library reads it.
+TEST_F(Core, AJpegWithAnOverlongHuffmanTableIsRefused) {
+    std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x00, 0x00};
+    for (int i = 0; i < 16; ++i) file.push_back(20);  // 320 codes
+    file.resize(file.size() + 320, 0x07);
+    const size_t length = file.size() - 4;
+    file[4] = static_cast<uint8_t>(length >> 8);
+    file[5] = static_cast<uint8_t>(length);
+    file.insert(file.end(), {0xFF, 0xD9});
+    expectRefused(readPictureBytes(ws, file.data(), file.size(), SourceKind::DepthMap),
+                  "Uszkodzony lub nieobsługiwany plik JPEG!", "Błąd");
+    EXPECT_EQ(ws.depthMap.pixels, nullptr);
+}
+
 TEST(CoreOwnership, EveryBufferHasOneOwner) {
     static_assert(!std::is_copy_constructible<GreyImage>::value, "a raster is never copied into a second owner");
     static_assert(!std::is_copy_assignable<DisplayDib>::value, "nor is the picture on show");
