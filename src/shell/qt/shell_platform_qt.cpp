@@ -17,22 +17,25 @@ namespace {
 bool chooseFile(WindowHandle owner, QFileDialog::AcceptMode acceptMode, QFileDialog::FileMode fileMode,
                 std::filesystem::path& fileName)
 {
-    QFileDialog dialog(widgetOf(owner));
-    dialog.setAcceptMode(acceptMode);
-    dialog.setFileMode(fileMode);
+    // Taken apart by the event loop once the command is over, so that a
+    // load does not wait for the dialog's own clearing up.
+    auto* dialog = new QFileDialog(widgetOf(owner));
+    dialog->deleteLater();
+    dialog->setAcceptMode(acceptMode);
+    dialog->setFileMode(fileMode);
     // An existing file is replaced without a question; no extension is
     // added to a name typed without one.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters;
     for (const FileFilter& filter : FileFilters) {
         filters << fromUtf8(filterInBothCases(filter).c_str());
     }
-    dialog.setNameFilters(filters);
-    dialog.setDirectory(QDir::currentPath());
-    if (dialog.exec() != QDialog::Accepted) {
+    dialog->setNameFilters(filters);
+    dialog->setDirectory(QDir::currentPath());
+    if (dialog->exec() != QDialog::Accepted) {
         return false;
     }
-    const QStringList chosen = dialog.selectedFiles();
+    const QStringList chosen = dialog->selectedFiles();
     if (chosen.isEmpty()) {
         return false;
     }
