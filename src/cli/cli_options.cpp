@@ -61,23 +61,14 @@ bool readNumber(const std::string& option, const std::string& text, std::optiona
     return true;
 }
 
-bool readView(const std::string& option, const std::string& text, std::optional<ViewChoice>& view,
-              std::string& error) {
-    for (const NamedView& named : Views) {
+// The value a word names in a table of names; false, with the reason, when
+// the table has no such name.
+template <class Named, size_t Count, class Value>
+bool readNamed(const Named (&table)[Count], Value Named::*value, const std::string& option, const std::string& text,
+               std::optional<Value>& chosen, std::string& error) {
+    for (const Named& named : table) {
         if (text == named.name) {
-            view = named.choice;
-            return true;
-        }
-    }
-    error = formatted(CliBadChoiceFormat, option, text);
-    return false;
-}
-
-bool readPolicy(const std::string& option, const std::string& text, std::optional<UnresolvedPolicy>& policy,
-                std::string& error) {
-    for (const NamedPolicy& named : Policies) {
-        if (text == named.name) {
-            policy = named.policy;
+            chosen = named.*value;
             return true;
         }
     }
@@ -170,8 +161,11 @@ bool readOption(ArgumentReader& reader, const std::string& option, CliRequest& r
     };
     for (const NumberOption& number : numbers)
         if (option == number.name) return reader.value(option, text, error) && readNumber(option, text, prefs.*number.field, error);
-    if (option == "--unresolved") return reader.value(option, text, error) && readPolicy(option, text, prefs.unresolved, error);
-    if (option == "--view") return reader.value(option, text, error) && readView(option, text, request.view, error);
+    if (option == "--unresolved")
+        return reader.value(option, text, error) &&
+               readNamed(Policies, &NamedPolicy::policy, option, text, prefs.unresolved, error);
+    if (option == "--view")
+        return reader.value(option, text, error) && readNamed(Views, &NamedView::choice, option, text, request.view, error);
     error = formatted(CliUnknownOptionFormat, option);
     return false;
 }
