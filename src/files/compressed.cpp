@@ -143,9 +143,10 @@ bool jpegHuffmanTablesFit(const uint8_t* bytes, size_t size) {
         }
         if (kind == EndOfImage) return true;
         const size_t end = std::min(size, at + 2 + (static_cast<size_t>(bytes[at + 2]) << 8 | bytes[at + 3]));
-        for (size_t table = at + 4; kind == DefineHuffmanTables && table + 1 + CountsPerTable <= end;) {
+        // Past the end of the file the library reads zeros.
+        for (size_t table = at + 4; kind == DefineHuffmanTables && table < end;) {
             size_t codes = 0;
-            for (size_t i = 0; i < CountsPerTable; ++i) codes += bytes[table + 1 + i];
+            for (size_t i = table + 1; i < table + 1 + CountsPerTable && i < size; ++i) codes += bytes[i];
             if (codes > MostCodes) return false;
             table += 1 + CountsPerTable + codes;
         }
