@@ -402,7 +402,7 @@ Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) 
     std::memset(ws.depthMap.pixels.get(), 0, static_cast<size_t>(width) * static_cast<size_t>(height));
     if (!decodable) {
         const bool stepped = forEachRowRun(height, 1, progress, [](int32_t, int32_t, int32_t) {});
-        return stepped ? doneOutcome() : Outcome{OutcomeKind::Stopped, {}, {}};
+        return stepped ? doneOutcome() : stoppedOutcome();
     }
 
     const Preferences& prefs = ws.preferences;
@@ -423,5 +423,5 @@ Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) 
             for (int32_t y = begin; y < end; ++y) decodeRowOn(rows, thread, y, unused, 0);
         });
     }
-    return done ? doneOutcome() : Outcome{OutcomeKind::Stopped, {}, {}};
+    return done ? doneOutcome() : stoppedOutcome();
 }

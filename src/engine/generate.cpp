@@ -132,7 +132,7 @@ Outcome makeStereogram(Workspace& ws, const Progress& progress) {
             std::memcpy(ws.stereogram.pixels.get() + rowStart, row, static_cast<size_t>(width));
         }
     };
-    if (!forEachRowRun(height, threads, progress, makeRows)) return Outcome{OutcomeKind::Stopped, {}, {}};
+    if (!forEachRowRun(height, threads, progress, makeRows)) return stoppedOutcome();
     ws.randomState = stateAfterDraws(firstState, drawsPerRow * static_cast<uint64_t>(height));
     return doneOutcome();
 }

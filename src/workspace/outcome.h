@@ -51,6 +51,10 @@ inline Outcome outOfMemoryOutcome() {
     return Outcome{OutcomeKind::OutOfMemory, Message{}, Message{}};
 }
 
+inline Outcome stoppedOutcome() {
+    return Outcome{OutcomeKind::Stopped, Message{}, Message{}};
+}
+
 // Row loops report a step after every RowsPerProgressStep-th row (rows 0,
 // 10, 20, ...).
 constexpr int32_t RowsPerProgressStep = 10;
