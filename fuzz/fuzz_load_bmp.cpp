@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the BMP loader as a depth map, a stereogram and
-// a pattern, each time on a fresh workspace.
+// a pattern, each time on a fresh workspace; a picture it takes as a
+// stereogram is also classified, as a file from outside is.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "engine/engine.h"
 #include "operations/operations.h"
 #include "recording_platform.h"
 #include "workspace/little_endian.h"
@@ -32,7 +34,8 @@ void addDepthMap(Workspace& ws, int32_t height) {
 void loadAs(const uint8_t* data, size_t size, SourceKind kind) {
     Workspace ws;
     if (kind == SourceKind::Pattern) addDepthMap(ws, depthMapHeightFor(data, size));
-    loadBmpBytes(ws, data, size, nullptr, kind);
+    if (loadBmpBytes(ws, data, size, nullptr, kind) == 1 && kind == SourceKind::Stereogram)
+        classifyPicture(ws.stereogram);
     releaseAll(ws);
     resetRecordedUi();
 }

@@ -36,11 +36,14 @@ bool writeText(HANDLE handle, const std::string& text)
 
 }  // namespace
 
+// A handle that a program of the Windows subsystem was given may be a
+// console's that it is not attached to, which takes no text: the parent's
+// console is tried then.
 bool printToStartingConsole(const std::string& text, bool toStandardError)
 {
     HANDLE given = GetStdHandle(toStandardError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    if (usable(given)) {
-        return writeText(given, text);
+    if (usable(given) && writeText(given, text)) {
+        return true;
     }
     HANDLE console = openParentConsole();
     if (!usable(console)) {
