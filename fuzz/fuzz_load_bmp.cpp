@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the picture loader (BMP, PNG and JPEG, told by
 // their content) as a depth map, a stereogram and a pattern, each time on a
-// fresh workspace.
+// fresh workspace; a picture it takes as a stereogram is also classified,
+// as a file from outside is.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "engine/engine.h"
 #include "operations/operations.h"
 #include "recording_platform.h"
 #include "workspace/little_endian.h"
@@ -40,7 +42,8 @@ void addDepthMap(Workspace& ws, int32_t height) {
 void loadAs(const uint8_t* data, size_t size, SourceKind kind) {
     Workspace ws;
     if (kind == SourceKind::Pattern) addDepthMap(ws, depthMapHeightFor(data, size));
-    loadBmpBytes(ws, data, size, nullptr, kind);
+    if (loadBmpBytes(ws, data, size, nullptr, kind) == 1 && kind == SourceKind::Stereogram)
+        classifyPicture(ws.stereogram);
     releaseAll(ws);
     resetRecordedUi();
 }

@@ -25,6 +25,12 @@ Outcome makeStereogram(Workspace& ws, const Progress& progress);
 // when none is found. The Stereogram must be present.
 int32_t detectPatternWidth(const Workspace& ws);
 
+// Whether a grey picture, as loaded, is a stereogram or a depth map: a
+// stereogram's texture recurs a strip width away, a depth map's does not
+// (flat and mostly black ones have hardly any texture). Stereogram or
+// DepthMap; a picture narrower than 30 columns is a depth map.
+SourceKind classifyPicture(const GreyImage& picture);
+
 // How many pixels from column x of the row each equal the pixel `distance`
 // to their left (at most `distance`); 0 below minMatch.
 int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distance);

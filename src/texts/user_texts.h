@@ -15,6 +15,11 @@ inline constexpr char ChangingPreferencesText[] = "Zmiana preferencji...";
 inline constexpr char GeneratingPatternText[] = "Generowanie losowego wzorca...";
 inline constexpr char GeneratingStereogramText[] = "Generowanie stereogramu...";
 inline constexpr char DecodingStereogramText[] = "Dekodowanie stereogramu...";
+// A file from outside: named on the command line or dropped on the window.
+inline constexpr char LoadingFileText[] = "Wczytywanie pliku...";
+inline constexpr char LoadedAsStereogramText[] = "Wczytano jako stereogram";
+inline constexpr char LoadedAsDepthMapText[] = "Wczytano jako mapę głębokości";
+inline constexpr char NotLoadedText[] = "Nie wczytano pliku";
 // The passes of the five-pass batch, numbered from 1.
 inline constexpr char GeneratingPassFormat[] = "Generowanie #%d...";
 inline constexpr char DecodingPassFormat[] = "Dekodowanie #%d...";
@@ -132,6 +137,30 @@ inline constexpr char CancelButtonText[] = "Anuluj";
 inline constexpr char PictureAreaName[] = "Obrazek";
 inline constexpr char StatusBarDescription[] = "Pasek stanu";
 inline constexpr char ProgressBarName[] = "Postęp";
+
+// The window program's command line, tavrelic. The help and the version go
+// to standard output; a refused call prints its reason after "tavrelic: "
+// and then the usage line on standard error.
+inline constexpr char StartUsageText[] = "Użycie: tavrelic [--depth-map | --stereogram] [PLIK] | --help | --version\n";
+inline constexpr char StartHelpText[] =
+    "Użycie: tavrelic [--depth-map | --stereogram] [PLIK] | --help | --version\n"
+    "Tworzy i odczytuje stereogramy z losowych punktów (SIRDS) w oknie.\n"
+    "\n"
+    "  PLIK            obrazek wczytany na starcie: jako stereogram, jeśli nim\n"
+    "                  jest, a w przeciwnym razie jako mapa głębokości\n"
+    "  --depth-map     PLIK wczytany jako mapa głębokości\n"
+    "  --stereogram    PLIK wczytany jako stereogram\n"
+    "  --help          ta pomoc\n"
+    "  --version       wersja programu\n"
+    "\n"
+    "Plik upuszczony na okno wczytuje się tak samo jak PLIK z wiersza poleceń.\n"
+    "Kod wyjścia: 0 po zamknięciu okna, 2 przy błędnym wywołaniu.\n";
+inline constexpr char StartVersionFormat[] = "tavrelic %s\n";
+inline constexpr char StartUnknownOptionFormat[] = "nieznana opcja: %s";
+inline constexpr char StartOneFileText[] = "można podać najwyżej jeden plik";
+inline constexpr char StartTwoKindsText[] = "--depth-map i --stereogram wykluczają się";
+inline constexpr char StartKindWithoutFileFormat[] = "opcja %s wymaga pliku";
+inline constexpr char StartAloneOptionFormat[] = "%s nie łączy się z innymi argumentami";
 
 // The command line, tavrelic-cli. Its boxes are the window's texts, each a
 // line on standard error; these are its own.

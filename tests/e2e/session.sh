@@ -10,11 +10,15 @@
 #       makes the display (4000x2400, room for a 3840 x 2160 picture, unless
 #       --screen), the Wine prefix (at N
 #       dots per inch, 96 unless --dpi; under the Unix locale NAME) and the
-#       screenshot watcher; with --native, the input BMP files, written by
+#       watcher that takes screenshots and drops files for the driver; with --native, the input BMP files, written by
 #       BUILD's tavrelic_expected, which the scenarios also need. Their state
 #       is kept in the folder SESSION
 #   session.sh wine SESSION PROGRAM [ARGUMENTS...]
 #       runs a Windows program in the session
+#   session.sh without-display SESSION PROGRAM VERSION
+#       runs tavrelic.exe from the Unix shell with no X display: --help,
+#       --version and a refused call print to the Unix standard output and
+#       error, and a start that would make the window fails
 #   session.sh cli SESSION CLI TOOL FOLDER
 #       runs tavrelic-cli's end-to-end tests on the Windows CLI in the session
 #   session.sh run SESSION SCRIPT SCENARIO PROGRAM DRIVER
@@ -118,10 +122,25 @@ take_screenshot() {
   echo "$answer" >"$shots/$name.done.tmp" && mv "$shots/$name.done.tmp" "$shots/$name.done"
 }
 
+# The drop watcher's part. The driver asks for a drop with NAME.drop
+# ("LIMIT X Y FILE", FILE a Windows path) and waits for NAME.dropped: the
+# file is dragged from an X client and dropped at X, Y of the screen
+# (tests/e2e/xdnd.py), and the answer is "ok" once the window has taken it.
+drop_file() {
+  local limit x y file answer
+  read -r limit x y file <"$1"
+  rm -f "$1"
+  answer=$(/usr/bin/python3 "$xdnd" "$x" "$y" "$(unix_path "$file")" "$limit" 2>&1)
+  echo "$answer" >"${1%.drop}.dropped.tmp" && mv "${1%.drop}.dropped.tmp" "${1%.drop}.dropped"
+}
+
 watch_screenshots() {
   while true; do
     for request in "$shots"/*.req; do
       [ -e "$request" ] && take_screenshot "$request"
+    done
+    for request in "$shots"/*.drop; do
+      [ -e "$request" ] && drop_file "$request"
     done
     sleep 0.05
   done
@@ -145,6 +164,7 @@ command_start() {
   for cmd in Xvfb wine wineboot wineserver import convert compare identify setsid; do
     command -v "$cmd" >/dev/null || fail "e2e-session: missing $cmd"
   done
+  /usr/bin/python3 -c 'import Xlib' 2>/dev/null || fail "e2e-session: /usr/bin/python3 lacks python3-xlib, which drags files"
   [ -z "$native" ] || [ -x "$native/tests/e2e/expected/tavrelic_expected" ] ||
     fail "e2e-session: no $native/tests/e2e/expected/tavrelic_expected (build the native preset first)"
   [ -f "$session/env" ] && command_stop "$session" ""
@@ -160,8 +180,8 @@ command_start() {
   if [ -n "$native" ]; then
     bash "$here/write_inputs.sh" "$data" "$native" || fail "e2e-session: cannot write the input files"
   fi
-  export shots
-  setsid bash -c "$(declare -f unix_path take_screenshot watch_screenshots); watch_screenshots" \
+  export shots xdnd=$here/xdnd.py
+  setsid bash -c "$(declare -f unix_path take_screenshot drop_file watch_screenshots); watch_screenshots" \
     </dev/null >"$session/watcher.log" 2>&1 &
   echo "WATCHER_PID=$!" >>"$session/env"
   echo "e2e session ready: display $DISPLAY ($screen), $dpi dpi${locale_name:+, locale $locale_name}"
@@ -172,6 +192,32 @@ command_cli() {
   load_session "$1"
   shift
   bash "$root/tests/cli/cli_test.sh" "$@"
+}
+
+# tavrelic.exe run by Wine from the Unix shell with no X display: what it
+# prints reaches the Unix standard output and error. The last run would
+# make the window and must fail: it shows that no display could be reached.
+command_without_display() {
+  load_session "$1"
+  local program=$2 version=$3 out=$session/without-display rc
+  local usage="Użycie: tavrelic [--depth-map | --stereogram] [PLIK] | --help | --version"
+  run_without_display() { env -u DISPLAY timeout 120 wine "$program" "$@" >"$out.out" 2>"$out.err"; }
+  run_without_display --version
+  rc=$?
+  [ $rc -eq 0 ] && [ "$(cat "$out.out")" = "tavrelic $version" ] ||
+    fail "without-display: --version ended with $rc and printed $(head -c 200 "$out.out")"
+  run_without_display --help
+  rc=$?
+  [ $rc -eq 0 ] && [ "$(head -n 1 "$out.out")" = "$usage" ] && grep -q '^  --stereogram    PLIK wczytany jako stereogram$' "$out.out" ||
+    fail "without-display: --help ended with $rc and printed $(head -c 200 "$out.out")"
+  run_without_display a.bmp b.bmp
+  rc=$?
+  [ $rc -eq 2 ] && [ ! -s "$out.out" ] && [ "$(grep -v '^wine: ' "$out.err")" = "tavrelic: można podać najwyżej jeden plik
+$usage" ] || fail "without-display: two files ended with $rc and printed $(head -c 200 "$out.err")"
+  run_without_display
+  rc=$?
+  [ $rc -ne 0 ] || fail "without-display: the program started its window with no display (the check is void)"
+  echo "PASS without-display (a start with a window ended with $rc)"
 }
 
 command_wine() {
@@ -264,6 +310,7 @@ case "${1:-}" in
   package) shift; command_package "$@" ;;
   run) shift; command_run "$@" ;;
   wine) shift; command_wine "$@" ;;
+  without-display) shift; command_without_display "$@" ;;
   cli) shift; command_cli "$@" ;;
   check-white) shift; command_check_white "$@" ;;
   check-squares) shift; command_check_squares "$@" ;;

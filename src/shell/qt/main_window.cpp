@@ -1,13 +1,21 @@
 #include "shell/qt/main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
+#include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 #include <utility>
@@ -69,13 +77,32 @@ void buildMenuBar(MainWindowRecord& record)
     }
 }
 
+// The status bar is a label, which Qt would offer a screen reader as a
+// piece of static text; this factory gives it the role of the window's
+// status bar, named by the status text. The label is known by its object
+// name, which it has before Qt first asks for its interface.
+const char StatusBarObjectName[] = "statusBar";
+
+QAccessibleInterface* statusBarInterface(const QString& className, QObject* object)
+{
+    auto* label = qobject_cast<QLabel*>(object);
+    if (className != QStringLiteral("QLabel") || label == nullptr ||
+        label->objectName() != QLatin1String(StatusBarObjectName)) {
+        return nullptr;
+    }
+    return new QAccessibleWidget(label, QAccessible::StatusBar);
+}
+
 // The status bar first, then the progress bar in front of it;
-// fitWindowToImage places both. A screen reader reads the status bar's
-// text as its name.
+// fitWindowToImage places both.
 void createBars(MainWindowRecord& record)
 {
-    record.statusBar = new QLabel(fromUtf8(ReadyText), record.client);
+    QAccessible::installFactory(statusBarInterface);
+    record.statusBar = new QLabel;
+    record.statusBar->setObjectName(QLatin1String(StatusBarObjectName));
+    record.statusBar->setParent(record.client);
     record.statusBar->setTextFormat(Qt::PlainText);
+    showStatusText(record, ReadyText);
     record.statusBar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     record.statusBar->setAccessibleDescription(fromUtf8(StatusBarDescription));
     record.progressBar = new QProgressBar(record.client);
@@ -96,6 +123,16 @@ void MainWindowFrame::closeEvent(QCloseEvent* event)
     closeMainWindow(record, *event);
 }
 
+void MainWindowFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    acceptFileDrag(*event);
+}
+
+void MainWindowFrame::dropEvent(QDropEvent* event)
+{
+    dropFile(record, *event);
+}
+
 bool buildMainWindow(MainWindowRecord& record, MainWindowFrame& frame)
 {
     record.window = &frame;
@@ -104,6 +141,7 @@ bool buildMainWindow(MainWindowRecord& record, MainWindowFrame& frame)
     }
     frame.setWindowTitle(fromUtf8(TAVRELIC_NAME));
     frame.setWindowFlags(MainWindowFlags);
+    frame.setAcceptDrops(true);
     buildMenuBar(record);
     record.client = new QWidget(&frame);
     frame.setCentralWidget(record.client);
@@ -144,6 +182,51 @@ void closeMainWindow(MainWindowRecord& record, QCloseEvent& event)
     record.picture = QImage();
     closeWorkspace(*record.workspace);
     event.ignore();
+}
+
+namespace {
+
+// The one local file that a drag carries, in the file system's encoding;
+// empty when it carries anything else.
+std::filesystem::path draggedFile(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1 || !data->urls().constFirst().isLocalFile()) {
+        return {};
+    }
+    return std::filesystem::path(QFile::encodeName(data->urls().constFirst().toLocalFile()).toStdString());
+}
+
+}  // namespace
+
+void acceptFileDrag(QDragEnterEvent& event)
+{
+    if (!draggedFile(event.mimeData()).empty()) {
+        event.acceptProposedAction();
+    }
+}
+
+void dropFile(MainWindowRecord& record, QDropEvent& event)
+{
+    const std::filesystem::path file = draggedFile(event.mimeData());
+    if (file.empty()) {
+        return;
+    }
+    event.acceptProposedAction();
+    openFileWhenIdle(record, file, FileKindChoice::Detect);
+}
+
+void openFileWhenIdle(MainWindowRecord& record, const std::filesystem::path& file, FileKindChoice kind)
+{
+    QTimer::singleShot(0, record.window, [&record, file, kind] {
+        openOutsideFile(*record.workspace, handleOf(record.window), file, kind);
+    });
+}
+
+void showStatusText(MainWindowRecord& record, const char* text)
+{
+    const QString shown = fromUtf8(text);
+    record.statusBar->setText(shown);
+    record.statusBar->setAccessibleName(shown);
 }
 
 MainWindowRecord* mainWindowRecord()

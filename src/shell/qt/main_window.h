@@ -1,18 +1,23 @@
 // The main window of the Linux program and the record of its state: the
 // picture on show, the two bars, the progress counter. Qt asks for two
-// subclasses (the picture's paint, the window's close); each hands its
-// event to one function below.
+// subclasses (the picture's paint; the window's close and the files dropped
+// on it); each override hands its event to one function below.
 #pragma once
 
 #include <QImage>
 #include <QMainWindow>
 #include <QWidget>
 
+#include <filesystem>
+
 #include "platform/platform.h"
+#include "shell/outside_files.h"
 #include "shell/progress_counter.h"
 #include "workspace/workspace.h"
 
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QPaintEvent;
 class QProgressBar;
@@ -35,6 +40,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     MainWindowRecord& record;
@@ -66,6 +73,21 @@ void paintPicture(MainWindowRecord& record, PictureArea& area);
 // The close box and "Koniec": the buffers are released and the event loop
 // asked to end with 0; the window itself stays until the program ends.
 void closeMainWindow(MainWindowRecord& record, QCloseEvent& event);
+
+// A drag that carries one local file may be dropped on the window.
+void acceptFileDrag(QDragEnterEvent& event);
+
+// The dropped file loads as a file named on the command line
+// (openOutsideFile), once the drop has ended.
+void dropFile(MainWindowRecord& record, QDropEvent& event);
+
+// Loads a file from outside once the event loop runs: the window is shown
+// then, and the drop or the start that brought the file has ended before
+// a box can keep it waiting.
+void openFileWhenIdle(MainWindowRecord& record, const std::filesystem::path& file, FileKindChoice kind);
+
+// Shows a text in the status bar, which a screen reader reads by its name.
+void showStatusText(MainWindowRecord& record, const char* text);
 
 // A widget as the core names a window, and back.
 inline WindowHandle handleOf(QWidget* widget)

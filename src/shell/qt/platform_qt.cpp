@@ -53,7 +53,7 @@ void setStatusText(const char* text)
     if (record == nullptr) {
         return;
     }
-    record->statusBar->setText(fromUtf8(text));
+    showStatusText(*record, text);
     // Long operations do not return to the event loop: every text is
     // painted now.
     record->statusBar->repaint();

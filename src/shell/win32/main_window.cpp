@@ -2,10 +2,15 @@
 #include "shell/win32/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <filesystem>
+#include <string>
 
 #include "operations/operations.h"
 #include "shell/commands.h"
 #include "shell/menu_table.h"
+#include "shell/outside_files.h"
 #include "shell/resources/resource_ids.h"
 #include "shell/win32/text_conversion.h"
 #include "tavrelic_version.h"
@@ -108,6 +113,7 @@ LRESULT onCreate(MainWindow& record)
     }
     createBars(record);
     fitWindowToImage(record.workspace->imageWidth, record.workspace->imageHeight);
+    DragAcceptFiles(record.window, TRUE);
     return 0;
 }
 
@@ -153,6 +159,36 @@ LRESULT onClose(MainWindow& record)
     return 0;
 }
 
+// The name of the one file of a drop; false for a drop of several.
+bool droppedFile(HDROP drop, std::filesystem::path& file)
+{
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) {
+        return false;
+    }
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring name(static_cast<size_t>(length) + 1, L'\0');
+    if (DragQueryFileW(drop, 0, &name[0], length + 1) != length) {
+        return false;
+    }
+    name.resize(length);
+    file = std::filesystem::path(name);
+    return true;
+}
+
+// A file dropped on the window loads as one named on the command line. A
+// drop of several files is let go, and so is one that reaches the window
+// while a box or dialog keeps it disabled.
+LRESULT onDropFiles(MainWindow& record, HDROP drop)
+{
+    std::filesystem::path file;
+    const bool one = droppedFile(drop, file);
+    DragFinish(drop);
+    if (one && IsWindowEnabled(record.window)) {
+        openOutsideFile(*record.workspace, record.window, file, FileKindChoice::Detect);
+    }
+    return 0;
+}
+
 LRESULT onCommand(MainWindow& record, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!handleCommand(*record.workspace, record.window, LOWORD(wParam))) {
@@ -181,6 +217,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return onCommand(*record, message, wParam, lParam);
     case WM_DPICHANGED:
         return onDpiChanged(*record, *reinterpret_cast<const RECT*>(lParam));
+    case WM_DROPFILES:
+        return onDropFiles(*record, reinterpret_cast<HDROP>(wParam));
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }

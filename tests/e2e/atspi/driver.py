@@ -8,9 +8,11 @@ accessibility bus as a screen reader does, and prints one line:
     driver.py SCRIPT PROGRAM SCENARIO
 
 Exit code 0 when the scenario passed, 1 when it failed, 77 when it uses a
-step that has no meaning for the native program, 2 for a bad call. The
-steps are those of the Win32 driver (see steps.py). It needs a display
-(DISPLAY), a session bus with the accessibility bus, and the program's
+step that has no meaning for the native program (or none on Wayland, where
+there is no X display); the steps before that one still run and may fail
+the scenario. 2 for a bad call. The steps are those of the Win32 driver
+(see steps.py). It needs a display (DISPLAY; or WAYLAND_DISPLAY, with
+E2E_QT_PLATFORM=wayland), a session bus with the accessibility bus, and the program's
 tables in the files that TAVRELIC_MENU_TABLE and
 TAVRELIC_PREFERENCES_FIELDS name (tavrelic_expected menu-table and
 preferences-fields write them)."""
@@ -19,7 +21,7 @@ import os
 import sys
 
 from script import ScriptError, expand_words, read_script
-from steps import NOT_APPLYING, Session, StepFailed, Tables, perform_step
+from steps import Session, StepFailed, Tables, not_applying, perform_step
 
 SKIPPED = 77
 
@@ -34,11 +36,15 @@ def scenario_lines(lines, name):
     return lines[start + 1:end]
 
 
-def reason_to_skip(lines):
-    for number, words in lines:
-        if words[0] in NOT_APPLYING:
-            return "line %d (%s) does not apply to the native program: %s" % (number, words[0], NOT_APPLYING[words[0]])
-    return None
+def first_not_applying(lines, platform):
+    """The index of the scenario's first step that does not apply to the
+    native program on the platform, and why; (None, None) when all do."""
+    skipped = not_applying(platform)
+    for index, (number, words) in enumerate(lines):
+        if words[0] in skipped:
+            return index, "line %d (%s) and what follows do not apply to the native program on %s: %s" % (
+                number, words[0], platform, skipped[words[0]])
+    return None, None
 
 
 def run_scenario(lines, session):
@@ -66,17 +72,22 @@ def main(arguments):
     if lines is None:
         print("FAIL %s: %s has no such scenario" % (name, script))
         return 2
-    skip = reason_to_skip(lines)
-    if skip:
-        print("SKIP %s: %s" % (name, skip))
-        return SKIPPED
     session = Session(program, tables)
+    # The steps before the first that does not apply still run: a failure
+    # among them fails the scenario.
+    stop, skip = first_not_applying(lines, session.program.platform)
     try:
-        failure = run_scenario(lines, session)
+        failure = run_scenario(lines[:stop], session)
     finally:
         session.end()
-    print("FAIL %s: %s" % (name, failure) if failure else "PASS " + name)
-    return 1 if failure else 0
+    if failure:
+        print("FAIL %s: %s" % (name, failure))
+        return 1
+    if skip:
+        print("SKIP %s: %s%s" % (name, "%d step(s) before it passed; " % stop if stop else "", skip))
+        return SKIPPED
+    print("PASS " + name)
+    return 0
 
 
 if __name__ == "__main__":

@@ -123,6 +123,11 @@ class Program:
 
     def __init__(self, path, stderr_path=None):
         self.path = path
+        # The window system the program runs on: the session's (xcb, the
+        # X display; wayland, the session's compositor).
+        self.platform = os.environ.get("E2E_QT_PLATFORM") or "xcb"
+        # What a run that ended on its own printed (run_to_end).
+        self.printed, self.printed_errors = b"", b""
         # Where the program's own standard error goes; None leaves it on the
         # driver's.
         self.stderr_path = stderr_path
@@ -139,15 +144,53 @@ class Program:
 
     # --- the process --------------------------------------------------------
 
-    def start(self):
+    def environment(self):
         environment = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                           QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="", **self.heap_settings)
+                           QT_QPA_PLATFORM=self.platform, QT_QPA_PLATFORMTHEME="", **self.heap_settings)
+        if self.platform == "wayland":
+            # A headless Weston has no seat, and Qt 6.4's Wayland input
+            # method then reads the missing input device as soon as a text
+            # field draws its cursor (QWaylandInputDevice::textInput). No
+            # input method is asked for: the driver types over the
+            # accessibility bus.
+            environment["QT_IM_MODULE"] = "none"
+        return environment
+
+    def forget_ended_run(self):
+        """A run that has ended makes room for the next one."""
+        if self.process is not None and self.ended():
+            self.process, self.application, self.main_window, self.menu_items = None, None, None, {}
+
+    def start(self, arguments=()):
         stderr = open(self.stderr_path, "ab") if self.stderr_path else None
         try:
-            self.process = subprocess.Popen([self.path], env=environment, stdin=subprocess.DEVNULL, stderr=stderr)
+            self.process = subprocess.Popen([self.path, *arguments], env=self.environment(),
+                                            stdin=subprocess.DEVNULL, stderr=stderr)
         finally:
             if stderr:
                 stderr.close()
+
+    def run_to_end(self, arguments, seconds, without_display=False):
+        """Runs the program with the arguments and keeps what it prints on
+        standard output and standard error; without_display, with no X
+        display and no Wayland compositor to reach. False when it was still
+        running after the limit (it is then ended)."""
+        environment = self.environment()
+        if without_display:
+            for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+                environment.pop(name, None)
+        self.process = subprocess.Popen([self.path, *arguments], env=environment, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            self.printed, self.printed_errors = self.process.communicate(timeout=seconds)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            self.printed, self.printed_errors = self.process.communicate()
+            return False
+        if self.stderr_path:
+            with open(self.stderr_path, "ab") as log:
+                log.write(self.printed_errors)
+        return True
 
     def started(self):
         return self.process is not None
@@ -246,19 +289,9 @@ class Program:
         return self.main_part(Role.PROGRESS_BAR, timeout_ms)
 
     def status_text(self, timeout_ms):
-        """The status text: the label (or status bar) in the strip under the
-        image, beside the progress bar."""
-        bar = self.progress_bar(timeout_ms)
-        if bar is None:
-            return None
-        row = extents(bar, timeout_ms)
-        for accessible in descendants(self.main_window, timeout_ms):
-            if call(timeout_ms, accessible.get_role) not in (Role.LABEL, Role.STATUS_BAR):
-                continue
-            place = extents(accessible, timeout_ms)
-            if place.y < row.y + row.height and row.y < place.y + place.height and place.x < row.x:
-                return accessible
-        return None
+        """The status bar, as a screen reader finds it: the main window's
+        object of that role, named by the status text."""
+        return self.main_part(Role.STATUS_BAR, timeout_ms)
 
     def menu_item(self, menu_text, item_text, timeout_ms):
         """The item of a menu of the menu bar, both found by their texts."""

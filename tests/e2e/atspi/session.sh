@@ -4,11 +4,15 @@
 # the Linux program through the scenarios of tests/e2e/scenarios, reading and
 # driving it over AT-SPI. CTest calls it (tests/e2e/atspi/CMakeLists.txt):
 #
-#   session.sh start SESSION --native BUILD [--scale F] [--locale NAME] [--screen WxH] [--keep KEEP]
+#   session.sh start SESSION --native BUILD [--scale F] [--locale NAME] [--screen WxH] [--keep KEEP] [--wayland]
 #       makes the display (4000x2400, room for a 3840 x 2160 picture, unless
 #       --screen), the session bus and the accessibility bus; the program
 #       then runs at the display scale F (QT_SCALE_FACTOR, 1 unless --scale)
 #       under the locale NAME (made in the session when the system lacks it).
+#       With --wayland the display is a headless Weston instead, in the
+#       session's own XDG_RUNTIME_DIR, and the program a Wayland client
+#       (QT_QPA_PLATFORM=wayland); there is no X display at all, and the
+#       scenarios with a step that needs one are skipped.
 #       BUILD's tavrelic_expected writes the input files and the program's
 #       menu and Preferences tables. Their state is kept in the folder SESSION
 #   session.sh package BUILD DEB FOLDER
@@ -41,9 +45,14 @@ fail() { echo "FAIL $1"; exit 1; }
 load_session() {
   session=$1
   [ -f "$session/env" ] || fail "native-session: no session in $session (the setup test did not run)"
+  # The session's display, X or Wayland, is the only one the program can
+  # reach, whatever the caller's environment holds.
+  unset DISPLAY WAYLAND_DISPLAY E2E_QT_PLATFORM
   # shellcheck source=/dev/null
   . "$session/env"
-  export DISPLAY DBUS_SESSION_BUS_ADDRESS QT_SCALE_FACTOR XDG_RUNTIME_DIR=$session/runtime
+  export DBUS_SESSION_BUS_ADDRESS QT_SCALE_FACTOR XDG_RUNTIME_DIR=$session/runtime
+  [ -n "${DISPLAY:-}" ] && export DISPLAY
+  [ -n "${WAYLAND_DISPLAY:-}" ] && export WAYLAND_DISPLAY E2E_QT_PLATFORM
   [ -n "${LOCPATH:-}" ] && export LOCPATH
   [ -n "${SESSION_LANG:-}" ] && { export LANG=$SESSION_LANG LC_ALL=$SESSION_LANG; } 2>/dev/null
   data=$session/data expected=$session/expected out=$session/out shots=$session/shots
@@ -76,11 +85,26 @@ start_buses() {
     fail "native-session: the accessibility bus did not start: $(tail -n 3 "$session/atspi.log")"
 }
 
+# Weston, headless, as the session's Wayland compositor. start_weston.py
+# returns once Weston itself says it is ready (its systemd-notify module):
+# from then on it serves the clients that connect.
+start_compositor() {
+  local pid
+  pid=$($python "$here/start_weston.py" "$session/runtime" wayland-tavrelic "$session/weston.log" 2>>"$session/weston.log") ||
+    fail "native-session: Weston did not start: $(tail -n 3 "$session/weston.log")"
+  {
+    echo "WESTON_PID=$pid"
+    echo "WAYLAND_DISPLAY=wayland-tavrelic"
+    echo "E2E_QT_PLATFORM=wayland"
+  } >>"$session/env"
+}
+
 command_start() {
   session=$1; shift
-  local native="" locale_name="" scale=1 keep="" cmd
+  local native="" locale_name="" scale=1 keep="" wayland="" cmd
   screen=4000x2400
   while [ $# -gt 0 ]; do
+    [ "$1" = --wayland ] && { wayland=1; shift; continue; }
     case "$1" in
       --native) native=$(cd "$2" && pwd) || fail "native-session: no folder $2" ;;
       --scale) scale=$2 ;;
@@ -92,11 +116,15 @@ command_start() {
     shift 2
   done
   [ -n "$native" ] || fail "native-session: --native BUILD is needed"
-  for cmd in Xvfb dbus-daemon dbus-send /usr/libexec/at-spi-bus-launcher xdotool import compare identify setsid $python; do
+  for cmd in Xvfb dbus-daemon dbus-send /usr/libexec/at-spi-bus-launcher xdotool import compare identify setsid $python \
+      ${wayland:+weston}; do
     command -v "$cmd" >/dev/null || fail "native-session: missing $cmd"
   done
   $python -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
     fail "native-session: $python lacks the accessibility bindings (python3-pyatspi, gir1.2-atspi-2.0)"
+  $python -c 'import Xlib' 2>/dev/null || fail "native-session: $python lacks python3-xlib, which drags files"
+  [ -z "$wayland" ] || [ -n "$(find /usr/lib -path '*/qt6/plugins/platforms/libqwayland*' -print -quit 2>/dev/null)" ] ||
+    fail "native-session: Qt has no Wayland platform plugin (qt6-wayland)"
   [ -f "$session/env" ] && command_stop "$session" ""
   rm -rf "$session"
   mkdir -p "$session"/{data,expected,out}/Zdjęcia "$session"/shots "$session"/logs
@@ -107,13 +135,21 @@ command_start() {
     echo "KEEP='${keep:-$session}'"
   } >"$session/env"
   [ -n "$locale_name" ] && prepare_locale "$locale_name"
-  start_display 161 220
+  if [ -n "$wayland" ]; then
+    start_compositor
+  else
+    start_display 161 220
+  fi
   start_buses
   bash "$here/../write_inputs.sh" "$session/data" "$native" || fail "native-session: cannot write the input files"
   "$native/tests/e2e/expected/tavrelic_expected" menu-table >"$session/menu-table.txt" &&
     "$native/tests/e2e/expected/tavrelic_expected" preferences-fields >"$session/preferences-fields.txt" ||
     fail "native-session: cannot write the program's tables"
-  echo "native e2e session ready: display $DISPLAY ($screen), scale $scale${locale_name:+, locale $locale_name}"
+  if [ -n "$wayland" ]; then
+    echo "native e2e session ready: Wayland compositor $WAYLAND_DISPLAY, scale $scale${locale_name:+, locale $locale_name}"
+  else
+    echo "native e2e session ready: display $DISPLAY ($screen), scale $scale${locale_name:+, locale $locale_name}"
+  fi
 }
 
 # --- the package ----------------------------------------------------------
@@ -225,7 +261,7 @@ command_stop() {
   [ -f "$session/env" ] || return 0
   # shellcheck source=/dev/null
   ( . "$session/env"
-    end_process_groups "${ATSPI_PID:-}" "${DBUS_PID:-}" "${XVFB_PID:-}" )
+    end_process_groups "${ATSPI_PID:-}" "${DBUS_PID:-}" "${XVFB_PID:-}" "${WESTON_PID:-}" )
   if [ -n "$keep" ]; then
     rm -rf "$keep"
     mkdir -p "$keep"

@@ -6,6 +6,7 @@ and raises StepFailed with the reason otherwise."""
 
 import math
 import os
+import sys
 import threading
 import time
 
@@ -13,6 +14,9 @@ from program import (SCALE, Atspi, NoAnswer, Program, Role, State, call, childre
                      extents, is_showing, press, wait_until)
 import screen
 from script import expand_words
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import xdnd  # noqa: E402  (tests/e2e/xdnd.py, which the Wine session runs too)
 
 # Every wait ends as soon as what it waits for holds; the limit is only a
 # backstop, far above any step's length on a busy machine.
@@ -23,6 +27,26 @@ DEFAULT_WAIT_SECONDS = 30
 NOT_APPLYING = {
     "expect-program-file": "it reads the version resource and the manifest of a Windows program file",
 }
+
+# The steps that need the X display, which a program on Wayland has not:
+# the driver reads the screen through X, sends the close request and keys
+# through X, counts X windows and drags files as an X client.
+X11_ONLY = {
+    "screenshot": "it reads the screen through the X display",
+    "capture-status": "it reads the screen through the X display",
+    "expect-bars-moving": "it reads the screen through the X display",
+    "close": "the close box's request (WM_DELETE_WINDOW) is sent through the X display",
+    "close-menu": "its key is made through the X display",
+    "prefs-key": "its keys are made through the X display",
+    "long-session": "it counts the program's X windows",
+    "drop": "the file is dragged by an X client (XDND)",
+}
+
+
+def not_applying(platform):
+    """The steps that do not apply to the native program on the platform,
+    with the reason."""
+    return dict(NOT_APPLYING, **(X11_ONLY if platform == "wayland" else {}))
 
 
 class StepFailed(Exception):
@@ -163,11 +187,14 @@ def name_of(accessible, ms):
 
 
 def step_start(session, args):
+    """start [ARGUMENTS...]: starts the program with the arguments and waits
+    until its main window shows on the bus and it is idle."""
     program = session.program
+    program.forget_ended_run()
     if program.started():
         raise StepFailed("the program is already running")
     try:
-        program.start()
+        program.start([unix_path(word) for word in args])
     except OSError as error:
         raise StepFailed("cannot start %s: %s" % (program.path, error)) from None
     wait_until(session.wait_seconds, lambda ms: program.ended() or program.find_on_bus(ms))
@@ -177,6 +204,50 @@ def step_start(session, args):
     if program.main_window is None:
         raise StepFailed("no main window appeared on the accessibility bus within " + session.limit_text())
     wait_for_idle(session)
+
+
+def run_to_end(session, args, without_display):
+    program = session.program
+    program.forget_ended_run()
+    if program.started():
+        raise StepFailed("the program is already running")
+    try:
+        ended = program.run_to_end([unix_path(word) for word in args], session.wait_seconds, without_display)
+    except OSError as error:
+        raise StepFailed("cannot start %s: %s" % (program.path, error)) from None
+    if not ended:
+        raise StepFailed("the program was still running after %s (it was ended)" % session.limit_text())
+
+
+def step_run(session, args):
+    """run [ARGUMENTS...]: runs the program with the arguments until it ends
+    by itself, as --help does, keeping what it prints."""
+    run_to_end(session, args, False)
+
+
+def step_run_without_display(session, args):
+    """run-without-display [ARGUMENTS...]: the same with no display at all:
+    neither DISPLAY nor WAYLAND_DISPLAY is set."""
+    run_to_end(session, args, True)
+
+
+def expect_printed(what, printed, expected):
+    try:
+        text = printed.decode("utf-8")
+    except UnicodeDecodeError:
+        raise StepFailed("the program printed on %s what is no UTF-8: %r" % (what, printed[:200])) from None
+    if text != expected:
+        raise StepFailed("the program printed on %s %s, expected %s" % (what, quoted(text), quoted(expected)))
+
+
+def step_expect_printed(session, args):
+    """expect-printed TEXT: what the run printed on standard output."""
+    expect_printed("standard output", session.program.printed, args[0])
+
+
+def step_expect_printed_error(session, args):
+    """expect-printed-error TEXT: what the run printed on standard error."""
+    expect_printed("standard error", session.program.printed_errors, args[0])
 
 
 def menu_item_of(session, word):
@@ -206,6 +277,21 @@ def step_close(session, args):
     window = screen.shown_window_of_process(program.process.pid, title)
     if window is None or not screen.request_close(window):
         raise StepFailed("cannot send the close request to the window %s" % quoted(title))
+
+
+def step_drop(session, args):
+    """drop FILE: drags the file from an X client, as a file manager does, and
+    drops it on the middle of the window's picture; done once the program
+    has taken it and said it is finished."""
+    require_running(session)
+    area = session.program.client_area(session.wait_ms)
+    x, y = area.x + area.width // 2, area.y + area.height // 2
+    try:
+        xdnd.drop_file(x, y, unix_path(args[0]), session.wait_seconds)
+    except xdnd.DropFailed as failure:
+        raise StepFailed("the drop on %d, %d failed: %s%s" % (x, y, failure, state_note(session))) from None
+    except OSError as error:
+        raise StepFailed("cannot drag from the X display: %s" % error) from None
 
 
 def step_expect_exit(session, args):
@@ -893,7 +979,12 @@ def step_long_session(session, args, perform):
 
 # The steps of a script: name -> (fewest arguments, most arguments, step).
 STEPS = {
-    "start": (0, 0, step_start),
+    "start": (0, 20, step_start),
+    "run": (0, 20, step_run),
+    "run-without-display": (0, 20, step_run_without_display),
+    "expect-printed": (1, 1, step_expect_printed),
+    "expect-printed-error": (1, 1, step_expect_printed_error),
+    "drop": (1, 1, step_drop),
     "command": (1, 1, step_command),
     "close": (0, 0, step_close),
     "expect-exit": (1, 1, step_expect_exit),

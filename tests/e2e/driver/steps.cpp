@@ -136,23 +136,62 @@ bool controlOf(HWND dialog, const std::string& word, HWND& control, std::string&
     return false;
 }
 
-// --- the steps -----------------------------------------------------------
+// One argument of a command line as CommandLineToArgvW reads it back:
+// quoted, a quote escaped by a backslash, backslashes doubled before a
+// quote.
+std::wstring quotedArgument(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, L'\\');
+    return quoted + L"\"";
+}
 
-bool stepStart(Session& session, const Arguments&, std::string& failure) {
-    if (session.started) {
+std::wstring commandLineOf(const Session& session, const Arguments& args) {
+    std::wstring commandLine = quotedArgument(session.programPath);
+    for (const std::string& argument : args) commandLine += L" " + quotedArgument(widen(argument));
+    return commandLine;
+}
+
+// A program that has ended makes room for the next start.
+bool makeRoomForAStart(Session& session, std::string& failure) {
+    if (session.started && !programEnded(session)) {
         failure = "the program is already running";
         return false;
     }
-    std::wstring commandLine = L"\"" + session.programPath + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(session.programPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &session.process)) {
-        failure = "cannot start " + narrow(session.programPath) + " (error " +
-                  std::to_string(GetLastError()) + ")";
+    endProgram(session);
+    return true;
+}
+
+bool launch(Session& session, const Arguments& args, STARTUPINFOW& startup, bool inheritHandles,
+            std::string& failure) {
+    std::wstring commandLine = commandLineOf(session, args);
+    if (!CreateProcessW(session.programPath.c_str(), &commandLine[0], nullptr, nullptr, inheritHandles, 0, nullptr,
+                        nullptr, &startup, &session.process)) {
+        failure = "cannot start " + narrow(session.programPath) + " (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
     session.started = true;
+    return true;
+}
+
+// --- the steps -----------------------------------------------------------
+
+// start [ARGUMENTS...]: starts the program with the arguments and waits for
+// its main window and for it to be idle.
+bool stepStart(Session& session, const Arguments& args, std::string& failure) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!makeRoomForAStart(session, failure) || !launch(session, args, startup, FALSE, failure))
+        return false;
     const bool shown = waitUntil(session.waitMs, [&] {
         session.mainWindow = findMainWindow(session.process.dwProcessId);
         return session.mainWindow != nullptr || programEnded(session);
@@ -163,6 +202,73 @@ bool stepStart(Session& session, const Arguments&, std::string& failure) {
         return false;
     }
     return waitForIdle(session, failure);
+}
+
+// A file of the driver's own for what a run prints, which the program
+// inherits as a standard handle; it goes when it is closed.
+HANDLE printedFile() {
+    wchar_t folder[MAX_PATH + 1] = {}, name[MAX_PATH + 1] = {};
+    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"tav", 0, name) == 0)
+        return INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+std::string readPrinted(HANDLE file) {
+    std::string bytes;
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return bytes;
+}
+
+// run [ARGUMENTS...]: runs the program with the arguments until it ends by
+// itself, as --help does, its standard output and error in files of the
+// driver's; it must not show its main window meanwhile. (A Windows program
+// needs no display to name; under Wine, tests/e2e/session.sh runs it with
+// none from the Unix shell.)
+bool stepRun(Session& session, const Arguments& args, std::string& failure) {
+    if (!makeRoomForAStart(session, failure)) return false;
+    HANDLE output = printedFile(), errors = printedFile();
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = errors;
+    bool done = output != INVALID_HANDLE_VALUE && errors != INVALID_HANDLE_VALUE &&
+                launch(session, args, startup, TRUE, failure);
+    if (done && !waitUntil(session.waitMs, [&] { return programEnded(session) || findMainWindow(session.process.dwProcessId) != nullptr; })) {
+        failure = "the program was still running after " + seconds(session);
+        done = false;
+    } else if (done && !programEnded(session)) {
+        failure = "the program showed its main window";
+        done = false;
+    }
+    if (done) {
+        session.printedOutput = readPrinted(output);
+        session.printedErrors = readPrinted(errors);
+    } else if (failure.empty()) {
+        failure = "cannot make the files for what the program prints";
+    }
+    if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+    if (errors != INVALID_HANDLE_VALUE) CloseHandle(errors);
+    return done;
+}
+
+bool expectPrinted(const char* where, const std::string& printed, const std::string& expected, std::string& failure) {
+    if (printed == expected) return true;
+    failure = std::string("the program printed on ") + where + " " + quoted(printed) + ", expected " + quoted(expected);
+    return false;
+}
+
+bool stepExpectPrinted(Session& session, const Arguments& args, std::string& failure) {
+    return expectPrinted("standard output", session.printedOutput, args[0], failure);
+}
+
+bool stepExpectPrintedError(Session& session, const Arguments& args, std::string& failure) {
+    return expectPrinted("standard error", session.printedErrors, args[0], failure);
 }
 
 // The command is delivered as a notification (sent, not posted): it then
@@ -889,6 +995,38 @@ bool stepLongSession(Session& session, const Arguments& args, std::string& failu
     return false;
 }
 
+// drop FILE: asks the runner (tests/e2e/session.sh) through NAME.drop in
+// %E2E_SHOTS% to drag the file from an X client, as a file manager does,
+// and drop it on the middle of the window's picture (tests/e2e/xdnd.py).
+// Its answer, once the window has taken the drop and said it is finished,
+// arrives in NAME.dropped; Wine then has posted the program the drop.
+bool stepDrop(Session& session, const Arguments& args, std::string& failure) {
+    std::string folder;
+    if (!requireRunning(session, failure) || !expandVariables("%E2E_SHOTS%", folder, failure)) return false;
+    RECT client = {};
+    GetClientRect(session.mainWindow, &client);
+    POINT middle = {client.right / 2, client.bottom / 2};
+    ClientToScreen(session.mainWindow, &middle);
+    const std::string base = folder + "\\drop-" + std::to_string(++session.drops);
+    const std::string request = std::to_string(session.waitMs / 1000) + " " + std::to_string(middle.x) + " " +
+                                std::to_string(middle.y) + " " + args[0] + "\n";
+    DeleteFileW(widen(base + ".dropped").c_str());
+    if (!writeTextFile(base + ".tmp", request) ||
+        !MoveFileW(widen(base + ".tmp").c_str(), widen(base + ".drop").c_str())) {
+        failure = "cannot write " + base + ".drop";
+        return false;
+    }
+    std::string answer;
+    if (!waitUntil(2 * session.waitMs, [&] { return readWholeFile(base + ".dropped", answer) && !answer.empty(); })) {
+        failure = "the file was not dropped (is the runner watching " + folder + "?)";
+        return false;
+    }
+    if (answer.compare(0, 2, "ok") == 0) return true;
+    failure = "the drop on " + std::to_string(middle.x) + ", " + std::to_string(middle.y) +
+              " failed: " + answer.substr(0, answer.find('\n')) + stateNote(session);
+    return false;
+}
+
 std::string rectangleWords(const RECT& r) {
     return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
            std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
@@ -939,7 +1077,11 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
 }
 
 // The steps of a script (texts are UTF-8, compared exactly):
-//   start                            start the program, wait for its window
+//   start [ARGUMENTS...]             start the program, wait for its window
+//   run [ARGUMENTS...]               a run that ends by itself, no window
+//   expect-printed TEXT              what the run printed on standard output
+//   expect-printed-error TEXT        and on standard error
+//   drop FILE                        a file dragged and dropped on the window
 //   command ID                       a menu command, then wait until idle
 //   close / expect-exit CODE         the close box; the process's exit code
 //   timeout SECONDS                  the limit of the waits that follow
@@ -971,7 +1113,11 @@ struct StepKind {
 };
 
 const StepKind Steps[] = {
-    {"start", 0, 0, stepStart},
+    {"start", 0, 20, stepStart},
+    {"run", 0, 20, stepRun},
+    {"expect-printed", 1, 1, stepExpectPrinted},
+    {"expect-printed-error", 1, 1, stepExpectPrintedError},
+    {"drop", 1, 1, stepDrop},
     {"command", 1, 1, stepCommand},
     {"close", 0, 0, stepClose},
     {"expect-exit", 1, 1, stepExpectExit},

@@ -24,6 +24,11 @@ struct Session {
     // What the status bar's text showed on screen, by the name it was
     // captured under (capture-status).
     std::map<std::string, std::vector<uint32_t>> statusCaptures;
+    // What a run that ended by itself (run) printed, as the bytes it wrote.
+    std::string printedOutput;
+    std::string printedErrors;
+    // The drops asked of the session so far, which number their requests.
+    int drops = 0;
 };
 
 // Expands the variables of every argument; the step name stays as it is.

@@ -14,8 +14,11 @@
 //     files tavrelic.exe must save for the same commands. The file names
 //     come from the script's choose-file steps (its %VARIABLES% expanded
 //     from this process's environment), and "screenshot NAME EXPECTED"
-//     saves the picture on show as EXPECTED. Every other step is an
-//     expectation of the driver's and is skipped;
+//     saves the picture on show as EXPECTED. "start ARGUMENTS..." starts
+//     as the program does with those arguments (a file they name is loaded
+//     as the program loads it), "drop FILE" loads the file as a drop on the
+//     window does. Every other step is an expectation of the driver's (or,
+//     as "run", a run that ends without a window) and is skipped;
 //   tavrelic_expected picture-as-bmp PICTURE BMP
 //     writes the 24-bit BMP of a PNG or JPEG file's pixels, decoded,
 //     rounded to 8 bits and laid over black by this tool's own code; the
@@ -46,6 +49,7 @@
 #include "script.h"
 #include "shell/commands.h"
 #include "shell/menu_table.h"
+#include "shell/outside_files.h"
 #include "shell/preferences_fields.h"
 #include "shell/preferences_form.h"
 #include "shell/preferences_ids.h"
@@ -215,6 +219,23 @@ bool scriptFileAnswers(const std::vector<ScriptLine>& lines, size_t next) {
     return true;
 }
 
+// A start with arguments, as the program reads them: the file they name,
+// if any, loads as it would. Arguments the program refuses start nothing.
+bool replayStart(Workspace& ws, WindowHandle mainWindow, const std::vector<std::string>& words) {
+    releaseAll(ws);
+    ws = Workspace();
+    std::vector<std::string> arguments;
+    for (size_t i = 1; i < words.size(); ++i) {
+        std::filesystem::path word;
+        if (!scriptPath(words[i], word)) return false;
+        arguments.push_back(word.u8string());
+    }
+    const StartRequest request = readStartArguments(arguments);
+    if (request.action == StartAction::OpenWindow && !request.file.empty())
+        openOutsideFile(ws, mainWindow, std::filesystem::u8path(request.file), request.kind);
+    return true;
+}
+
 bool replayLine(Workspace& ws, const ScriptLine& line) {
     // The one main window the core hands back to the platform layer.
     static int windowToken = 0;
@@ -222,8 +243,11 @@ bool replayLine(Workspace& ws, const ScriptLine& line) {
     const std::vector<std::string>& words = line.words;
     long long id = 0;
     if (words[0] == "start") {
-        releaseAll(ws);
-        ws = Workspace();
+        if (!replayStart(ws, mainWindow, words)) return false;
+    } else if (words[0] == "drop" && words.size() == 2) {
+        std::filesystem::path fileName;
+        if (!scriptPath(words[1], fileName)) return false;
+        openOutsideFile(ws, mainWindow, fileName, FileKindChoice::Detect);
     } else if (words[0] == "command" && words.size() == 2 && parseInteger(words[1], id)) {
         handleCommand(ws, mainWindow, static_cast<int32_t>(id));
     } else if (words[0] == "close") {
