@@ -163,7 +163,7 @@ const std::set<std::string>& programTexts() {
         ReadyText, LoadingDepthMapText, LoadingStereogramText, LoadingPatternText, SavingPictureText,
         ChangingPreferencesText, GeneratingPatternText, GeneratingStereogramText, DecodingStereogramText,
         OutOfMemoryText, LoadDepthMapFirstText, PatternHeightText, Only24BitText, CorruptBmpText,
-        NothingToSaveText, WriteErrorText, NoPatternText, NoStereogramText, NoDepthMapText, BadRepeatCountText,
+        CorruptPngText, CorruptJpegText, PictureTooLargeText, NothingToSaveText, WriteErrorText, NoPatternText, NoStereogramText, NoDepthMapText, BadRepeatCountText,
         DepthMapWidenedText, PatternWidthNotFoundText, NothingToShowText, BadDepthBitsText,
         BadRepeatCountRangeText, PatternWidthChangedText, AboutText};
     return texts;

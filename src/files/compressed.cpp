@@ -120,15 +120,25 @@ bool readPngSize(const uint8_t* bytes, size_t size, int64_t& width, int64_t& hei
     return true;
 }
 
-// The library builds each Huffman table of a JPEG into room for 256 codes
-// without checking that the table holds no more (a table's sixteen counts
-// may add up to 4080): such a file would make it write past that room. Its
-// segments are walked first, and a file with such a table is refused as
+// Two kinds of damage the library does not check for, found by the loader's
+// fuzz target:
+// - it builds each Huffman table into room for 256 codes without checking
+//   that the table holds no more (a table's sixteen counts may add up to
+//   4080), and would write past that room;
+// - a scan may name a table no segment before it defined, and the library
+//   would decode with whatever its memory held.
+// The file's segments are walked first, and such a file is refused as
 // damaged. Bytes outside the segments (the entropy-coded data) are passed
-// over to the next marker.
-bool jpegHuffmanTablesFit(const uint8_t* bytes, size_t size) {
-    constexpr uint8_t Marker = 0xFF, DefineHuffmanTables = 0xC4, EndOfImage = 0xD9;
+// over to the next marker; past the end of the file the library reads
+// zeros, and so does the walk.
+bool jpegHuffmanTablesSound(const uint8_t* bytes, size_t size) {
+    constexpr uint8_t Marker = 0xFF, DefineHuffmanTables = 0xC4, ProgressiveFrame = 0xC2, StartOfScan = 0xDA,
+                      EndOfImage = 0xD9;
     constexpr size_t CountsPerTable = 16, MostCodes = 256;
+    const auto byteAt = [&](size_t i) -> uint8_t { return i < size ? bytes[i] : 0; };
+    // Bit n (0-3) for the DC table n, bit 4 + n for the AC table n.
+    unsigned defined = 0;
+    bool progressive = false;
     for (size_t at = 2; at + 3 < size;) {
         const uint8_t kind = bytes[at + 1];
         // Not a segment: a byte of coded data, a fill byte, a stuffed zero,
@@ -143,12 +153,29 @@ bool jpegHuffmanTablesFit(const uint8_t* bytes, size_t size) {
         }
         if (kind == EndOfImage) return true;
         const size_t end = std::min(size, at + 2 + (static_cast<size_t>(bytes[at + 2]) << 8 | bytes[at + 3]));
-        // Past the end of the file the library reads zeros.
+        if (kind == ProgressiveFrame) progressive = true;
         for (size_t table = at + 4; kind == DefineHuffmanTables && table < end;) {
             size_t codes = 0;
-            for (size_t i = table + 1; i < table + 1 + CountsPerTable && i < size; ++i) codes += bytes[i];
+            for (size_t i = table + 1; i < table + 1 + CountsPerTable; ++i) codes += byteAt(i);
             if (codes > MostCodes) return false;
+            const unsigned tableClass = bytes[table] >> 4, tableId = bytes[table] & 15;
+            if (tableClass <= 1 && tableId <= 3) defined |= 1u << (tableClass * 4 + tableId);
             table += 1 + CountsPerTable + codes;
+        }
+        if (kind == StartOfScan) {
+            const size_t components = byteAt(at + 4), spectralAt = at + 5 + 2 * components;
+            const uint8_t spectralStart = byteAt(spectralAt);
+            const bool refiningDc = spectralStart == 0 && (byteAt(spectralAt + 2) >> 4) != 0;
+            // A baseline scan decodes with both tables of each component; a
+            // progressive one with the DC table when it first codes the DC
+            // values, with the AC table when it codes AC values.
+            const bool usesDc = !progressive || (spectralStart == 0 && !refiningDc);
+            const bool usesAc = !progressive || spectralStart != 0;
+            for (size_t c = 0; c < components; ++c) {
+                const uint8_t tables = byteAt(at + 6 + 2 * c);
+                const unsigned dc = 1u << (tables >> 4 & 3), ac = 1u << (4 + (tables & 3));
+                if ((usesDc && !(defined & dc)) || (usesAc && !(defined & ac))) return false;
+            }
         }
         at = end;
     }
@@ -170,7 +197,7 @@ Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, 
     // The library reads lengths as int.
     if (size > static_cast<size_t>(INT_MAX)) return tooLarge();
     const int length = static_cast<int>(size);
-    if (format == CompressedFormat::Jpeg && !jpegHuffmanTablesFit(bytes, size)) return damaged(format);
+    if (format == CompressedFormat::Jpeg && !jpegHuffmanTablesSound(bytes, size)) return damaged(format);
     // Sizes are checked before a single pixel is decoded.
     int64_t declaredWidth = 0, declaredHeight = 0;
     if (format == CompressedFormat::Png && readPngSize(bytes, size, declaredWidth, declaredHeight) &&
@@ -242,7 +269,7 @@ Outcome writePngFile(const Workspace& ws, const std::filesystem::path& fileName)
 bool probeCompressed(const uint8_t* bytes, size_t size, CompressedFormat format, PictureFacts& facts) {
     int width = 0, height = 0, channels = 0;
     if (format == CompressedFormat::None || size > static_cast<size_t>(INT_MAX) ||
-        (format == CompressedFormat::Jpeg && !jpegHuffmanTablesFit(bytes, size)) ||
+        (format == CompressedFormat::Jpeg && !jpegHuffmanTablesSound(bytes, size)) ||
         !stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels))
         return false;
     facts.format = format == CompressedFormat::Png ? PngFormatName : JpegFormatName;

@@ -1,14 +1,19 @@
 // The library's code. Its blocks come from the program's own allocator, so
 // that running out of memory while a picture is decoded is seen as such,
-// and the tests' out-of-memory hook reaches it too.
+// and the tests' out-of-memory hook reaches it too. They come cleared: the
+// library leaves parts of its state unset until a file sets them, and a
+// damaged file may have them read first.
 #include <cstdlib>
+#include <cstring>
 
 #include "workspace/buffers.h"
 
 namespace {
 
 void* allocateForCodec(size_t size) {
-    return allocateBytes(size).release();
+    OwnedBytes block = allocateBytes(size);
+    if (block) std::memset(block.get(), 0, size);
+    return block.release();
 }
 
 }  // namespace

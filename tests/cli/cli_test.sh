@@ -206,6 +206,15 @@ refused damaged-file 1 "uciety.bmp: Błąd: Uszkodzony lub nieobsługiwany plik 
 head -c 3000 "$in/forma-grey16.png" >"$in/uciety.png"
 printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\0\0\0\0\0\0\0\0' >"$in/ogromny.png"
 head -c 2000 "$in/forma-baseline.jpg" >"$in/uciety.jpg"
+# The first scan names Huffman tables 2, which no segment defines.
+python3 -c '
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+scan = data.index(b"\xff\xda")
+data[scan + 6] = 0x22
+open(sys.argv[2], "wb").write(data)' "$in/forma-baseline.jpg" "$in/bez-tablic.jpg"
+refused undefined-jpeg-tables 1 "bez-tablic.jpg: Błąd: Uszkodzony lub nieobsługiwany plik JPEG!" \
+  decode "$in/bez-tablic.jpg" -o "$work/out/bez-tablic.bmp"
 refused damaged-png 1 "uciety.png: Błąd: Uszkodzony lub nieobsługiwany plik PNG!" \
   generate "$in/uciety.png" -o "$work/out/uciety-png.bmp"
 refused damaged-jpeg 1 "uciety.jpg: Błąd: Uszkodzony lub nieobsługiwany plik JPEG!" \
@@ -221,7 +230,7 @@ refused repeat-count 2 "Błędne wartości ilości powtórzeń wzorca" \
   generate "$in/kule.bmp" "$in/waski.bmp" --repeat 2 -o "$work/out/r2"
 refused unknown-option 2 "nieznana opcja: --glebia" generate "$in/kule.bmp" --glebia 3 -o "$work/out/x.bmp"
 refused no-output 2 "nie podano wyjścia" generate "$in/kule.bmp"
-for written in g9.bmp r2 x.bmp wzorzec-niski.bmp uciety-png.bmp uciety-jpg.bmp ogromny.bmp; do
+for written in g9.bmp r2 x.bmp wzorzec-niski.bmp uciety-png.bmp uciety-jpg.bmp bez-tablic.bmp ogromny.bmp; do
   [ -e "$work/out/$written" ] && fail "nothing-written-$written" "a refused run wrote $written"
 done
 
