@@ -53,7 +53,7 @@ end_process_groups() {
 prepare_locale() {
   local name=$1 lang=${1%%.*} charset=${1#*.}
   [ "$charset" = "$1" ] && charset=UTF-8
-  if ! locale -a 2>/dev/null | grep -qix "${lang}.$(tr -d - <<<"$charset")"; then
+  if ! locale -a 2>/dev/null | grep -ix "${lang}.$(tr -d - <<<"$charset")" >/dev/null; then
     mkdir -p "$session/locales"
     localedef -i "$lang" -f "$charset" "$session/locales/$name" >"$session/localedef.log" 2>&1 ||
       fail "session: cannot make the locale $name: $(tail -n 2 "$session/localedef.log")"

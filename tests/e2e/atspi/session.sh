@@ -198,7 +198,9 @@ command_package() {
   for file in "$folder/$man"/*; do
     binary=$(basename "$file" .1.gz)
     [ -f "$folder/usr/bin/$binary" ] || fail "native-package: $deb holds a manual page for /usr/bin/$binary, which it lacks"
-    zcat "$file" | sed 's/\\-/-/g' | grep -q "^\.TH ${binary^^} 1 " || fail "native-package: /$man/$(basename "$file") is no manual page of $binary"
+    # grep reads to the end: one that stopped at the first line would leave
+    # sed writing into a closed pipe, and the pipeline would fail.
+    zcat "$file" | sed 's/\\-/-/g' | grep "^\.TH ${binary^^} 1 " >/dev/null || fail "native-package: /$man/$(basename "$file") is no manual page of $binary"
   done
   [ "$(grep -c "<binary>" "$folder/usr/share/metainfo/$app.metainfo.xml")" = "$(ls "$folder/usr/bin" | wc -l)" ] ||
     fail "native-package: the metainfo names other binaries than /usr/bin holds"
@@ -226,7 +228,12 @@ command_package() {
   # An error or a warning fails; the info and pedantic notes are kept in
   # BUILD/lintian.log. As root, lintian wants to be told that it may run.
   command -v lintian >/dev/null || fail "native-package: no lintian (scripts/install-deps.sh installs it)"
-  lintian --allow-root --fail-on error,warning --display-info --pedantic "$build/$deb" >"$build/lintian.log" 2>&1
+  # A build under the sanitizers keeps its symbols for their reports.
+  local keep_symbols=()
+  grep -q '^TAVRELIC_SANITIZE:BOOL=ON$' "$build/CMakeCache.txt" &&
+    keep_symbols=(--suppress-tags unstripped-binary-or-object)
+  lintian --allow-root --fail-on error,warning --display-info --pedantic "${keep_symbols[@]}" "$build/$deb" \
+    >"$build/lintian.log" 2>&1
   status=$?
   lines=$(grep -E '^[EW]: ' "$build/lintian.log")
   [ -z "$lines" ] || fail "native-package: lintian: $lines"
