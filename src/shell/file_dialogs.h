@@ -14,10 +14,16 @@ struct FileFilter {
     const char* patterns;
 };
 
-// "Pliki BMP" first, selected when a dialog opens; then every picture the
-// program reads; then one for each other format.
+// "Pliki BMP" first, then every picture the program reads, then one for
+// each other format.
 constexpr size_t FileFilterCount = 4;
 extern const FileFilter FileFilters[FileFilterCount];
+
+// The filter selected when a dialog opens: every picture the program reads
+// when it opens a file (Qt's dialog takes no typed name its filter hides),
+// BMP when it saves one.
+constexpr size_t OpenDialogFilter = 1;
+constexpr size_t SaveDialogFilter = 0;
 
 // The patterns of a filter one by one, as given ("*.BMP").
 std::vector<std::string> patternsOf(const FileFilter& filter);

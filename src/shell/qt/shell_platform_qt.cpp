@@ -31,6 +31,8 @@ bool chooseFile(WindowHandle owner, QFileDialog::AcceptMode acceptMode, QFileDia
         filters << fromUtf8(filterInBothCases(filter).c_str());
     }
     dialog->setNameFilters(filters);
+    dialog->selectNameFilter(filters[static_cast<int>(acceptMode == QFileDialog::AcceptOpen ? OpenDialogFilter
+                                                                                          : SaveDialogFilter)]);
     dialog->setDirectory(QDir::currentPath());
     if (dialog->exec() != QDialog::Accepted) {
         return false;

@@ -38,7 +38,7 @@ std::wstring dialogFilters()
 }
 
 // Runs one of the two file-name dialogs; false when it was cancelled.
-bool chooseFile(WindowHandle owner, DWORD flags, BOOL(APIENTRY* dialog)(LPOPENFILENAMEW),
+bool chooseFile(WindowHandle owner, DWORD flags, size_t selectedFilter, BOOL(APIENTRY* dialog)(LPOPENFILENAMEW),
                 std::filesystem::path& fileName)
 {
     const std::wstring filter = dialogFilters();
@@ -51,7 +51,8 @@ bool chooseFile(WindowHandle owner, DWORD flags, BOOL(APIENTRY* dialog)(LPOPENFI
     request.lStructSize = sizeof(request);
     request.hwndOwner = asWindow(owner);
     request.lpstrFilter = filter.c_str();
-    request.nFilterIndex = 1;
+    // The dialog counts its filters from 1.
+    request.nFilterIndex = static_cast<DWORD>(selectedFilter + 1);
     request.lpstrFile = file;
     request.nMaxFile = FileNameCapacity;
     // A longer folder does not fit: the dialog then starts in its own default.
@@ -68,13 +69,13 @@ bool chooseFile(WindowHandle owner, DWORD flags, BOOL(APIENTRY* dialog)(LPOPENFI
 
 bool chooseFileToOpen(WindowHandle owner, std::filesystem::path& fileName)
 {
-    return chooseFile(owner, OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, GetOpenFileNameW,
+    return chooseFile(owner, OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, OpenDialogFilter, GetOpenFileNameW,
                       fileName);
 }
 
 bool chooseFileToSave(WindowHandle owner, std::filesystem::path& fileName)
 {
-    return chooseFile(owner, OFN_EXPLORER | OFN_PATHMUSTEXIST, GetSaveFileNameW, fileName);
+    return chooseFile(owner, OFN_EXPLORER | OFN_PATHMUSTEXIST, SaveDialogFilter, GetSaveFileNameW, fileName);
 }
 
 void runPreferencesDialog(Workspace& ws, WindowHandle owner)
