@@ -1,19 +1,14 @@
 // The library's code. Its blocks come from the program's own allocator, so
 // that running out of memory while a picture is decoded is seen as such,
-// and the tests' out-of-memory hook reaches it too. They come cleared: the
-// library leaves parts of its state unset until a file sets them, and a
-// damaged file may have them read first.
+// and the tests' out-of-memory hook reaches it too.
 #include <cstdlib>
-#include <cstring>
 
 #include "workspace/buffers.h"
 
 namespace {
 
 void* allocateForCodec(size_t size) {
-    OwnedBytes block = allocateBytes(size);
-    if (block) std::memset(block.get(), 0, size);
-    return block.release();
+    return allocateBytes(size).release();
 }
 
 }  // namespace
