@@ -182,6 +182,26 @@ bool jpegHuffmanTablesSound(const uint8_t* bytes, size_t size) {
     return true;
 }
 
+// The library grows its room for a PNG's image data to each chunk's
+// declared length before it reads the chunk: a few hundred bytes could ask
+// for gigabytes. A chunk whose data runs past the end of the file is damage
+// the library would find only after that; it is refused before.
+bool pngChunksWithinFile(const uint8_t* bytes, size_t size) {
+    constexpr size_t LengthAndType = 8, Check = 4;
+    for (size_t at = sizeof PngSignature; at + LengthAndType <= size;) {
+        const size_t length = readBe32(bytes + at);
+        if (length > size - at - LengthAndType) return false;
+        if (std::memcmp(bytes + at + 4, "IEND", 4) == 0) return true;
+        at += LengthAndType + length + Check;
+    }
+    return true;
+}
+
+// What the library is spared: damage it would meet unsafely or at great cost.
+bool structureSound(const uint8_t* bytes, size_t size, CompressedFormat format) {
+    return format == CompressedFormat::Png ? pngChunksWithinFile(bytes, size) : jpegHuffmanTablesSound(bytes, size);
+}
+
 }  // namespace
 
 CompressedFormat compressedFormatOf(const uint8_t* prefix, size_t size) {
@@ -197,12 +217,12 @@ Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, 
     // The library reads lengths as int.
     if (size > static_cast<size_t>(INT_MAX)) return tooLarge();
     const int length = static_cast<int>(size);
-    if (format == CompressedFormat::Jpeg && !jpegHuffmanTablesSound(bytes, size)) return damaged(format);
     // Sizes are checked before a single pixel is decoded.
     int64_t declaredWidth = 0, declaredHeight = 0;
     if (format == CompressedFormat::Png && readPngSize(bytes, size, declaredWidth, declaredHeight) &&
         !fitsAsBmp(declaredWidth, declaredHeight))
         return tooLarge();
+    if (!structureSound(bytes, size, format)) return damaged(format);
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) || width <= 0 || height <= 0)
         return whyUnread(format);
@@ -269,7 +289,7 @@ Outcome writePngFile(const Workspace& ws, const std::filesystem::path& fileName)
 bool probeCompressed(const uint8_t* bytes, size_t size, CompressedFormat format, PictureFacts& facts) {
     int width = 0, height = 0, channels = 0;
     if (format == CompressedFormat::None || size > static_cast<size_t>(INT_MAX) ||
-        (format == CompressedFormat::Jpeg && !jpegHuffmanTablesSound(bytes, size)) ||
+        !structureSound(bytes, size, format) ||
         !stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels))
         return false;
     facts.format = format == CompressedFormat::Png ? PngFormatName : JpegFormatName;
