@@ -197,6 +197,17 @@ bool pngChunksWithinFile(const uint8_t* bytes, size_t size) {
     return true;
 }
 
+// A complete JPEG spends at least one bit on every 8x8 block of the
+// component sampled finest, which covers the whole picture. The library
+// decodes data missing at the end as zeros, for as long as the picture is
+// large: a few hundred bytes may declare 65535 x 65535 pixels and keep it
+// busy for minutes. A file too short for its size is refused as cut short;
+// twice the bound leaves room for any real file.
+bool jpegLongEnoughForItsSize(int width, int height, size_t size) {
+    constexpr int64_t PixelsPerByteAtMost = 2 * 8 * 64;
+    return static_cast<int64_t>(width) * height <= static_cast<int64_t>(size) * PixelsPerByteAtMost;
+}
+
 // What the library is spared: damage it would meet unsafely or at great cost.
 bool structureSound(const uint8_t* bytes, size_t size, CompressedFormat format) {
     return format == CompressedFormat::Png ? pngChunksWithinFile(bytes, size) : jpegHuffmanTablesSound(bytes, size);
@@ -227,6 +238,7 @@ Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, 
     if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) || width <= 0 || height <= 0)
         return whyUnread(format);
     if (!fitsAsBmp(width, height)) return tooLarge();
+    if (format == CompressedFormat::Jpeg && !jpegLongEnoughForItsSize(width, height, size)) return damaged(format);
     if (kind == SourceKind::Pattern && height != ws.imageHeight) return refusedOutcome(PatternHeightText, NoCaption);
 
     const bool sixteenBits = format == CompressedFormat::Png && stbi_is_16_bit_from_memory(bytes, length);

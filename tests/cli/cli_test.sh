@@ -213,6 +213,16 @@ data = bytearray(open(sys.argv[1], "rb").read())
 scan = data.index(b"\xff\xda")
 data[scan + 6] = 0x22
 open(sys.argv[2], "wb").write(data)' "$in/forma-baseline.jpg" "$in/bez-tablic.jpg"
+# A JPEG whose frame declares 8000 x 8000 pixels, far more than its bytes
+# can hold.
+python3 -c '
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+frame = data.index(b"\xff\xc0")
+data[frame + 5:frame + 9] = (8000).to_bytes(2, "big") * 2
+open(sys.argv[2], "wb").write(data)' "$in/forma-baseline.jpg" "$in/za-krotki.jpg"
+refused jpeg-too-short-for-its-size 1 "za-krotki.jpg: Błąd: Uszkodzony lub nieobsługiwany plik JPEG!" \
+  generate "$in/za-krotki.jpg" -o "$work/out/za-krotki.bmp"
 refused undefined-jpeg-tables 1 "bez-tablic.jpg: Błąd: Uszkodzony lub nieobsługiwany plik JPEG!" \
   decode "$in/bez-tablic.jpg" -o "$work/out/bez-tablic.bmp"
 refused damaged-png 1 "uciety.png: Błąd: Uszkodzony lub nieobsługiwany plik PNG!" \
@@ -230,7 +240,7 @@ refused repeat-count 2 "Błędne wartości ilości powtórzeń wzorca" \
   generate "$in/kule.bmp" "$in/waski.bmp" --repeat 2 -o "$work/out/r2"
 refused unknown-option 2 "nieznana opcja: --glebia" generate "$in/kule.bmp" --glebia 3 -o "$work/out/x.bmp"
 refused no-output 2 "nie podano wyjścia" generate "$in/kule.bmp"
-for written in g9.bmp r2 x.bmp wzorzec-niski.bmp uciety-png.bmp uciety-jpg.bmp bez-tablic.bmp ogromny.bmp; do
+for written in g9.bmp r2 x.bmp wzorzec-niski.bmp uciety-png.bmp uciety-jpg.bmp bez-tablic.bmp za-krotki.bmp ogromny.bmp; do
   [ -e "$work/out/$written" ] && fail "nothing-written-$written" "a refused run wrote $written"
 done
 
