@@ -24,7 +24,8 @@ def engine_times(path):
     times = {}
     for b in report.get("benchmarks", []):
         if b.get("run_type", "iteration") == "iteration":
-            times[b["name"]] = b["real_time"] * TO_MS[b["time_unit"]]
+            # Benchmarks timed by the wall clock carry "/real_time" in their names.
+            times[b["name"].removesuffix("/real_time")] = b["real_time"] * TO_MS[b["time_unit"]]
     return times
 
 
