@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/parallel_rows.h"
 #include "operations/operations.h"
 #include "recording_platform.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
+#include "workspace/parallel_rows.h"
 #include "workspace_samples.h"
 
 namespace {

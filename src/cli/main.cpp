@@ -18,9 +18,9 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
-#include "engine/parallel_rows.h"
-#include "texts/user_texts.h"
 #include "tavrelic_version.h"
+#include "texts/user_texts.h"
+#include "workspace/parallel_rows.h"
 
 namespace {
 

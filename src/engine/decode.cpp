@@ -6,10 +6,10 @@
 
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
-#include "engine/parallel_rows.h"
 #include "engine/random_batch.h"
 #include "engine/stereogram_rows.h"
 #include "texts/user_texts.h"
+#include "workspace/parallel_rows.h"
 
 namespace {
 

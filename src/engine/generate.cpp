@@ -3,9 +3,9 @@
 
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
-#include "engine/parallel_rows.h"
 #include "engine/random_batch.h"
 #include "texts/user_texts.h"
+#include "workspace/parallel_rows.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "texts/user_texts.h"
+#include "workspace/parallel_rows.h"
 
 namespace {
 
@@ -149,6 +150,16 @@ bool shownViewDrawable(const Workspace& ws) {
     return ws.shownView.chosen && rasterFitsImage(ws, ws.shownView.source);
 }
 
+// Every row of a view is written on its own, so the rows are shared out
+// among the cores; a view reports no progress.
+template <class WriteRow>
+void onEveryCore(int32_t height, const WriteRow& writeRow) {
+    const Progress none{};
+    forEachRowRun(height, threadsFor(none, height), none, [&writeRow](int32_t begin, int32_t end, int32_t) {
+        for (int32_t row = begin; row < end; ++row) writeRow(row);
+    });
+}
+
 uint32_t inputsOf(ViewKind view) {
     switch (view) {
         case ViewKind::StereogramWithDots: return ReadsStereogram | ReadsPatternWidth;
@@ -183,8 +194,10 @@ void settleShownView(Workspace& ws) {
     const PixelTable table = tableFor<DibPixels>(ws, shown.view);
     const size_t stride = static_cast<size_t>(rowStride(ws.imageWidth));
     uint8_t* rows = ws.displayDib.bytes.get() + DibHeaderSize;
-    for (int32_t j = 0; j < ws.imageHeight; ++j)
+    // The DIB keeps its rows bottom up.
+    onEveryCore(ws.imageHeight, [&](int32_t j) {
         writeViewRow<DibPixels>(ws, shown.view, ws.imageHeight - 1 - j, rows + static_cast<size_t>(j) * stride, table);
+    });
 }
 
 Outcome drawView(Workspace& ws, SourceKind source, ViewKind view) {
@@ -199,8 +212,9 @@ void drawShownViewForScreen(const Workspace& ws, uint32_t* pixels) {
     const PixelTable table = tableFor<ScreenPixels>(ws, view);
     const size_t stride = static_cast<size_t>(ws.imageWidth) * ScreenPixels::Bytes;
     uint8_t* rows = reinterpret_cast<uint8_t*>(pixels);
-    for (int32_t y = 0; y < ws.imageHeight; ++y)
+    onEveryCore(ws.imageHeight, [&](int32_t y) {
         writeViewRow<ScreenPixels>(ws, view, y, rows + static_cast<size_t>(y) * stride, table);
+    });
 }
 
 bool shownViewWaitsOn(const Workspace& ws, uint32_t inputs) {

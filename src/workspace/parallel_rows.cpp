@@ -1,4 +1,4 @@
-#include "engine/parallel_rows.h"
+#include "workspace/parallel_rows.h"
 
 #include <algorithm>
 #include <atomic>

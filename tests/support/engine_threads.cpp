@@ -1,7 +1,7 @@
 // The tests share the engine's rows among as many threads as
 // TAVRELIC_THREADS names, as the programs do, so that a test preset can run
 // them all on 1, 2 or 8 threads.
-#include "engine/parallel_rows.h"
+#include "workspace/parallel_rows.h"
 
 namespace {
 

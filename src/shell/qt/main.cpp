@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/parallel_rows.h"
 #include "shell/outside_files.h"
 #include "shell/qt/main_window.h"
 #include "tavrelic_version.h"
+#include "workspace/parallel_rows.h"
 #include "workspace/workspace.h"
 
 namespace {

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/parallel_rows.h"
 #include "shell/outside_files.h"
 #include "shell/win32/console_output.h"
 #include "shell/win32/main_window.h"
 #include "shell/win32/text_conversion.h"
 #include "tavrelic_version.h"
+#include "workspace/parallel_rows.h"
 #include "workspace/workspace.h"
 
 namespace {
