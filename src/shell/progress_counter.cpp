@@ -20,6 +20,10 @@ void resetProgressCounter(ProgressCounter& progress, double nowMs) {
     progress.shownAtMs = nowMs;
 }
 
+void progressShownUntil(ProgressCounter& progress, double nowMs) {
+    progress.shownAtMs = nowMs;
+}
+
 double monotonicMs() {
     using Milliseconds = std::chrono::duration<double, std::milli>;
     return Milliseconds(std::chrono::steady_clock::now().time_since_epoch()).count();

@@ -2,7 +2,7 @@
 // the position, the range, and when the bar was last shown. A large picture
 // steps the bar hundreds of times a second and every showing costs a
 // repaint, so a step is shown only once a display frame has passed since
-// the last showing; a reset is always shown at once.
+// the last showing ended; a reset is always shown at once.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,11 @@ bool stepProgressCounter(ProgressCounter& progress, double nowMs);
 
 // Back to 0; the bar is to be shown now, at `nowMs`.
 void resetProgressCounter(ProgressCounter& progress, double nowMs);
+
+// The showing of the bar ended at `nowMs`: the next frame counts from
+// there, so that painting a wide bar, which takes milliseconds, never
+// crowds out the work it shows.
+void progressShownUntil(ProgressCounter& progress, double nowMs);
 
 // Milliseconds of a steady clock, for `nowMs`.
 double monotonicMs();

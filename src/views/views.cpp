@@ -151,11 +151,10 @@ bool shownViewDrawable(const Workspace& ws) {
 }
 
 // Every row of a view is written on its own, so the rows are shared out
-// among the cores; a view reports no progress.
+// among the cores.
 template <class WriteRow>
 void onEveryCore(int32_t height, const WriteRow& writeRow) {
-    const Progress none{};
-    forEachRowRun(height, threadsFor(none, height), none, [&writeRow](int32_t begin, int32_t end, int32_t) {
+    forEachRowRunOnEveryCore(height, [&writeRow](int32_t begin, int32_t end) {
         for (int32_t row = begin; row < end; ++row) writeRow(row);
     });
 }

@@ -118,6 +118,12 @@ bool forEachRowRun(int32_t rows, int32_t threads, const Progress& progress,
     return !runs.stop;
 }
 
+void forEachRowRunOnEveryCore(int32_t rows, const std::function<void(int32_t begin, int32_t end)>& work) {
+    const Progress none{};
+    forEachRowRun(rows, threadsFor(none, rows), none,
+                  [&work](int32_t begin, int32_t end, int32_t) { work(begin, end); });
+}
+
 OwnedBytes allocateWorkingRows(size_t rowSize, int32_t& threads) {
     OwnedBytes rows = allocateBytes(rowSize * static_cast<size_t>(threads));
     if (rows == nullptr && threads > 1) {

@@ -31,6 +31,11 @@ int32_t threadsFor(const Progress& progress, int32_t rows);
 bool forEachRowRun(int32_t rows, int32_t threads, const Progress& progress,
                    const std::function<void(int32_t begin, int32_t end, int32_t thread)>& work);
 
+// Work that reports no progress and cannot be stopped (the conversion of a
+// picture), on the default number of threads: work(begin, end) for runs of
+// rows together covering 0 .. rows - 1.
+void forEachRowRunOnEveryCore(int32_t rows, const std::function<void(int32_t begin, int32_t end)>& work);
+
 // One working row of rowSize bytes for each thread, in one block; when
 // there is no room for them all, `threads` becomes 1 and one row is made.
 // Null when not even that fits.

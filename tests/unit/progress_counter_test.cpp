@@ -63,4 +63,19 @@ TEST(ProgressShowing, AtMostOnceAFrameExceptTheReset) {
     EXPECT_TRUE(stepProgressCounter(progress, 46.0));
 }
 
+// Painting the bar of a wide picture takes milliseconds: the next showing
+// is a frame of work later, not a frame after the last one began.
+TEST(ProgressShowing, TheFrameCountsFromTheEndOfTheShowing) {
+    ProgressCounter progress;
+    setProgressRange(progress, 4800);
+    ASSERT_TRUE(stepProgressCounter(progress, 0.0));
+    progressShownUntil(progress, 9.0);
+    EXPECT_FALSE(stepProgressCounter(progress, 15.0)) << "only 6 ms of work since the bar was painted";
+    EXPECT_TRUE(stepProgressCounter(progress, 24.0));
+    resetProgressCounter(progress, 30.0);
+    progressShownUntil(progress, 40.0);
+    EXPECT_FALSE(stepProgressCounter(progress, 50.0)) << "the reset's painting ended at 40";
+    EXPECT_TRUE(stepProgressCounter(progress, 55.0));
+}
+
 }  // namespace

@@ -20,11 +20,14 @@
 namespace {
 
 // Shows the bar at the counter's position now: a long operation keeps the
-// event loop waiting, so the repaint cannot be left to the loop.
+// event loop waiting, so the repaint cannot be left to the loop. The bar
+// repaints itself at once when a new value changes its look (and not for a
+// move of less than one of its chunks); a second repaint would paint it
+// twice.
 void showProgressNow(MainWindowRecord& record)
 {
     record.progressBar->setValue(record.progress.position);
-    record.progressBar->repaint();
+    progressShownUntil(record.progress, monotonicMs());
 }
 
 void place(QWidget& widget, const BarRect& rect)

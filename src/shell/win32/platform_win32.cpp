@@ -26,6 +26,7 @@ void showProgressNow(MainWindow& record)
 {
     SendMessageW(record.progressBar, PBM_SETPOS, static_cast<WPARAM>(record.progress.position), 0);
     UpdateWindow(record.progressBar);
+    progressShownUntil(record.progress, monotonicMs());
 }
 
 }  // namespace
