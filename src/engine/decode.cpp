@@ -388,7 +388,7 @@ Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) 
     const int32_t height = ws.imageHeight;
     const int32_t levels = levelCount(ws.preferences);
     // With a strip at least as wide as the image no column can be decoded
-    // and the cleared rows stay as they are.
+    // and the rows stay cleared.
     const bool decodable = stripWidth >= 0 && stripWidth < width;
     const size_t scratchSize = scratchRowSize(width, stripWidth, levels);
     int32_t threads = decodable ? threadsFor(progress, height) : 1;
@@ -399,8 +399,9 @@ Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) 
     for (int32_t thread = 0; thread < threads; ++thread)
         std::memset(working.get() + (scratchSize + rowCopySize(width)) * static_cast<size_t>(thread) + scratchSize, 0,
                     rowCopySize(width));
-    std::memset(ws.depthMap.pixels.get(), 0, static_cast<size_t>(width) * static_cast<size_t>(height));
+    const size_t mapSize = static_cast<size_t>(width) * static_cast<size_t>(height);
     if (!decodable) {
+        std::memset(ws.depthMap.pixels.get(), 0, mapSize);
         const bool stepped = forEachRowRun(height, 1, progress, [](int32_t, int32_t, int32_t) {});
         return stepped ? doneOutcome() : stoppedOutcome();
     }
@@ -423,5 +424,10 @@ Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) 
             for (int32_t y = begin; y < end; ++y) decodeRowOn(rows, thread, y, unused, 0);
         });
     }
-    return done ? doneOutcome() : stoppedOutcome();
+    if (done) return doneOutcome();
+    // Every decoded row writes all of its columns, so the map is not cleared
+    // beforehand (the threads first touch its pages, in parallel); a stopped
+    // decoding leaves it cleared rather than with rows never written.
+    std::memset(ws.depthMap.pixels.get(), 0, mapSize);
+    return stoppedOutcome();
 }

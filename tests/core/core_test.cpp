@@ -154,6 +154,25 @@ TEST_F(Core, TheCallerCanStopLongWork) {
     EXPECT_EQ(onMany.steps, 0);
 }
 
+// The rows of a decoding are not cleared before they are decoded; one that
+// stops part way leaves a cleared depth map, not rows never written.
+TEST_F(Core, AStoppedDecodingLeavesTheDepthMapCleared) {
+    loadDepthMap(ws, 300, 100);
+    ASSERT_EQ(makePattern(ws).kind, OutcomeKind::Done);
+    ASSERT_EQ(makeStereogram(ws, Progress{}).kind, OutcomeKind::Done);
+    for (const int32_t threads : {1, 4}) {
+        const DecodingStart start = startDecoding(ws);
+        ASSERT_EQ(start.outcome.kind, OutcomeKind::Done);
+        Told told;
+        told.stopAfter = 4;
+        Progress progress = progressTo(told);
+        progress.threads = threads;
+        EXPECT_EQ(decodeRows(ws, start.stripWidth, progress).kind, OutcomeKind::Stopped) << threads;
+        const uint8_t* map = ws.depthMap.pixels.get();
+        EXPECT_EQ(std::vector<uint8_t>(map, map + 300 * 100), std::vector<uint8_t>(300 * 100, 0)) << threads;
+    }
+}
+
 TEST_F(Core, RunningOutOfMemoryIsAnOutcome) {
     loadDepthMap(ws, 200, 100);
     ASSERT_EQ(makePattern(ws).kind, OutcomeKind::Done);
