@@ -11,6 +11,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaObject>
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
@@ -220,6 +221,11 @@ void openFileWhenIdle(MainWindowRecord& record, const std::filesystem::path& fil
     QTimer::singleShot(0, record.window, [&record, file, kind] {
         openOutsideFile(*record.workspace, handleOf(record.window), file, kind);
     });
+}
+
+void updateWhenIdle(QWidget* widget)
+{
+    QMetaObject::invokeMethod(widget, [widget] { widget->update(); }, Qt::QueuedConnection);
 }
 
 void showStatusText(MainWindowRecord& record, const char* text)

@@ -89,6 +89,12 @@ void openFileWhenIdle(MainWindowRecord& record, const std::filesystem::path& fil
 // Shows a text in the status bar, which a screen reader reads by its name.
 void showStatusText(MainWindowRecord& record, const char* text);
 
+// Marks a widget for painting once the event loop runs again: when the
+// command has returned, or when a box opens. Marked at once, it would be
+// painted by every repaint of the bars that follows within the command,
+// and apart from what else the command marked.
+void updateWhenIdle(QWidget* widget);
+
 // A widget as the core names a window, and back.
 inline WindowHandle handleOf(QWidget* widget)
 {

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
-#include <QMetaObject>
 #include <QProgressBar>
 
 #include <algorithm>
@@ -133,15 +132,12 @@ uint32_t* pictureBuffer(WindowHandle, int32_t width, int32_t height)
     return reinterpret_cast<uint32_t*>(record->picture.bits());
 }
 
-// The area is marked for painting once the event loop runs again: when the
-// command has returned, or when a box opens. Marked now, it would be painted
-// by every repaint of the bars that follows within the command, so a batch
-// would paint each of its ten pictures, nine of which nobody sees.
+// Painted once the command is over: a batch chooses ten pictures, and the
+// screen shows the last.
 void showPicture(WindowHandle, int32_t, int32_t)
 {
     MainWindowRecord* record = mainWindowRecord();
     if (record != nullptr) {
-        PictureArea* area = record->pictureArea;
-        QMetaObject::invokeMethod(area, [area] { area->update(); }, Qt::QueuedConnection);
+        updateWhenIdle(record->pictureArea);
     }
 }

@@ -68,7 +68,8 @@ void requestClose(WindowHandle owner)
     widgetOf(owner)->close();
 }
 
+// Together with the picture the load put on show: one paint, not two.
 void repaintWithErase(WindowHandle owner)
 {
-    widgetOf(owner)->update();
+    updateWhenIdle(widgetOf(owner));
 }
