@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "bmp_samples.h"
+#include "files/pictures.h"
 #include "operations/operations.h"
 #include "recording_platform.h"
 #include "workspace/little_endian.h"
@@ -146,6 +148,39 @@ TEST(Workspace, ReplacementReleasesFirstSoAFailedAllocationLeavesTheFieldAbsent)
     failAllocationsAfter(-1);
     EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
     EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
+}
+
+// A released block of a picture's size is handed out again for the next
+// block of about that size, its pages already in place: a raster replaced
+// by one of its size, a picture loaded after one as large.
+TEST(Workspace, APictureSizedBlockIsUsedAgainForTheNextOfItsSize) {
+    // Blocks kept from earlier work in this process are given back by the
+    // first request that none of them fits, as the first raster's is.
+    allocateBytes(size_t{48} << 20).reset();
+    Workspace ws;
+    ASSERT_TRUE(replaceGreyImage(ws.stereogram, 1920, 1080));
+    const uint8_t* first = ws.stereogram.pixels.get();
+    ASSERT_TRUE(replaceGreyImage(ws.stereogram, 1920, 1080));
+    EXPECT_EQ(ws.stereogram.pixels.get(), first);
+    // Running out of memory is still told first, block kept or not.
+    failAllocationsAfter(0);
+    EXPECT_FALSE(replaceGreyImage(ws.stereogram, 1920, 1080));
+    failAllocationsAfter(-1);
+
+    // A load reads the file into a new block before the picture on show is
+    // released, so every second load of one size gets the block again.
+    const std::vector<uint8_t> file = makeGreyBmp(1024, 768, [](int32_t x, int32_t y) {
+        return static_cast<uint8_t>(x ^ y);
+    });
+    std::vector<const uint8_t*> shown;
+    for (int load = 0; load < 3; ++load) {
+        ASSERT_EQ(readPictureBytes(ws, file.data(), file.size(), SourceKind::DepthMap).kind, OutcomeKind::Done);
+        shown.push_back(ws.displayDib.bytes.get());
+    }
+    EXPECT_NE(shown[1], shown[0]);
+    EXPECT_EQ(shown[2], shown[0]);
+    EXPECT_EQ(ws.depthMap.pixels[5 * 1024 + 3], 5 ^ 3) << "a used block holds what was read into it";
+    releaseAll(ws);
 }
 
 TEST(Workspace, OutOfMemoryTellsTheUserAndEndsWithMinusOne) {
