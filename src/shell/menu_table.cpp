@@ -6,39 +6,39 @@
 
 namespace {
 
-constexpr MenuItem Separator = {nullptr, CommandId{}};
+constexpr MenuItem Separator = {nullptr, CommandId{}, nullptr};
 
 const MenuItem FileItems[] = {
-    {LoadDepthMapItem, CmdLoadDepthMap},
-    {LoadStereogramItem, CmdLoadStereogram},
-    {LoadPatternItem, CmdLoadPattern},
-    {SavePictureItem, CmdSavePicture},
+    {LoadDepthMapItem, CmdLoadDepthMap, "load-depth-map"},
+    {LoadStereogramItem, CmdLoadStereogram, "load-stereogram"},
+    {LoadPatternItem, CmdLoadPattern, "load-pattern"},
+    {SavePictureItem, CmdSavePicture, "save-picture"},
     Separator,
-    {PreferencesItem, CmdPreferences},
+    {PreferencesItem, CmdPreferences, "preferences"},
     Separator,
-    {ExitItem, CmdExit},
+    {ExitItem, CmdExit, "exit"},
 };
 
 const MenuItem ActionItems[] = {
-    {GeneratePatternItem, CmdGeneratePattern},
-    {GenerateStereogramItem, CmdGenerateStereogram},
-    {DecodeStereogramItem, CmdDecodeStereogram},
-    {RoundTripItem, CmdRoundTrip},
+    {GeneratePatternItem, CmdGeneratePattern, "generate-pattern"},
+    {GenerateStereogramItem, CmdGenerateStereogram, "generate-stereogram"},
+    {DecodeStereogramItem, CmdDecodeStereogram, "decode-stereogram"},
+    {RoundTripItem, CmdRoundTrip, "round-trip"},
 };
 
 const MenuItem ShowItems[] = {
-    {ShowStereogramWithDotsItem, CmdShowStereogramWithDots},
-    {ShowStereogramPlainItem, CmdShowStereogramPlain},
-    {ShowDepthQuantisedItem, CmdShowDepthQuantised},
-    {ShowDepthOriginalItem, CmdShowDepthOriginal},
-    {ShowPatternStripItem, CmdShowPatternStrip},
-    {ShowPatternTiledItem, CmdShowPatternTiled},
+    {ShowStereogramWithDotsItem, CmdShowStereogramWithDots, "show-stereogram-with-dots"},
+    {ShowStereogramPlainItem, CmdShowStereogramPlain, "show-stereogram-plain"},
+    {ShowDepthQuantisedItem, CmdShowDepthQuantised, "show-depth-quantised"},
+    {ShowDepthOriginalItem, CmdShowDepthOriginal, "show-depth-original"},
+    {ShowPatternStripItem, CmdShowPatternStrip, "show-pattern-strip"},
+    {ShowPatternTiledItem, CmdShowPatternTiled, "show-pattern-tiled"},
 };
 
 const MenuItem InfoItems[] = {
-    {PictureInfoItem, CmdPictureInfo},
+    {PictureInfoItem, CmdPictureInfo, "picture-info"},
     Separator,
-    {AboutItem, CmdAbout},
+    {AboutItem, CmdAbout, "about"},
 };
 
 }  // namespace

@@ -7,10 +7,13 @@
 
 #include "shell/commands.h"
 
-// An item of a menu; a separator has no text (and no command).
+// An item of a menu; a separator has no text (and no command). The name is
+// the program's own word for the command, by which the test scenarios ask
+// for it on either window.
 struct MenuItem {
     const char* text;
     CommandId command;
+    const char* name;
 };
 
 struct Menu {

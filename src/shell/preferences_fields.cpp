@@ -10,17 +10,17 @@ const PreferencesGroupBox PreferencesGroups[PreferencesGroupCount] = {
 };
 
 const PreferencesField PreferencesFields[PreferencesFieldCount] = {
-    {PREFERENCES_DEPTH_BITS, FieldKind::Number, DepthBitsLabel, GenerationGroup, &PreferencesForm::depthBits, nullptr},
-    {PREFERENCES_REPEAT_COUNT, FieldKind::Number, RepeatCountLabel, GenerationGroup, &PreferencesForm::repeatCount, nullptr},
-    {PREFERENCES_WALL_EYED, FieldKind::CheckBox, WallEyedLabel, GenerationGroup, nullptr, &PreferencesForm::wallEyed},
-    {PREFERENCES_RANDOM_FILL, FieldKind::CheckBox, RandomFillLabel, GenerationGroup, nullptr, &PreferencesForm::randomFill},
-    {PREFERENCES_MIN_MATCH, FieldKind::Text, MinMatchLabel, DecodingGroup, &PreferencesForm::minMatch, nullptr},
-    {PREFERENCES_SEARCH_RANGE, FieldKind::Text, SearchRangeLabel, DecodingGroup, &PreferencesForm::searchRange, nullptr},
-    {PREFERENCES_KEEP_PREVIOUS, FieldKind::RadioButton, KeepPreviousLabel, UnresolvedGroup, nullptr,
+    {PREFERENCES_DEPTH_BITS, "depth-bits", FieldKind::Number, DepthBitsLabel, GenerationGroup, &PreferencesForm::depthBits, nullptr},
+    {PREFERENCES_REPEAT_COUNT, "repeat", FieldKind::Number, RepeatCountLabel, GenerationGroup, &PreferencesForm::repeatCount, nullptr},
+    {PREFERENCES_WALL_EYED, "wall-eyed", FieldKind::CheckBox, WallEyedLabel, GenerationGroup, nullptr, &PreferencesForm::wallEyed},
+    {PREFERENCES_RANDOM_FILL, "random-fill", FieldKind::CheckBox, RandomFillLabel, GenerationGroup, nullptr, &PreferencesForm::randomFill},
+    {PREFERENCES_MIN_MATCH, "min-match", FieldKind::Text, MinMatchLabel, DecodingGroup, &PreferencesForm::minMatch, nullptr},
+    {PREFERENCES_SEARCH_RANGE, "search-range", FieldKind::Text, SearchRangeLabel, DecodingGroup, &PreferencesForm::searchRange, nullptr},
+    {PREFERENCES_KEEP_PREVIOUS, "unresolved-keep", FieldKind::RadioButton, KeepPreviousLabel, UnresolvedGroup, nullptr,
      &PreferencesForm::keepPrevious},
-    {PREFERENCES_RANDOM_VALUE, FieldKind::RadioButton, RandomValueLabel, UnresolvedGroup, nullptr,
+    {PREFERENCES_RANDOM_VALUE, "unresolved-random", FieldKind::RadioButton, RandomValueLabel, UnresolvedGroup, nullptr,
      &PreferencesForm::randomValue},
-    {PREFERENCES_BACKGROUND_VALUE, FieldKind::RadioButton, BackgroundValueLabel, UnresolvedGroup, nullptr,
+    {PREFERENCES_BACKGROUND_VALUE, "unresolved-background", FieldKind::RadioButton, BackgroundValueLabel, UnresolvedGroup, nullptr,
      &PreferencesForm::backgroundValue},
 };
 

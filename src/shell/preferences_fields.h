@@ -33,8 +33,11 @@ extern const PreferencesGroupBox PreferencesGroups[PreferencesGroupCount];
 
 // A number or text field shows `text` beside a label; a check box or radio
 // button shows `ticked` under its own text.
+// The name is the program's own word for the control, by which the test
+// scenarios reach it on either window.
 struct PreferencesField {
     int32_t controlId;
+    const char* name;
     FieldKind kind;
     const char* label;
     PreferencesGroup group;

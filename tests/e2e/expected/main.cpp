@@ -25,10 +25,12 @@
 //     replay loads such a twin (PICTURE.bmp beside PICTURE) in place of its
 //     picture;
 //   tavrelic_expected menu-table
-//     prints the program's menu items, one a line: ID<TAB>MENU<TAB>ITEM;
+//     prints the program's menu items, one a line: ID<TAB>NAME<TAB>MENU<TAB>ITEM;
 //   tavrelic_expected preferences-fields
 //     prints the Preferences dialog's controls, one a line:
-//     ID<TAB>KIND<TAB>LABEL, KIND one of number, text, check, radio, button.
+//     ID<TAB>NAME<TAB>KIND<TAB>LABEL, KIND one of number, text, check, radio,
+//     button. NAME is the program's own word for the command or control,
+//     which the scenarios use.
 //   The driver of the native program finds menu items and controls by these
 //   texts (UTF-8), so it reads them from the program's own tables.
 #include <cmath>
@@ -286,7 +288,8 @@ int printMenuTable() {
     for (const Menu& menu : MenuBar) {
         for (size_t i = 0; i < menu.itemCount; ++i) {
             const MenuItem& item = menu.items[i];
-            if (!isSeparator(item)) std::printf("%d\t%s\t%s\n", static_cast<int>(item.command), menu.title, item.text);
+            if (!isSeparator(item))
+                std::printf("%d\t%s\t%s\t%s\n", static_cast<int>(item.command), item.name, menu.title, item.text);
         }
     }
     return 0;
@@ -304,8 +307,10 @@ const char* fieldKindName(FieldKind kind) {
 
 int printPreferencesFields() {
     for (const PreferencesField& field : PreferencesFields)
-        std::printf("%d\t%s\t%s\n", static_cast<int>(field.controlId), fieldKindName(field.kind), field.label);
-    std::printf("%d\tbutton\t%s\n%d\tbutton\t%s\n", PREFERENCES_OK, OkButtonText, PREFERENCES_CANCEL, CancelButtonText);
+        std::printf("%d\t%s\t%s\t%s\n", static_cast<int>(field.controlId), field.name, fieldKindName(field.kind),
+                    field.label);
+    std::printf("%d\tok\tbutton\t%s\n%d\tcancel\tbutton\t%s\n", PREFERENCES_OK, OkButtonText, PREFERENCES_CANCEL,
+                CancelButtonText);
     return 0;
 }
 
