@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "engine/engine.h"
-#include "operations/operations.h"
+#include "engine/random_batch.h"
 #include "reference_decoding.h"
-#include "workspace_samples.h"
+#include "test_runtime.h"
 
 namespace {
 
@@ -43,13 +43,12 @@ std::vector<uint8_t> noiseImage(int32_t width, int32_t height, uint32_t seed) {
 }
 
 std::vector<uint8_t> generatedStereogram(int32_t width, int32_t height) {
-    Workspace ws;
-    putPictureOnShow(ws, width, height, 0);
-    putRaster(ws.depthMap, width, height, smoothDepthMap(width, height));
-    generatePattern(ws, nullptr);
-    generateStereogram(ws, nullptr);
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    std::vector<uint8_t> pixels(ws.stereogram.pixels.get(), ws.stereogram.pixels.get() + count);
-    releaseAll(ws);
-    return pixels;
+    const Preferences prefs;
+    uint32_t randomState = FirstRandomState;
+    const Picture depth = pictureOf(width, height, smoothDepthMap(width, height));
+    Picture pattern;
+    Picture stereogram;
+    makePattern(testRuntime(), width / prefs.repeatCount, height, prefs, randomState, pattern);
+    makeStereogram(testRuntime(), depth, pattern, prefs, randomState, Progress{}, stereogram);
+    return bytesOf(stereogram);
 }

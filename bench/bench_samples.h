@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "workspace/workspace.h"
 
 // A few spheres over flat ground that rises in a ramp on its right third.
 std::vector<uint8_t> smoothDepthMap(int32_t width, int32_t height);

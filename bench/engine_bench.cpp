@@ -21,12 +21,12 @@
 #include "bench_samples.h"
 #include "bmp_samples.h"
 #include "engine/engine.h"
+#include "engine/random_batch.h"
 #include "files/pictures.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
+#include "test_runtime.h"
 #include "views/views.h"
-#include "workspace/parallel_rows.h"
-#include "workspace_samples.h"
 
 namespace {
 
@@ -73,47 +73,65 @@ std::vector<uint8_t> topRows(const std::vector<uint8_t>& pixels, int32_t width, 
     return std::vector<uint8_t>(pixels.begin(), pixels.begin() + pixelsOf(width, rows));
 }
 
+// What the engine's work is done on: the pictures of a session, as plain
+// pictures, with the initial preferences (colour as asked) and a pattern
+// generated for the depth map.
+struct Session {
+    Runtime& runtime = testRuntime();
+    Preferences prefs;
+    uint32_t randomState = FirstRandomState;
+    Picture depth;
+    Picture pattern;
+    Picture stereogram;
+    int32_t stripWidth = 0;
+};
+
+void prepare(Session& session, const Samples& s, const std::vector<uint8_t>& depth, bool colour) {
+    session.prefs.colour = colour;
+    session.depth = pictureOf(s.width, s.height, depth);
+    session.stripWidth = s.width / RepeatCount;
+    makePattern(session.runtime, session.stripWidth, s.height, session.prefs, session.randomState, session.pattern);
+}
+
 // The engine's work for the commands that make and read stereograms: the
 // core alone, without the picture a window would then show (the view/ and
 // screen/ benchmarks time that).
-Outcome generateOnce(Workspace& ws) {
-    return makeStereogram(ws, Progress{});
+Outcome generateOnce(Session& session) {
+    return makeStereogram(session.runtime, session.depth, session.pattern, session.prefs, session.randomState,
+                          Progress{}, session.stereogram);
 }
 
-Outcome decodeOnce(Workspace& ws) {
-    const DecodingStart start = startDecoding(ws);
-    if (start.outcome.kind != OutcomeKind::Done) return start.outcome;
-    return decodeRows(ws, start.stripWidth, Progress{});
+Outcome decodeOnce(Session& session) {
+    const StripWidth found = findStripWidth(session.stereogram, session.prefs, session.stripWidth);
+    return decodeRows(session.runtime, session.stereogram, found.width, session.prefs, session.randomState, Progress{},
+                      session.depth);
 }
 
 // The batch's five passes of generating and decoding.
-Outcome roundTripOnce(Workspace& ws) {
+Outcome roundTripOnce(Session& session) {
     for (int pass = 1; pass <= 5; ++pass) {
-        Outcome outcome = generateOnce(ws);
-        if (outcome.kind == OutcomeKind::Done) outcome = decodeOnce(ws);
+        Outcome outcome = generateOnce(session);
+        if (outcome.kind == OutcomeKind::Done) outcome = decodeOnce(session);
         if (outcome.kind != OutcomeKind::Done) return outcome;
     }
     return doneOutcome();
 }
 
-// Times the engine's work on a workspace as a user reaches it: a depth map
-// on show and a pattern generated for it. Work that does not get done
-// stops the benchmark, rather than timing a refusal.
+// Times the engine's work on the pictures as a user reaches them: a depth
+// map and a pattern generated for it, grey or in colour. Work that does not
+// get done stops the benchmark, rather than timing a refusal.
 void benchWithPattern(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& depth,
-                      Outcome (*work)(Workspace&)) {
-    Workspace ws;
-    putPictureOnShow(ws, s.width, s.height, 0);
-    putRaster(ws.depthMap, s.width, s.height, depth);
-    makePattern(ws);
+                      Outcome (*work)(Session&), bool colour = false) {
+    Session session;
+    prepare(session, s, depth, colour);
     for (auto _ : state) {
-        if (work(ws).kind != OutcomeKind::Done) {
+        if (work(session).kind != OutcomeKind::Done) {
             state.SkipWithError("the work was not done");
             break;
         }
         benchmark::ClobberMemory();
     }
     countPixels(state, pixelsOf(s.width, s.height));
-    releaseAll(ws);
 }
 
 void benchReferenceGenerate(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& depth) {
@@ -133,15 +151,13 @@ void benchReferenceGenerate(benchmark::State& state, const Samples& s, const std
 }
 
 void benchPattern(benchmark::State& state, const Samples& s) {
-    Workspace ws;
-    putPictureOnShow(ws, s.width, s.height, 0);
-    putRaster(ws.depthMap, s.width, s.height, s.depth);
+    Session session;
     for (auto _ : state) {
-        makePattern(ws);
-        benchmark::DoNotOptimize(ws.pattern.pixels.get());
+        makePattern(session.runtime, s.width / RepeatCount, s.height, session.prefs, session.randomState,
+                    session.pattern);
+        benchmark::DoNotOptimize(session.pattern.pixels.get());
     }
-    countPixels(state, pixelsOf(ws.patternWidth, s.height));
-    releaseAll(ws);
+    countPixels(state, pixelsOf(s.width / RepeatCount, s.height));
 }
 
 void benchReferencePattern(benchmark::State& state, const Samples& s) {
@@ -154,12 +170,9 @@ void benchReferencePattern(benchmark::State& state, const Samples& s) {
 }
 
 void benchDetect(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels) {
-    Workspace ws;
-    putPictureOnShow(ws, s.width, s.height, 0);
-    putRaster(ws.stereogram, s.width, s.height, pixels);
-    for (auto _ : state) benchmark::DoNotOptimize(detectPatternWidth(ws));
+    const Picture stereogram = pictureOf(s.width, s.height, pixels);
+    for (auto _ : state) benchmark::DoNotOptimize(detectPatternWidth(stereogram, MinMatch));
     countPixels(state, pixelsOf(s.width, s.height));
-    releaseAll(ws);
 }
 
 void benchReferenceDetect(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels) {
@@ -168,17 +181,15 @@ void benchReferenceDetect(benchmark::State& state, const Samples& s, const std::
 }
 
 void benchDecode(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels, int32_t policy) {
-    Workspace ws;
-    putPictureOnShow(ws, s.width, s.height, 0);
-    putRaster(ws.stereogram, s.width, s.height, pixels);
-    ws.patternWidth = s.width / RepeatCount;
-    ws.preferences.unresolvedPolicy = policyOf(policy);
+    Session session;
+    session.stereogram = pictureOf(s.width, s.height, pixels);
+    session.stripWidth = s.width / RepeatCount;
+    session.prefs.unresolvedPolicy = policyOf(policy);
     for (auto _ : state) {
-        decodeOnce(ws);
-        benchmark::DoNotOptimize(ws.depthMap.pixels.get());
+        decodeOnce(session);
+        benchmark::DoNotOptimize(session.depth.pixels.get());
     }
     countPixels(state, pixelsOf(s.width, s.height));
-    releaseAll(ws);
 }
 
 void benchReferenceDecode(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels,
@@ -202,12 +213,11 @@ void benchLoadBmp(benchmark::State& state, const Samples& s) {
     writeSampleFile(file, makeGreyBmp(s.width, s.height, [&s](int32_t x, int32_t y) {
                         return s.stereogram[static_cast<size_t>(y) * static_cast<size_t>(s.width) + x];
                     }));
-    Workspace ws;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(readPictureFile(ws, file, SourceKind::Stereogram));
-    }
+    Picture picture;
+    BmpFrame frame;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readPictureFile(testRuntime(), file, ReadRequest{}, picture, frame));
     countPixels(state, pixelsOf(s.width, s.height));
-    releaseAll(ws);
     std::error_code ignored;
     std::filesystem::remove(file, ignored);
 }
@@ -216,50 +226,46 @@ void benchLoadBmp(benchmark::State& state, const Samples& s) {
 // screen, as the window paints it.
 enum class ViewTarget { PictureOnShow, Screen };
 
-void benchView(benchmark::State& state, const Samples& s, SourceKind source, ViewKind view, ViewTarget target) {
-    Workspace ws;
-    putPictureOnShow(ws, s.width, s.height, 0);
-    putRaster(ws.stereogram, s.width, s.height, s.stereogram);
-    putRaster(ws.depthMap, s.width, s.height, s.depth);
-    ws.patternWidth = s.width / RepeatCount;
-    putRaster(ws.pattern, ws.patternWidth, s.height, topRows(s.noise, ws.patternWidth, s.height));
+void benchView(benchmark::State& state, const Samples& s, ViewKind view, ViewTarget target) {
+    const Picture stereogram = pictureOf(s.width, s.height, s.stereogram);
+    const Picture depth = pictureOf(s.width, s.height, s.depth);
+    const int32_t patternWidth = s.width / RepeatCount;
+    const Picture pattern = pictureOf(patternWidth, s.height, topRows(s.noise, patternWidth, s.height));
+    const Picture* rasters[] = {&stereogram, &stereogram, &depth, &depth, &pattern, &pattern};
+    const ViewInputs inputs{rasters[static_cast<int32_t>(view) - 1], s.width, s.height, patternWidth, 32};
+    Picture shown;
     std::vector<uint32_t> screen(static_cast<size_t>(pixelsOf(s.width, s.height)));
     for (auto _ : state) {
-        chooseView(ws, source, view);
         if (target == ViewTarget::Screen)
-            drawShownViewForScreen(ws, screen.data());
+            drawViewForScreen(testRuntime(), view, inputs, screen.data());
         else
-            settleShownView(ws);
-        benchmark::DoNotOptimize(ws.displayDib.bytes.get());
+            drawView(testRuntime(), view, inputs, shown);
+        benchmark::DoNotOptimize(shown.pixels.get());
         benchmark::DoNotOptimize(screen.data());
     }
     countPixels(state, pixelsOf(s.width, s.height));
-    releaseAll(ws);
 }
 
 // The same work on one core: what every core gains.
 template <class Body>
 auto onOneCore(Body body) {
     return [body](benchmark::State& st) {
-        setDefaultEngineThreads(1);
+        Runtime& runtime = testRuntime();
+        const int32_t threads = runtime.threads.exchange(1);
         body(st);
-        setDefaultEngineThreads(0);
+        runtime.threads = threads;
     };
 }
 
 struct ViewBench {
     const char* name;
-    SourceKind source;
     ViewKind view;
 };
 
 const ViewBench ViewBenches[] = {
-    {"stereogram_dots", SourceKind::Stereogram, ViewKind::StereogramWithDots},
-    {"stereogram_plain", SourceKind::Stereogram, ViewKind::StereogramPlain},
-    {"depth_quantised", SourceKind::DepthMap, ViewKind::DepthQuantised},
-    {"depth_original", SourceKind::DepthMap, ViewKind::DepthOriginal},
-    {"pattern_strip", SourceKind::Pattern, ViewKind::PatternStrip},
-    {"pattern_tiled", SourceKind::Pattern, ViewKind::PatternTiled},
+    {"stereogram_dots", ViewKind::StereogramWithDots}, {"stereogram_plain", ViewKind::StereogramPlain},
+    {"depth_quantised", ViewKind::DepthQuantised},     {"depth_original", ViewKind::DepthOriginal},
+    {"pattern_strip", ViewKind::PatternStrip},         {"pattern_tiled", ViewKind::PatternTiled},
 };
 
 template <class Body>
@@ -272,6 +278,11 @@ void registerFor(const Samples& s) {
     const auto generate = [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, generateOnce); };
     add("generate" + at, generate);
     add("generate/1core" + at, onOneCore(generate));
+    // In colour: a colour pattern and colour random fill, three channels a
+    // pixel where grey has one.
+    const auto colour = [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, generateOnce, true); };
+    add("generate/colour" + at, colour);
+    add("generate/colour/1core" + at, onOneCore(colour));
     add("reference/generate" + at, [&s](benchmark::State& st) { benchReferenceGenerate(st, s, s.depth); });
     // A noisy depth map: the separation changes at nearly every pixel.
     add("generate/noise_depth" + at,
@@ -304,9 +315,9 @@ void registerFor(const Samples& s) {
     add("round_trip/1core" + at, onOneCore(roundTrip));
     for (const ViewBench& v : ViewBenches) {
         add(std::string("view/") + v.name + at,
-            [&s, &v](benchmark::State& st) { benchView(st, s, v.source, v.view, ViewTarget::PictureOnShow); });
+            [&s, &v](benchmark::State& st) { benchView(st, s, v.view, ViewTarget::PictureOnShow); });
         add(std::string("screen/") + v.name + at,
-            [&s, &v](benchmark::State& st) { benchView(st, s, v.source, v.view, ViewTarget::Screen); });
+            [&s, &v](benchmark::State& st) { benchView(st, s, v.view, ViewTarget::Screen); });
     }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "workspace/preferences_table.h"
 
 namespace {
 

@@ -16,7 +16,6 @@
 #include "recording_platform.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
-#include "workspace/parallel_rows.h"
 #include "workspace_samples.h"
 
 namespace {
@@ -125,7 +124,7 @@ void prepareWorkspace(Workspace& ws, const Case& c) {
 
 void comparePatternGeneration(const Case& c) {
     const GenerationInputs& g = c.generation;
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     prepareWorkspace(ws, c);
     generatePattern(ws, nullptr);
     // A width that is no multiple of the repeat count is widened first.
@@ -140,7 +139,7 @@ void comparePatternGeneration(const Case& c) {
 // stereogram from the input).
 void compareGenerationAndDecoding(const Case& c) {
     const GenerationInputs& g = c.generation;
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     prepareWorkspace(ws, c);
     putPattern(ws, g.patternWidth, g.height, g.pattern);
     generateStereogram(ws, nullptr);
@@ -167,7 +166,7 @@ void compareGenerationAndDecoding(const Case& c) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EngineInput in{data, size};
     const Case c = caseFrom(in);
-    setDefaultEngineThreads(c.threads);
+    testRuntime().threads = c.threads;
     comparePatternGeneration(c);
     compareGenerationAndDecoding(c);
     resetRecordedUi();

@@ -9,7 +9,7 @@
 #include "engine/engine.h"
 #include "operations/operations.h"
 #include "recording_platform.h"
-#include "workspace/little_endian.h"
+#include "picture/little_endian.h"
 #include "workspace_samples.h"
 
 namespace {
@@ -40,10 +40,10 @@ void addDepthMap(Workspace& ws, int32_t height) {
 }
 
 void loadAs(const uint8_t* data, size_t size, SourceKind kind) {
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     if (kind == SourceKind::Pattern) addDepthMap(ws, depthMapHeightFor(data, size));
     if (loadBmpBytes(ws, data, size, nullptr, kind) == 1 && kind == SourceKind::Stereogram)
-        classifyPicture(ws.stereogram);
+        looksLikeStereogram(ws.stereogram);
     releaseAll(ws);
     resetRecordedUi();
 }

@@ -33,7 +33,8 @@
 #include "recording_platform.h"
 #include "shell/commands.h"
 #include "texts/user_texts.h"
-#include "workspace/little_endian.h"
+#include "picture/little_endian.h"
+#include "workspace_samples.h"
 
 namespace {
 
@@ -193,17 +194,17 @@ void checkTextsShown() {
 void checkWorkspace(const Workspace& ws) {
     require(ws.imageWidth > 0 && ws.imageHeight > 0, "the image size is not positive");
     for (SourceKind kind : {SourceKind::DepthMap, SourceKind::Stereogram}) {
-        const GreyImage& raster = rasterOf(ws, kind);
+        const Picture& raster = rasterOf(ws, kind);
         require(raster.pixels.get() == nullptr || (raster.width == ws.imageWidth && raster.height == ws.imageHeight),
                 "a depth map or stereogram of another size than the image");
     }
     require(ws.pattern.pixels.get() == nullptr || ws.pattern.width == ws.patternWidth,
             "a pattern of another width than patternWidth");
     const bool rasterShown = ws.depthMap.pixels.get() != nullptr || ws.stereogram.pixels.get() != nullptr;
-    require(!rasterShown || ws.displayDib.bytes.get() != nullptr, "a depth map or stereogram without a picture on show");
-    if (ws.displayDib.bytes.get() == nullptr) return;
+    require(!rasterShown || ws.displayDib.present, "a depth map or stereogram without a picture on show");
+    if (!ws.displayDib.present) return;
     require(pictureFitsImage(ws), "the picture on show does not hold the image");
-    const uint8_t* header = ws.displayDib.bytes.get();
+    const uint8_t* header = ws.displayDib.frame.header;
     require(readLe32(header) == DibHeaderSize && readLe32(header + 4) == static_cast<uint32_t>(ws.imageWidth) &&
                 readLe32(header + 8) == static_cast<uint32_t>(ws.imageHeight) && readLe16(header + 14) == 24,
             "the header of the picture on show does not describe the image");
@@ -211,7 +212,7 @@ void checkWorkspace(const Workspace& ws) {
 
 // A save that showed no message wrote the file header and the picture on
 // show; one that failed left no file.
-void checkSavedFile(const Workspace& ws, const std::filesystem::path& path) {
+void checkSavedFile(Workspace& ws, const std::filesystem::path& path) {
     const bool failed = !recordedCalls(UiCallKind::Message).empty();
     const std::vector<uint8_t> bytes = readFile(path);
     if (failed) {
@@ -223,7 +224,7 @@ void checkSavedFile(const Workspace& ws, const std::filesystem::path& path) {
     require(bytes[0] == 'B' && bytes[1] == 'M' && readLe32(bytes.data() + 2) == bytes.size() &&
                 readLe32(bytes.data() + 10) == 54,
             "the saved file header is wrong");
-    require(std::equal(bytes.begin() + 14, bytes.end(), ws.displayDib.bytes.get()), "the saved pixels differ");
+    require(std::vector<uint8_t>(bytes.begin() + 14, bytes.end()) == dibBytes(ws), "the saved pixels differ");
 }
 
 // One command; false when the program has ended.
@@ -297,7 +298,7 @@ bool runCommand(Workspace& ws, SessionInput& in, bool& allocationsMayFail) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SessionInput in{data, size};
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     bool allocationsMayFail = false;
     for (int commands = 0; commands < 64 && !in.finished(); ++commands)
         if (!runCommand(ws, in, allocationsMayFail)) break;

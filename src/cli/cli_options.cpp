@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "texts/user_texts.h"
+#include "workspace/preferences_table.h"
 
 namespace {
 
@@ -20,16 +21,16 @@ constexpr NamedCommand Commands[] = {
 
 struct NamedView {
     const char* name;
-    ViewChoice choice;
+    ViewKind view;
 };
 
 constexpr NamedView Views[] = {
-    {"stereogram", {SourceKind::Stereogram, ViewKind::StereogramWithDots}},
-    {"stereogram-plain", {SourceKind::Stereogram, ViewKind::StereogramPlain}},
-    {"depth", {SourceKind::DepthMap, ViewKind::DepthQuantised}},
-    {"depth-original", {SourceKind::DepthMap, ViewKind::DepthOriginal}},
-    {"pattern", {SourceKind::Pattern, ViewKind::PatternStrip}},
-    {"pattern-tiled", {SourceKind::Pattern, ViewKind::PatternTiled}},
+    {"stereogram", ViewKind::StereogramWithDots},
+    {"stereogram-plain", ViewKind::StereogramPlain},
+    {"depth", ViewKind::DepthQuantised},
+    {"depth-original", ViewKind::DepthOriginal},
+    {"pattern", ViewKind::PatternStrip},
+    {"pattern-tiled", ViewKind::PatternTiled},
 };
 
 struct NamedPolicy {
@@ -165,7 +166,7 @@ bool readOption(ArgumentReader& reader, const std::string& option, CliRequest& r
         return reader.value(option, text, error) &&
                readNamed(Policies, &NamedPolicy::policy, option, text, prefs.unresolved, error);
     if (option == "--view")
-        return reader.value(option, text, error) && readNamed(Views, &NamedView::choice, option, text, request.view, error);
+        return reader.value(option, text, error) && readNamed(Views, &NamedView::view, option, text, request.view, error);
     error = formatted(CliUnknownOptionFormat, option);
     return false;
 }

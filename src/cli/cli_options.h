@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "workspace/workspace.h"
+#include "engine/preferences.h"
+#include "views/views.h"
 
 enum class CliCommand { Generate, Decode, Batch, Info, Help, Version };
 
@@ -21,19 +22,13 @@ struct PreferenceOptions {
     std::optional<UnresolvedPolicy> unresolved;
 };
 
-// A view to save: its raster and how it is shown.
-struct ViewChoice {
-    SourceKind source;
-    ViewKind view;
-};
-
 struct CliRequest {
     CliCommand command = CliCommand::Help;
     std::vector<std::filesystem::path> inputs;
     std::filesystem::path output;
     PreferenceOptions preferences;
     std::filesystem::path pattern;  // empty: a pattern is generated
-    std::optional<ViewChoice> view;
+    std::optional<ViewKind> view;
 };
 
 // Reads the arguments after the program's name. False, with the reason in

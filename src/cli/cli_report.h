@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "workspace/outcome.h"
+#include "picture/outcome.h"
 
 struct CliReport {
     std::mutex lock;

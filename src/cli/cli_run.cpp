@@ -11,9 +11,10 @@
 
 #include "cli/cli_report.h"
 #include "engine/engine.h"
+#include "engine/random_batch.h"
 #include "files/pictures.h"
 #include "texts/user_texts.h"
-#include "views/views.h"
+#include "workspace/preferences_table.h"
 
 namespace fs = std::filesystem;
 
@@ -23,6 +24,7 @@ enum class InputResult { Written, Refused, OutOfMemory, Stopped };
 
 // What the workers share.
 struct Run {
+    Runtime& runtime;
     const CliRequest& request;
     CliReport report;
     // Set once any input ran out of memory: the others stop between rows.
@@ -33,11 +35,19 @@ bool stopRequestedOf(void* context) {
     return static_cast<Run*>(context)->stop.load();
 }
 
-// One input's fresh start of the program.
+// One input's fresh start of the program: what the window's session record
+// would hold, as plain pictures.
 struct Job {
     Run& run;
     const fs::path& input;
-    Workspace ws;
+    Preferences prefs;
+    uint32_t randomState = FirstRandomState;
+    Picture depth;
+    Picture pattern;
+    Picture stereogram;
+    // The frame of the picture on show: the loaded file's, or a widened one.
+    BmpFrame frame;
+    int32_t patternWidth = 0;
     InputResult result = InputResult::Written;
 };
 
@@ -73,33 +83,91 @@ Progress progressOf(Run& run) {
     return Progress{&run, nullptr, stopRequestedOf, run.request.inputs.size() > 1 ? 1 : 0};
 }
 
+// The width and height of the image: those of the picture loaded, or of the
+// depth map once a pattern widened it.
+int32_t imageWidthOf(const Job& job) {
+    return isPresent(job.depth) ? job.depth.width : job.stereogram.width;
+}
+
+int32_t imageHeightOf(const Job& job) {
+    return isPresent(job.depth) ? job.depth.height : job.stereogram.height;
+}
+
+// The input, as a depth map (always grey) or as the stereogram to decode
+// (in colour with --colour, as if colour was on before it was loaded).
+bool inputLoaded(Job& job, bool asStereogram) {
+    Runtime& runtime = job.run.runtime;
+    ReadRequest request;
+    request.channels = asStereogram ? channelsKept(job.prefs) : GreyChannels;
+    Picture& picture = asStereogram ? job.stereogram : job.depth;
+    if (!carriedOut(job, readPictureFile(runtime, job.input, request, picture, job.frame))) return false;
+    dropColourWhereGrey(runtime, picture);
+    return true;
+}
+
+// A pattern loaded from the file --pattern names, as the window's load does.
+bool patternLoaded(Job& job, const fs::path& file) {
+    Runtime& runtime = job.run.runtime;
+    ReadRequest request;
+    request.channels = channelsKept(job.prefs);
+    request.requiredHeight = job.prefs.colour ? 0 : imageHeightOf(job);
+    BmpFrame unused;
+    if (!carriedOut(job, readPictureFile(runtime, file, request, job.pattern, unused))) return false;
+    dropColourWhereGrey(runtime, job.pattern);
+    job.patternWidth = job.pattern.width;
+    job.prefs.repeatCount = imageWidthOf(job) / job.pattern.width;
+    return true;
+}
+
+// A new pattern, as "Generuj wzorzec" makes it: a depth map whose width is
+// no multiple of the strip is widened first, and the window says so.
+bool patternGenerated(Job& job) {
+    Runtime& runtime = job.run.runtime;
+    const int32_t width = imageWidthOf(job);
+    if (!repeatCountMakesStrips(width, job.prefs.repeatCount))
+        return carriedOut(job, refusedOutcome(BadRepeatCountText, WarningCaption));
+    const int32_t stripWidth = newPatternWidth(width, job.prefs.repeatCount);
+    const int32_t wholeWidth = job.prefs.repeatCount * stripWidth;
+    if (wholeWidth != width) {
+        if (!widenDepthMap(runtime, job.depth, wholeWidth)) return carriedOut(job, outOfMemoryOutcome());
+        widenFrame(job.frame, wholeWidth);
+        releasePicture(job.stereogram);
+        reportMessage(job.run.report, job.input, Message{DepthMapWidenedText, WarningCaption});
+    }
+    job.patternWidth = stripWidth;
+    return carriedOut(job, makePattern(runtime, stripWidth, imageHeightOf(job), job.prefs, job.randomState, job.pattern));
+}
+
 bool patternMade(Job& job) {
     const fs::path& pattern = job.run.request.pattern;
-    if (pattern.empty()) return carriedOut(job, makePattern(job.ws));
-    return carriedOut(job, readPictureFile(job.ws, pattern, SourceKind::Pattern));
+    return pattern.empty() ? patternGenerated(job) : patternLoaded(job, pattern);
 }
 
 bool stereogramMade(Job& job) {
-    return carriedOut(job, makeStereogram(job.ws, progressOf(job.run)));
+    return carriedOut(job, makeStereogram(job.run.runtime, job.depth, job.pattern, job.prefs, job.randomState,
+                                          progressOf(job.run), job.stereogram));
 }
 
 bool stereogramDecoded(Job& job) {
-    const DecodingStart start = startDecoding(job.ws);
-    return carriedOut(job, start.outcome) && carriedOut(job, decodeRows(job.ws, start.stripWidth, progressOf(job.run)));
+    const StripWidth found = findStripWidth(job.stereogram, job.prefs, job.patternWidth);
+    Outcome start;
+    start.notice = found.notice;
+    return carriedOut(job, start) && carriedOut(job, decodeRows(job.run.runtime, job.stereogram, found.width, job.prefs,
+                                                                job.randomState, progressOf(job.run), job.depth));
 }
 
 // The commands after the load, as their menu items run them; the view they
 // leave on show, unless --view names another.
-bool workDone(Job& job, ViewChoice& shown) {
+bool workDone(Job& job, ViewKind& shown) {
     switch (job.run.request.command) {
         case CliCommand::Generate:
-            shown = {SourceKind::Stereogram, ViewKind::StereogramWithDots};
+            shown = ViewKind::StereogramWithDots;
             return patternMade(job) && stereogramMade(job);
         case CliCommand::Decode:
-            shown = {SourceKind::DepthMap, ViewKind::DepthOriginal};
+            shown = ViewKind::DepthOriginal;
             return stereogramDecoded(job);
         case CliCommand::Batch:
-            shown = {SourceKind::DepthMap, ViewKind::DepthOriginal};
+            shown = ViewKind::DepthOriginal;
             if (!patternMade(job)) return false;
             for (int pass = 1; pass <= 5; ++pass)
                 if (!stereogramMade(job) || !stereogramDecoded(job)) return false;
@@ -110,18 +178,38 @@ bool workDone(Job& job, ViewChoice& shown) {
     return false;
 }
 
+// The picture a view is made of.
+const Picture& viewedPicture(const Job& job, ViewKind view) {
+    switch (view) {
+        case ViewKind::StereogramWithDots:
+        case ViewKind::StereogramPlain: return job.stereogram;
+        case ViewKind::DepthQuantised:
+        case ViewKind::DepthOriginal: return job.depth;
+        case ViewKind::PatternTiled:
+        case ViewKind::PatternStrip: break;
+    }
+    return job.pattern;
+}
+
+// The view the window would show, refused as the window refuses it.
+bool viewDrawn(Job& job, ViewKind view, Picture& shown) {
+    const Picture& raster = viewedPicture(job, view);
+    if (!isPresent(raster)) return carriedOut(job, refusedOutcome(NothingToShowText, ViewWarningCaption));
+    const ViewInputs inputs{&raster, imageWidthOf(job), imageHeightOf(job), job.patternWidth, job.prefs.depthStep};
+    return drawView(job.run.runtime, view, inputs, shown) || carriedOut(job, outOfMemoryOutcome());
+}
+
 // Load, Preferences, the work, the view, the save: what the window saves
 // after the same commands from a fresh start.
 InputResult runJob(Run& run, const fs::path& input, const fs::path& output) {
-    Job job{run, input, Workspace{}};
-    const SourceKind kind = run.request.command == CliCommand::Decode ? SourceKind::Stereogram : SourceKind::DepthMap;
-    if (!carriedOut(job, readPictureFile(job.ws, input, kind))) return job.result;
-    applyPreferenceOptions(run.request.preferences, job.ws.preferences);
-    ViewChoice shown{};
-    if (!workDone(job, shown)) return job.result;
-    if (run.request.view) shown = *run.request.view;
-    if (!carriedOut(job, drawView(job.ws, shown.source, shown.view)) ||
-        !carriedOut(job, writeDisplayedPicture(job.ws, output)))
+    Job job{run, input, {}, FirstRandomState, {}, {}, {}, {}, 0, InputResult::Written};
+    applyPreferenceOptions(run.request.preferences, job.prefs);
+    if (!inputLoaded(job, run.request.command == CliCommand::Decode)) return job.result;
+    ViewKind view = ViewKind::DepthOriginal;
+    if (!workDone(job, view)) return job.result;
+    if (run.request.view) view = *run.request.view;
+    Picture shown;
+    if (!viewDrawn(job, view, shown) || !carriedOut(job, writePictureFile(run.runtime, output, shown, job.frame)))
         return job.result;
     return InputResult::Written;
 }
@@ -178,15 +266,13 @@ bool outputsFor(const CliRequest& request, std::vector<fs::path>& outputs, std::
 // The Preferences dialog's rules for the values the options give, with the
 // dialog's message: the depth first, then the repeat count against each
 // input's width, which is what the dialog would check once it is loaded.
-bool optionsAllowed(const CliRequest& request, std::string& error) {
+bool optionsAllowed(Runtime& runtime, const CliRequest& request, std::string& error) {
     const PreferenceOptions& options = request.preferences;
     Outcome check = checkDepthBits(options.depthBits.value_or(Preferences{}.depthBits));
     for (size_t i = 0; check.kind == OutcomeKind::Done && options.repeatCount && i < request.inputs.size(); ++i) {
         PictureFacts facts;
-        Workspace loaded;
-        if (!probePictureFile(request.inputs[i], facts)) continue;  // refused when it is loaded
-        loaded.imageWidth = facts.width;
-        check = checkRepeatCount(loaded, *options.repeatCount);
+        if (!probePictureFile(runtime, request.inputs[i], facts)) continue;  // refused when it is loaded
+        check = checkRepeatCount(facts.width, *options.repeatCount);
     }
     if (check.kind == OutcomeKind::Done) return true;
     error = check.refusal.caption[0] != '\0' ? std::string(check.refusal.caption) + ": " + check.refusal.text
@@ -222,17 +308,18 @@ std::vector<InputResult> runAll(Run& run, const std::vector<fs::path>& outputs) 
     return results;
 }
 
-int runInfo(const CliRequest& request) {
+int runInfo(Runtime& runtime, const CliRequest& request) {
     CliReport report;
     int code = CliAllWritten;
     for (const fs::path& input : request.inputs) {
-        Workspace ws;
         PictureFacts facts;
-        const Outcome loaded = readPictureFile(ws, input, SourceKind::Stereogram);
-        if (loaded.kind == OutcomeKind::Done && probePictureFile(input, facts)) {
+        Picture picture;
+        BmpFrame frame;
+        const Outcome loaded = readPictureFile(runtime, input, ReadRequest{}, picture, frame);
+        if (loaded.kind == OutcomeKind::Done && probePictureFile(runtime, input, facts)) {
             char text[1024];
-            std::snprintf(text, sizeof text, CliInfoFormat, input.u8string().c_str(), facts.format, ws.imageWidth,
-                          ws.imageHeight);
+            std::snprintf(text, sizeof text, CliInfoFormat, input.u8string().c_str(), facts.format, picture.width,
+                          picture.height);
             std::printf("%s\n", text);
             continue;
         }
@@ -244,12 +331,12 @@ int runInfo(const CliRequest& request) {
 
 }  // namespace
 
-int runCliRequest(const CliRequest& request) {
-    if (request.command == CliCommand::Info) return runInfo(request);
-    Run run{request, {}, {}};
+int runCliRequest(Runtime& runtime, const CliRequest& request) {
+    if (request.command == CliCommand::Info) return runInfo(runtime, request);
+    Run run{runtime, request, {}, {}};
     std::string error;
     std::vector<fs::path> outputs;
-    if (!optionsAllowed(request, error) || !outputsFor(request, outputs, error)) {
+    if (!optionsAllowed(runtime, request, error) || !outputsFor(request, outputs, error)) {
         reportLine(run.report, error);
         return CliBadUsage;
     }

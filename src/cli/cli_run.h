@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "picture/runtime.h"
 
 // The exit codes.
 constexpr int CliAllWritten = 0;
@@ -11,4 +12,4 @@ constexpr int CliBadUsage = 2;
 constexpr int CliOutOfMemory = 3;
 
 // Runs generate, decode, batch or info; returns the exit code.
-int runCliRequest(const CliRequest& request);
+int runCliRequest(Runtime& runtime, const CliRequest& request);

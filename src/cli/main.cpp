@@ -20,12 +20,11 @@
 #include "cli/cli_run.h"
 #include "tavrelic_version.h"
 #include "texts/user_texts.h"
-#include "workspace/parallel_rows.h"
+#include "picture/runtime.h"
 
 namespace {
 
 int runWith(const std::vector<std::string>& arguments) {
-    setDefaultEngineThreads(threadsNamedByEnvironment());
     CliRequest request;
     std::string error;
     if (!parseCliArguments(arguments, request, error)) {
@@ -42,7 +41,8 @@ int runWith(const std::vector<std::string>& arguments) {
         default:
             break;
     }
-    return runCliRequest(request);
+    Runtime runtime(threadsNamedByEnvironment());
+    return runCliRequest(runtime, request);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Comparing rows of grey bytes many at a time, for generation, detection and
-// decoding. Each helper gives exactly what the plain byte-by-byte loop
+// decoding, and rows of colour pixels as 32-bit keys. Each helper gives exactly what the plain byte-by-byte loop
 // would; the plain versions (...Plain) serve where the processor has no
 // 16-byte vectors, or where the build asks for them (TAVRELIC_NO_SIMD, as
 // for a processor without SSE2), and the tests hold the vector versions to
@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && !defined(TAVRELIC_NO_SIMD)
 #include <emmintrin.h>
@@ -27,6 +28,14 @@ inline int64_t equalPrefixLength(const uint8_t* a, const uint8_t* b, int64_t n) 
         std::memcpy(&wordB, b + i, 8);
         if (wordA != wordB) break;
     }
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
+// How many keys at the start of a and b are equal, at most n: the same
+// comparison for rows of colour pixels, one 32-bit key each.
+inline int64_t equalPrefixLength(const uint32_t* a, const uint32_t* b, int64_t n) {
+    int64_t i = 0;
     while (i < n && a[i] == b[i]) ++i;
     return i;
 }
@@ -54,6 +63,14 @@ inline uint32_t equalLanes(const uint8_t* at, uint8_t value) {
 #endif
 }
 
+// Bit i set where the key at[i] equals value: sixteen keys of colour pixels
+// make a block as sixteen bytes of grey do.
+inline uint32_t equalLanes(const uint32_t* at, uint32_t value) {
+    uint32_t mask = 0;
+    for (int32_t i = 0; i < BlockLanes; ++i) mask |= static_cast<uint32_t>(at[i] == value) << i;
+    return mask;
+}
+
 // Bit i set where at[i] equals first and at[i + 1] equals second, one byte
 // at a time.
 inline uint32_t equalPairLanesPlain(const uint8_t* at, uint8_t first, uint8_t second) {
@@ -74,11 +91,18 @@ inline uint32_t equalPairLanes(const uint8_t* at, uint8_t first, uint8_t second)
 #endif
 }
 
+inline uint32_t equalPairLanes(const uint32_t* at, uint32_t first, uint32_t second) {
+    return equalLanes(at, first) & equalLanes(at + 1, second);
+}
+
 // Whether at[i] equals first and at[i + 1] equals second for some i below
 // count; reads at[0] to at[count] and nothing else. Whole blocks are
 // compared and their results gathered, with one test at the end: a block
 // that overlaps the one before it changes nothing in an "any".
-inline bool anyEqualPair(const uint8_t* at, int64_t count, uint8_t first, uint8_t second) {
+// (The keys are taken as the row's own type, whatever the caller writes.)
+template <class Key>
+bool anyEqualPair(const Key* at, int64_t count, typename std::common_type<Key>::type first,
+                  typename std::common_type<Key>::type second) {
     if (count < BlockLanes) {
         for (int64_t i = 0; i < count; ++i)
             if (at[i] == first && at[i + 1] == second) return true;

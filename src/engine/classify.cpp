@@ -1,4 +1,5 @@
-// Telling a stereogram from a depth map by its grey pixels alone.
+// Telling a stereogram from a depth map by its grey pixels alone (a colour
+// picture by the grey of its pixels).
 //
 // A repeat by itself proves nothing: a flat or mostly black depth map
 // repeats at every distance. What a stereogram has and a depth map lacks
@@ -124,9 +125,18 @@ void tallySample(const uint8_t* row, int32_t width, int32_t x, const ShiftRange&
     if (runRecurs(row, width, x - 1, range, search)) ++tally.recurring;
 }
 
+// Row y of the picture in grey: where it lies, or its grey made in `grey`.
+const uint8_t* greyRow(const Picture& picture, int64_t y, std::vector<uint8_t>& grey) {
+    const uint8_t* row = rowOf(picture, static_cast<int32_t>(y));
+    if (!isColour(picture)) return row;
+    grey.resize(static_cast<size_t>(picture.width));
+    for (int32_t x = 0; x < picture.width; ++x) grey[static_cast<size_t>(x)] = greyOf(row + ColourChannels * x);
+    return grey.data();
+}
+
 // Rows and columns spread evenly over the picture; each sample's run lies
 // within its row.
-Tally tallyPicture(const GreyImage& picture) {
+Tally tallyPicture(const Picture& picture) {
     const int32_t width = picture.width;
     const int32_t height = picture.height;
     const ShiftRange range = shiftRangeOf(width);
@@ -134,11 +144,12 @@ Tally tallyPicture(const GreyImage& picture) {
     const int64_t rows = std::min<int64_t>(height, SampledRows);
     const int64_t perRow = std::min<int64_t>(columns, SamplesPerRow);
     RunSearch search;
+    std::vector<uint8_t> grey;
     search.stamp.assign(static_cast<size_t>(range.last - range.first + 1), 0);
     Tally tally;
     for (int64_t r = 0; r < rows; ++r) {
         const int64_t y = (2 * r + 1) * height / (2 * rows);
-        const uint8_t* row = picture.pixels.get() + y * width;
+        const uint8_t* row = greyRow(picture, y, grey);
         for (int64_t c = 0; c < perRow; ++c) {
             const int64_t x = 1 + (2 * c + 1) * (columns - 1) / (2 * perRow);
             tallySample(row, width, static_cast<int32_t>(x), range, search, tally);
@@ -153,13 +164,13 @@ bool atLeastPercent(int64_t part, int64_t whole, int64_t percent) {
 
 }  // namespace
 
-SourceKind classifyPicture(const GreyImage& picture) {
+bool looksLikeStereogram(const Picture& picture) {
     // Narrower than 30 columns a picture has no strip width (see
     // detectPatternWidth).
-    if (picture.pixels == nullptr || picture.width < 30 || picture.height < 1) return SourceKind::DepthMap;
+    if (!isPresent(picture) || picture.width < 30 || picture.height < 1) return false;
     const Tally tally = tallyPicture(picture);
-    if (!atLeastPercent(tally.changes, tally.samples, LeastChangingPercent)) return SourceKind::DepthMap;
+    if (!atLeastPercent(tally.changes, tally.samples, LeastChangingPercent)) return false;
     const bool noisy = atLeastPercent(tally.noisy, tally.samples, NoisyPercent);
     const int64_t needed = noisy ? NoisyRecurringPercent : SmoothRecurringPercent;
-    return atLeastPercent(tally.recurring, tally.changes, needed) ? SourceKind::Stereogram : SourceKind::DepthMap;
+    return atLeastPercent(tally.recurring, tally.changes, needed);
 }

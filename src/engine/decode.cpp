@@ -1,5 +1,7 @@
 // Stereogram decoding: follows the separations along each row of the
-// Stereogram and turns them into the depth levels of a new DepthMap.
+// stereogram and turns them into the depth levels of a depth map. Grey rows
+// are compared byte by byte, colour rows as one key a pixel; the code is
+// the same for both.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -8,8 +10,8 @@
 #include "engine/engine.h"
 #include "engine/random_batch.h"
 #include "engine/stereogram_rows.h"
+#include "picture/parallel_rows.h"
 #include "texts/user_texts.h"
-#include "workspace/parallel_rows.h"
 
 namespace {
 
@@ -19,6 +21,7 @@ namespace {
 constexpr int64_t RowMargin = BlockLanes;
 
 // What one decoding reads again and again, fixed before its first row.
+template <class Key>
 struct Decoding {
     int64_t width;
     int64_t stripWidth;
@@ -32,7 +35,7 @@ struct Decoding {
     // A thread's own: the row's decoded values, and the row being decoded,
     // copied between margins (see RowMargin).
     uint8_t* scratchRow;
-    uint8_t* row;
+    Key* row;
 };
 
 // The random values a row draws, from the state it starts at: under the
@@ -53,7 +56,8 @@ struct FoundRun {
 // right, at most `separation`, and 0 below minMatch. Pixels outside the row
 // count as unequal. Sums are 64-bit: separations from a hostile search
 // range would overflow 32 bits.
-int64_t runRight(const uint8_t* pixels, int64_t width, int32_t minMatch, int64_t x, int64_t separation) {
+template <class Key>
+int64_t runRight(const Key* pixels, int64_t width, int32_t minMatch, int64_t x, int64_t separation) {
     if (pixels == nullptr || separation < 1 || x < 0) return 0;
     // The run ends at the separation or where the pixel to the right would
     // lie past the row, whichever comes first.
@@ -62,7 +66,8 @@ int64_t runRight(const uint8_t* pixels, int64_t width, int32_t minMatch, int64_t
     return i < minMatch ? 0 : i;
 }
 
-int64_t runAt(const Decoding& d, int64_t x, int64_t separation) {
+template <class Key>
+int64_t runAt(const Decoding<Key>& d, int64_t x, int64_t separation) {
     return runRight(d.row, d.width, d.minMatch, x, separation);
 }
 
@@ -78,13 +83,15 @@ struct OffsetRange {
 // and the shortestRun pixels from x equal those from x + t: only then does
 // the run reach shortestRun before its cap at t and the row's end. The
 // search stops before k reaches searchRange.
-OffsetRange leftOffsets(const Decoding& d, int64_t x, int64_t separation) {
+template <class Key>
+OffsetRange leftOffsets(const Decoding<Key>& d, int64_t x, int64_t separation) {
     const int64_t lastK = static_cast<int64_t>(d.searchRange) - 1;
     return OffsetRange{std::max<int64_t>(1, x + separation + d.shortestRun - d.width),
                        std::min(lastK, separation - d.shortestRun)};
 }
 
-OffsetRange rightOffsets(const Decoding& d, int64_t x, int64_t separation) {
+template <class Key>
+OffsetRange rightOffsets(const Decoding<Key>& d, int64_t x, int64_t separation) {
     const int64_t lastK = static_cast<int64_t>(d.searchRange) - 1;
     return OffsetRange{std::max<int64_t>(1, d.shortestRun - separation),
                        std::min(lastK, d.width - d.shortestRun - x - separation)};
@@ -108,7 +115,8 @@ uint32_t leftLanes(OffsetRange range, int64_t k0) {
 // shortestRun pixels from x repeat. The caller passes only lanes inside the
 // offset ranges above; for those every byte read lies within RowMargin of
 // the row, and with no lane nothing is read.
-uint32_t repeatingLanes(const Decoding& d, int64_t x, int64_t start, uint32_t lanes) {
+template <class Key>
+uint32_t repeatingLanes(const Decoding<Key>& d, int64_t x, int64_t start, uint32_t lanes) {
     for (int64_t j = 0; lanes != 0 && j < d.shortestRun; ++j) lanes &= equalLanes(d.row + start + j, d.row[x + j]);
     return lanes;
 }
@@ -116,19 +124,22 @@ uint32_t repeatingLanes(const Decoding& d, int64_t x, int64_t start, uint32_t la
 // Whether some separation in the range on one side repeats pixels x and
 // x + 1; without that no run of two or more pixels can be found there.
 // Reads only pixels that a run there would compare, all inside the row.
-bool pairRepeatsRight(const Decoding& d, int64_t x, int64_t separation, OffsetRange range) {
+template <class Key>
+bool pairRepeatsRight(const Decoding<Key>& d, int64_t x, int64_t separation, OffsetRange range) {
     return range.first <= range.last && anyEqualPair(d.row + x + separation + range.first, range.last - range.first + 1,
                                                      d.row[x], d.row[x + 1]);
 }
 
-bool pairRepeatsLeft(const Decoding& d, int64_t x, int64_t separation, OffsetRange range) {
+template <class Key>
+bool pairRepeatsLeft(const Decoding<Key>& d, int64_t x, int64_t separation, OffsetRange range) {
     return range.first <= range.last && anyEqualPair(d.row + x + separation - range.last, range.last - range.first + 1,
                                                      d.row[x], d.row[x + 1]);
 }
 
 // Of the two runs at offset k, the longer one; the smaller separation wins
 // a tie. At least one of them counts.
-FoundRun longerSide(const Decoding& d, int64_t x, int64_t separation, int64_t k) {
+template <class Key>
+FoundRun longerSide(const Decoding<Key>& d, int64_t x, int64_t separation, int64_t k) {
     const int64_t left = runAt(d, x, separation - k);
     const int64_t right = runAt(d, x, separation + k);
     return left >= right ? FoundRun{left, separation - k} : FoundRun{right, separation + k};
@@ -139,7 +150,8 @@ FoundRun longerSide(const Decoding& d, int64_t x, int64_t separation, int64_t k)
 // tested on each side at once. Each lane's bit is exactly "the run there
 // counts", so the nearest set lane is the first k at which the one-by-one
 // search would stop.
-FoundRun searchSeparation(const Decoding& d, int64_t x, int64_t separation) {
+template <class Key>
+FoundRun searchSeparation(const Decoding<Key>& d, int64_t x, int64_t separation) {
     const OffsetRange left = leftOffsets(d, x, separation);
     const OffsetRange right = rightOffsets(d, x, separation);
     // Most points of a noisy row are settled by this one sweep over both
@@ -159,7 +171,8 @@ FoundRun searchSeparation(const Decoding& d, int64_t x, int64_t separation) {
     return FoundRun{0, separation};
 }
 
-int32_t levelOfSeparation(const Decoding& d, int64_t separation) {
+template <class Key>
+int32_t levelOfSeparation(const Decoding<Key>& d, int64_t separation) {
     return static_cast<int32_t>(d.stripWidth + d.levelCount - separation);
 }
 
@@ -169,7 +182,8 @@ int32_t backgroundLevel(uint8_t columnZero, int32_t depthStep) {
     return depthStep > 0 ? (columnZero + 1) / depthStep : 0;
 }
 
-int32_t unresolvedLevel(const Decoding& d, RowRandom& random, int64_t separation) {
+template <class Key>
+int32_t unresolvedLevel(const Decoding<Key>& d, RowRandom& random, int64_t separation) {
     switch (d.policy) {
         case UnresolvedPolicy::Random:
             random.state = random.state * RandomMultiplier + RandomIncrement;
@@ -184,7 +198,8 @@ int32_t unresolvedLevel(const Decoding& d, RowRandom& random, int64_t separation
 }
 
 // The last stripWidth columns of a row, which the walk does not enter.
-void fillTail(const Decoding& d, RowRandom& random, uint8_t* tail, uint8_t lastValue) {
+template <class Key>
+void fillTail(const Decoding<Key>& d, RowRandom& random, uint8_t* tail, uint8_t lastValue) {
     const size_t count = static_cast<size_t>(d.stripWidth);
     switch (d.policy) {
         case UnresolvedPolicy::Random:
@@ -202,12 +217,13 @@ void fillTail(const Decoding& d, RowRandom& random, uint8_t* tail, uint8_t lastV
     std::memset(tail, lastValue, count);
 }
 
-// Decodes one row into depthRow. Needs 0 <= stripWidth < width, so that at
-// least one column is walked and every run stays inside the row. True when
-// the row's values came from column 0 of the row before it: under
-// Background, when its first point is unresolved.
-bool decodeRow(const Decoding& d, RowRandom& random, const uint8_t* pixels, uint8_t* depthRow) {
-    std::memcpy(d.row, pixels, static_cast<size_t>(d.width));
+// Decodes row y of the stereogram into depthRow. Needs 0 <= stripWidth <
+// width, so that at least one column is walked and every run stays inside
+// the row. True when the row's values came from column 0 of the row before
+// it: under Background, when its first point is unresolved.
+template <class Key>
+bool decodeRow(const Decoding<Key>& d, RowRandom& random, const Picture& stereogram, int32_t y, uint8_t* depthRow) {
+    loadRow(stereogram, y, d.row);
     const int64_t walkedWidth = d.width - d.stripWidth;
     int64_t separation = d.stripWidth;
     int32_t currentLevel = d.levelCount;
@@ -245,49 +261,59 @@ size_t scratchRowSize(int32_t width, int32_t stripWidth, int32_t levels) {
 
 // The working copy of the row with its margins lives in the same block as
 // scratchRow, so decoding allocates exactly as often as before.
+template <class Key>
 size_t rowCopySize(int32_t width) {
-    return static_cast<size_t>(width) + 2 * static_cast<size_t>(RowMargin);
+    return (static_cast<size_t>(width) + 2 * static_cast<size_t>(RowMargin)) * sizeof(Key);
 }
 
 // What the threads of one decoding share: its fixed values, each thread's
 // working rows, and where the rows come from and go.
+template <class Key>
 struct DecodingRows {
-    Decoding base;
+    Decoding<Key> base;
     uint8_t* workingRows;
     size_t scratchSize;
-    const Workspace* ws;
-    uint8_t* depthMap;
+    const Picture& stereogram;
+    Picture& depth;
 };
 
 // A thread's Decoding: the shared values, its own working rows.
-Decoding threadDecoding(const DecodingRows& rows, int32_t thread) {
-    Decoding d = rows.base;
-    d.scratchRow = rows.workingRows + (rows.scratchSize + rowCopySize(static_cast<int32_t>(d.width))) *
+template <class Key>
+Decoding<Key> threadDecoding(const DecodingRows<Key>& rows, int32_t thread) {
+    Decoding<Key> d = rows.base;
+    d.scratchRow = rows.workingRows + (rows.scratchSize + rowCopySize<Key>(static_cast<int32_t>(d.width))) *
                                           static_cast<size_t>(thread);
-    d.row = d.scratchRow + rows.scratchSize + RowMargin;
+    // The copy of the row starts on a whole key, whatever the scratch row's size.
+    uint8_t* copy = d.scratchRow + rows.scratchSize;
+    d.row = reinterpret_cast<Key*>(copy) + RowMargin;
     return d;
 }
 
-uint8_t* depthRowOf(const DecodingRows& rows, int32_t y) {
-    return rows.depthMap + static_cast<size_t>(y) * static_cast<size_t>(rows.base.width);
+template <class Key>
+uint8_t* depthRowOf(const DecodingRows<Key>& rows, int32_t y) {
+    return rowOf(rows.depth, y);
 }
 
 // Decodes row y on a thread, its scratch row's column 0 standing for the
 // previous row's; returns whether the row read it.
-bool decodeRowOn(const DecodingRows& rows, int32_t thread, int32_t y, RowRandom& random, uint8_t previousColumnZero) {
-    const Decoding d = threadDecoding(rows, thread);
+template <class Key>
+bool decodeRowOn(const DecodingRows<Key>& rows, int32_t thread, int32_t y, RowRandom& random,
+                 uint8_t previousColumnZero) {
+    const Decoding<Key> d = threadDecoding(rows, thread);
     d.scratchRow[0] = previousColumnZero;
-    return decodeRow(d, random, stereogramRow(*rows.ws, y), depthRowOf(rows, y));
+    return decodeRow(d, random, rows.stereogram, y, depthRowOf(rows, y));
 }
 
 // One thread, the rows in order: the random state and column 0 go on from
 // row to row, as in the plain walk.
-bool decodeInOrder(const DecodingRows& rows, int32_t height, const Progress& progress, uint32_t& randomState) {
+template <class Key>
+bool decodeInOrder(Runtime& runtime, const DecodingRows<Key>& rows, int32_t height, const Progress& progress,
+                   uint32_t& randomState) {
     RowRandom random{randomState, 0};
-    const Decoding d = threadDecoding(rows, 0);
+    const Decoding<Key> d = threadDecoding(rows, 0);
     d.scratchRow[0] = 0;
-    const bool done = forEachRowRun(height, 1, progress, [&](int32_t begin, int32_t end, int32_t) {
-        for (int32_t y = begin; y < end; ++y) decodeRow(d, random, stereogramRow(*rows.ws, y), depthRowOf(rows, y));
+    const bool done = forEachRowRun(runtime, height, 1, progress, [&](int32_t begin, int32_t end, int32_t) {
+        for (int32_t y = begin; y < end; ++y) decodeRow(d, random, rows.stereogram, y, depthRowOf(rows, y));
     });
     randomState = random.state;
     return done;
@@ -297,21 +323,23 @@ bool decodeInOrder(const DecodingRows& rows, int32_t height, const Progress& pro
 // many it takes depends only on where its points stay unresolved, not on
 // the values drawn: a first pass counts them, the second starts each row
 // at its own state.
-bool decodeRandomOnThreads(const DecodingRows& rows, int32_t height, int32_t threads, const Progress& progress,
-                           uint32_t& randomState) {
+template <class Key>
+bool decodeRandomOnThreads(Runtime& runtime, const DecodingRows<Key>& rows, int32_t height, int32_t threads,
+                           const Progress& progress, uint32_t& randomState) {
     std::vector<int64_t> firstDraw(static_cast<size_t>(height) + 1, 0);
     const Progress quiet{progress.context, nullptr, progress.stopRequested, threads};
-    const bool counted = forEachRowRun(height, threads, quiet, [&](int32_t begin, int32_t end, int32_t thread) {
-        for (int32_t y = begin; y < end; ++y) {
-            RowRandom random{0, 0};
-            decodeRowOn(rows, thread, y, random, 0);
-            firstDraw[static_cast<size_t>(y) + 1] = random.draws;
-        }
-    });
+    const bool counted =
+        forEachRowRun(runtime, height, threads, quiet, [&](int32_t begin, int32_t end, int32_t thread) {
+            for (int32_t y = begin; y < end; ++y) {
+                RowRandom random{0, 0};
+                decodeRowOn(rows, thread, y, random, 0);
+                firstDraw[static_cast<size_t>(y) + 1] = random.draws;
+            }
+        });
     if (!counted) return false;
     for (size_t y = 1; y < firstDraw.size(); ++y) firstDraw[y] += firstDraw[y - 1];
     const uint32_t start = randomState;
-    const bool done = forEachRowRun(height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
+    const bool done = forEachRowRun(runtime, height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
         for (int32_t y = begin; y < end; ++y) {
             RowRandom random{stateAfterDraws(start, static_cast<uint64_t>(firstDraw[static_cast<size_t>(y)])), 0};
             decodeRowOn(rows, thread, y, random, 0);
@@ -325,10 +353,11 @@ bool decodeRandomOnThreads(const DecodingRows& rows, int32_t height, int32_t thr
 // from column 0 of the row above. Every row is decoded first as if that
 // were 0; then column 0 is followed down the rows, and the rows that read
 // it are decoded again with the value they were to find.
-bool decodeBackgroundOnThreads(const DecodingRows& rows, int32_t height, int32_t threads,
+template <class Key>
+bool decodeBackgroundOnThreads(Runtime& runtime, const DecodingRows<Key>& rows, int32_t height, int32_t threads,
                                const Progress& progress) {
     std::vector<uint8_t> readsAbove(static_cast<size_t>(height), 0);
-    const bool done = forEachRowRun(height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
+    const bool done = forEachRowRun(runtime, height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
         RowRandom unused{0, 0};
         for (int32_t y = begin; y < end; ++y) readsAbove[static_cast<size_t>(y)] = decodeRowOn(rows, thread, y, unused, 0);
     });
@@ -346,88 +375,106 @@ bool decodeBackgroundOnThreads(const DecodingRows& rows, int32_t height, int32_t
         columnZero = greyOfLevel(backgroundLevel(columnZero, rows.base.depthStep), rows.base.depthStep);
     }
     const Progress quiet{progress.context, nullptr, progress.stopRequested, threads};
-    return forEachRowRun(static_cast<int32_t>(again.size()), threads, quiet, [&](int32_t begin, int32_t end, int32_t thread) {
+    return forEachRowRun(runtime, static_cast<int32_t>(again.size()), threads, quiet,
+                         [&](int32_t begin, int32_t end, int32_t thread) {
+                             RowRandom unused{0, 0};
+                             for (int32_t i = begin; i < end; ++i) {
+                                 const int32_t y = again[static_cast<size_t>(i)];
+                                 decodeRowOn(rows, thread, y, unused, columnZeroAbove[static_cast<size_t>(y)]);
+                             }
+                         });
+}
+
+// Every row on the threads the decoding has, by the way its policy needs.
+template <class Key>
+bool decodeAllRows(Runtime& runtime, const DecodingRows<Key>& rows, int32_t threads, const Progress& progress,
+                   uint32_t& randomState) {
+    const int32_t height = rows.stereogram.height;
+    if (threads == 1) return decodeInOrder(runtime, rows, height, progress, randomState);
+    switch (rows.base.policy) {
+        case UnresolvedPolicy::Random:
+            return decodeRandomOnThreads(runtime, rows, height, threads, progress, randomState);
+        case UnresolvedPolicy::Background:
+            return decodeBackgroundOnThreads(runtime, rows, height, threads, progress);
+        case UnresolvedPolicy::KeepPrevious:
+            break;
+    }
+    return forEachRowRun(runtime, height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
         RowRandom unused{0, 0};
-        for (int32_t i = begin; i < end; ++i) {
-            const int32_t y = again[static_cast<size_t>(i)];
-            decodeRowOn(rows, thread, y, unused, columnZeroAbove[static_cast<size_t>(y)]);
-        }
+        for (int32_t y = begin; y < end; ++y) decodeRowOn(rows, thread, y, unused, 0);
     });
 }
 
-}  // namespace
-
-int32_t matchRunRight(const Workspace& ws, int32_t x, int32_t row, int32_t separation) {
-    return static_cast<int32_t>(
-        runRight(stereogramRow(ws, row), ws.imageWidth, ws.preferences.minMatch, x, separation));
-}
-
-DecodingStart startDecoding(Workspace& ws) {
-    DecodingStart start;
-    if (!rasterFitsImage(ws, SourceKind::Stereogram)) {
-        start.outcome = refusedOutcome(NoStereogramText, NoCaption);
-        return start;
-    }
-    if (!replaceGreyImage(ws.depthMap, ws.imageWidth, ws.imageHeight)) {
-        start.outcome = outOfMemoryOutcome();
-        return start;
-    }
-    start.stripWidth = detectPatternWidth(ws);
-    if (start.stripWidth == 0) {
-        start.outcome.notice = Message{PatternWidthNotFoundText, NoCaption};
-        start.stripWidth = ws.patternWidth;
-    }
-    return start;
-}
-
-Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) {
-    // Only after startDecoding: a stereogram, and a depth map made for it.
-    if (!rasterFitsImage(ws, SourceKind::Stereogram) || !rasterFitsImage(ws, SourceKind::DepthMap))
-        return refusedOutcome(NoStereogramText, NoCaption);
-    const int32_t width = ws.imageWidth;
-    const int32_t height = ws.imageHeight;
-    const int32_t levels = levelCount(ws.preferences);
+// The decoding of a stereogram whose pixels are compared as Keys.
+template <class Key>
+Outcome decodeWithKeys(Runtime& runtime, const Picture& stereogram, int32_t stripWidth, const Preferences& prefs,
+                       uint32_t& randomState, const Progress& progress, Picture& depth) {
+    const int32_t width = stereogram.width;
+    const int32_t height = stereogram.height;
+    const int32_t levels = levelCount(prefs);
     // With a strip at least as wide as the image no column can be decoded
     // and the rows stay cleared.
     const bool decodable = stripWidth >= 0 && stripWidth < width;
-    const size_t scratchSize = scratchRowSize(width, stripWidth, levels);
-    int32_t threads = decodable ? threadsFor(progress, height) : 1;
-    OwnedBytes working = allocateWorkingRows(scratchSize + rowCopySize(width), threads);
+    // Rounded up to a whole key, so that the copy of the row after it starts on one.
+    const size_t scratchSize = (scratchRowSize(width, stripWidth, levels) + sizeof(Key) - 1) / sizeof(Key) * sizeof(Key);
+    int32_t threads = decodable ? threadsFor(runtime, progress, height) : 1;
+    OwnedBytes working = allocateWorkingRows(runtime, scratchSize + rowCopySize<Key>(width), threads);
     if (working == nullptr) return outOfMemoryOutcome();
     // The margins are read by the search only in lanes that it then
     // ignores; they are cleared so that no read sees undefined bytes.
     for (int32_t thread = 0; thread < threads; ++thread)
-        std::memset(working.get() + (scratchSize + rowCopySize(width)) * static_cast<size_t>(thread) + scratchSize, 0,
-                    rowCopySize(width));
+        std::memset(working.get() + (scratchSize + rowCopySize<Key>(width)) * static_cast<size_t>(thread) + scratchSize,
+                    0, rowCopySize<Key>(width));
     const size_t mapSize = static_cast<size_t>(width) * static_cast<size_t>(height);
     if (!decodable) {
-        std::memset(ws.depthMap.pixels.get(), 0, mapSize);
-        const bool stepped = forEachRowRun(height, 1, progress, [](int32_t, int32_t, int32_t) {});
+        std::memset(depth.pixels.get(), 0, mapSize);
+        const bool stepped = forEachRowRun(runtime, height, 1, progress, [](int32_t, int32_t, int32_t) {});
         return stepped ? doneOutcome() : stoppedOutcome();
     }
 
-    const Preferences& prefs = ws.preferences;
-    const DecodingRows rows{Decoding{width, stripWidth, levels, prefs.depthStep, prefs.minMatch,
-                                     std::max<int64_t>(prefs.minMatch, 1), prefs.searchRange, prefs.unresolvedPolicy,
-                                     nullptr, nullptr},
-                           working.get(), scratchSize, &ws, ws.depthMap.pixels.get()};
-    bool done = false;
-    if (threads == 1) {
-        done = decodeInOrder(rows, height, progress, ws.randomState);
-    } else if (prefs.unresolvedPolicy == UnresolvedPolicy::Random) {
-        done = decodeRandomOnThreads(rows, height, threads, progress, ws.randomState);
-    } else if (prefs.unresolvedPolicy == UnresolvedPolicy::Background) {
-        done = decodeBackgroundOnThreads(rows, height, threads, progress);
-    } else {
-        done = forEachRowRun(height, threads, progress, [&](int32_t begin, int32_t end, int32_t thread) {
-            RowRandom unused{0, 0};
-            for (int32_t y = begin; y < end; ++y) decodeRowOn(rows, thread, y, unused, 0);
-        });
-    }
-    if (done) return doneOutcome();
+    const DecodingRows<Key> rows{Decoding<Key>{width, stripWidth, levels, prefs.depthStep, prefs.minMatch,
+                                               std::max<int64_t>(prefs.minMatch, 1), prefs.searchRange,
+                                               prefs.unresolvedPolicy, nullptr, nullptr},
+                                 working.get(), scratchSize, stereogram, depth};
+    if (decodeAllRows(runtime, rows, threads, progress, randomState)) return doneOutcome();
     // Every decoded row writes all of its columns, so the map is not cleared
     // beforehand (the threads first touch its pages, in parallel); a stopped
     // decoding leaves it cleared rather than with rows never written.
-    std::memset(ws.depthMap.pixels.get(), 0, mapSize);
+    std::memset(depth.pixels.get(), 0, mapSize);
     return stoppedOutcome();
+}
+
+}  // namespace
+
+int32_t matchRunRight(const Picture& stereogram, int32_t minMatch, int32_t x, int32_t row, int32_t separation) {
+    if (!isPresent(stereogram) || row < 0 || row >= stereogram.height) return 0;
+    if (isColour(stereogram)) {
+        std::vector<uint32_t> keys(static_cast<size_t>(stereogram.width));
+        loadRow(stereogram, row, keys.data());
+        return static_cast<int32_t>(runRight(keys.data(), stereogram.width, minMatch, x, separation));
+    }
+    return static_cast<int32_t>(runRight(rowOf(stereogram, row), stereogram.width, minMatch, x, separation));
+}
+
+StripWidth findStripWidth(const Picture& stereogram, const Preferences& prefs, int32_t fallbackWidth) {
+    StripWidth found;
+    found.width = detectPatternWidth(stereogram, prefs.minMatch);
+    if (found.width == 0) {
+        found.notice = Message{PatternWidthNotFoundText, NoCaption};
+        found.width = fallbackWidth;
+    }
+    return found;
+}
+
+Outcome decodeRows(Runtime& runtime, const Picture& stereogram, int32_t stripWidth, const Preferences& prefs,
+                   uint32_t& randomState, const Progress& progress, Picture& depth) {
+    if (!isPresent(stereogram)) return refusedOutcome(NoStereogramText, NoCaption);
+    if (!isPresent(depth) || depth.width != stereogram.width || depth.height != stereogram.height ||
+        depth.channels != GreyChannels) {
+        if (!replacePicture(runtime, depth, stereogram.width, stereogram.height, GreyChannels))
+            return outOfMemoryOutcome();
+    }
+    return isColour(stereogram)
+               ? decodeWithKeys<uint32_t>(runtime, stereogram, stripWidth, prefs, randomState, progress, depth)
+               : decodeWithKeys<uint8_t>(runtime, stereogram, stripWidth, prefs, randomState, progress, depth);
 }

@@ -1,7 +1,9 @@
 // Pattern-width detection: which divisor of the image width the rows of
-// the Stereogram repeat from, judged by the grey pixels alone.
+// the stereogram repeat from, judged by its pixels alone: grey bytes, or
+// colour pixels as keys.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
@@ -15,7 +17,8 @@ constexpr int32_t NoExcessYet = 256;
 
 // The length of the run before minMatch is applied. Pixels outside the row
 // count as unequal, so hostile columns and distances never read outside it.
-int64_t rawRunLeft(const uint8_t* pixels, int64_t width, int64_t x, int64_t distance) {
+template <class Key>
+int64_t rawRunLeft(const Key* pixels, int64_t width, int64_t x, int64_t distance) {
     if (pixels == nullptr || distance < 1 || x - distance < 0 || x >= width) return 0;
     return equalPrefixLength(pixels + x, pixels + x - distance, std::min(distance, width - x));
 }
@@ -25,8 +28,9 @@ int64_t rawRunLeft(const uint8_t* pixels, int64_t width, int64_t x, int64_t dist
 // which also needs k >= minMatch) and columns w .. w + k - 1 equal columns
 // w + k .. w + 2k - 1, all within the row. Since w >= 1 the second test's
 // bound w + 2k <= width holds the first one's, 2k <= width.
-bool periodConfirmed(const uint8_t* row, int64_t w, int64_t k) {
-    const size_t length = static_cast<size_t>(k);
+template <class Key>
+bool periodConfirmed(const Key* row, int64_t w, int64_t k) {
+    const size_t length = static_cast<size_t>(k) * sizeof(Key);
     return std::memcmp(row, row + k, length) == 0 && std::memcmp(row + w, row + w + k, length) == 0;
 }
 
@@ -34,7 +38,8 @@ bool periodConfirmed(const uint8_t* row, int64_t w, int64_t k) {
 // w + j at least begin: column w + j repeats column 0 and column 2w + j
 // repeats column w. Sixteen excesses are looked at per compare while their
 // columns lie in the row; the rest one by one. last + 1 when there is none.
-int64_t nextPlausibleExcess(const uint8_t* row, int64_t width, int64_t w, int64_t from, int64_t last) {
+template <class Key>
+int64_t nextPlausibleExcess(const Key* row, int64_t width, int64_t w, int64_t from, int64_t last) {
     int64_t j = from;
     // Column 2w + j is the further one; a whole block of it must lie in the row.
     for (; j <= last && 2 * w + j + BlockLanes <= width; j += BlockLanes) {
@@ -49,7 +54,8 @@ int64_t nextPlausibleExcess(const uint8_t* row, int64_t width, int64_t w, int64_
 
 // The smallest excess below `bound` confirmed for candidate w in this row,
 // or `bound` when there is none.
-int32_t smallestExcess(const uint8_t* row, int64_t width, int64_t minMatch, int64_t w, int32_t bound) {
+template <class Key>
+int32_t smallestExcess(const Key* row, int64_t width, int64_t minMatch, int64_t w, int32_t bound) {
     const int64_t first = std::max<int64_t>(0, minMatch - w);
     const int64_t last = std::min<int64_t>({LargestExcess, bound - 1, (width - w) / 2 - w});
     for (int64_t j = nextPlausibleExcess(row, width, w, first, last); j <= last;
@@ -73,29 +79,38 @@ int32_t candidateWidths(int32_t width, int32_t (&candidates)[MostDivisors]) {
     return count;
 }
 
-}  // namespace
+// Row y as keys: a grey row is read where it lies, a colour row is loaded
+// into `loaded`.
+template <class Key>
+const Key* rowKeys(const Picture& picture, int32_t y, std::vector<Key>& loaded);
 
-int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distance) {
-    int64_t run = rawRunLeft(stereogramRow(ws, row), ws.imageWidth, x, distance);
-    return run < ws.preferences.minMatch ? 0 : static_cast<int32_t>(run);
+template <>
+const uint8_t* rowKeys<uint8_t>(const Picture& picture, int32_t y, std::vector<uint8_t>&) {
+    return rowOf(picture, y);
+}
+
+template <>
+const uint32_t* rowKeys<uint32_t>(const Picture& picture, int32_t y, std::vector<uint32_t>& loaded) {
+    loadRow(picture, y, loaded.data());
+    return loaded.data();
 }
 
 // A later hit replaces the answer only with a strictly smaller excess, so
 // each candidate in each row needs only its smallest excess below the best
 // so far; once the best excess is 0 nothing can replace the answer.
-int32_t detectPatternWidth(const Workspace& ws) {
-    const int32_t width = ws.imageWidth;
-    // Below 30 columns a thirtieth of the width is 0, which is no strip width.
-    if (!rasterFitsImage(ws, SourceKind::Stereogram) || width / 30 < 1) return 0;
+template <class Key>
+int32_t detectWidthOfRows(const Picture& stereogram, int32_t minMatch) {
+    const int32_t width = stereogram.width;
     int32_t candidates[MostDivisors];
     const int32_t candidateCount = candidateWidths(width, candidates);
+    std::vector<Key> loaded(sizeof(Key) == 1 ? 0 : static_cast<size_t>(width));
     int32_t bestExcess = NoExcessYet;
     int32_t answer = 0;
-    for (int32_t row = 0; row < ws.imageHeight && bestExcess > 0; ++row) {
-        const uint8_t* pixels = stereogramRow(ws, row);
+    for (int32_t row = 0; row < stereogram.height && bestExcess > 0; ++row) {
+        const Key* pixels = rowKeys<Key>(stereogram, row, loaded);
         for (int32_t c = 0; c < candidateCount; ++c) {
             const int32_t w = candidates[c];
-            const int32_t excess = smallestExcess(pixels, width, ws.preferences.minMatch, w, bestExcess);
+            const int32_t excess = smallestExcess(pixels, width, minMatch, w, bestExcess);
             if (excess < bestExcess) {
                 bestExcess = excess;
                 answer = w;
@@ -103,4 +118,25 @@ int32_t detectPatternWidth(const Workspace& ws) {
         }
     }
     return answer;
+}
+
+}  // namespace
+
+int32_t matchRunLeft(const Picture& stereogram, int32_t minMatch, int32_t x, int32_t row, int32_t distance) {
+    if (!isPresent(stereogram) || row < 0 || row >= stereogram.height) return 0;
+    int64_t run = 0;
+    if (isColour(stereogram)) {
+        std::vector<uint32_t> keys(static_cast<size_t>(stereogram.width));
+        run = rawRunLeft(rowKeys<uint32_t>(stereogram, row, keys), stereogram.width, x, distance);
+    } else {
+        run = rawRunLeft(rowOf(stereogram, row), stereogram.width, x, distance);
+    }
+    return run < minMatch ? 0 : static_cast<int32_t>(run);
+}
+
+int32_t detectPatternWidth(const Picture& stereogram, int32_t minMatch) {
+    // Below 30 columns a thirtieth of the width is 0, which is no strip width.
+    if (!isPresent(stereogram) || stereogram.width / 30 < 1) return 0;
+    return isColour(stereogram) ? detectWidthOfRows<uint32_t>(stereogram, minMatch)
+                                : detectWidthOfRows<uint8_t>(stereogram, minMatch);
 }

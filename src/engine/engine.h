@@ -1,57 +1,87 @@
-// The stereogram engine: patterns, generation, width detection and
-// decoding. Each call works on the workspace and returns what happened;
-// it shows nothing and asks nothing of a window.
+// The stereogram engine: patterns, generation, width detection, telling a
+// stereogram from a depth map, and decoding. Each call takes pictures and
+// settings and returns a picture and what happened; it shows nothing and
+// asks nothing of a window.
 #pragma once
 
 #include <cstdint>
 
-#include "workspace/workspace.h"
+#include "engine/preferences.h"
+#include "picture/outcome.h"
+#include "picture/picture.h"
 
-// True when repeatCount strips of at least one column fit across the image.
+// --- Patterns
+
+// True when repeatCount strips of at least one column fit across `width`.
 // A pattern wider than the image, once loaded, leaves repeatCount 0.
-bool repeatCountMakesStrips(const Workspace& ws);
+bool repeatCountMakesStrips(int32_t width, int32_t repeatCount);
 
-// A new Pattern strip of imageWidth / repeatCount columns, random noise or
-// a ramp. When the width is no multiple of the strip, the depth map is
-// first widened to the next one: the outcome's notice then says so, and
-// the widened depth map is for the caller to show.
-Outcome makePattern(Workspace& ws);
+// The width of a new pattern strip for a depth map `width` columns wide:
+// width / repeatCount, one more when that leaves columns over. The depth
+// map is then widened to whole strips first.
+int32_t newPatternWidth(int32_t width, int32_t repeatCount);
 
-// A new Stereogram from the DepthMap and the Pattern. Progress steps come
-// after every tenth row; the picture is for the caller to show.
-Outcome makeStereogram(Workspace& ws, const Progress& progress);
+// Widens the depth map to newWidth columns: the old rows on the left, the
+// added columns holding the old top-left value. False, the depth map
+// unchanged, when out of memory.
+bool widenDepthMap(Runtime& runtime, Picture& depth, int32_t newWidth);
 
-// The strip width that the Stereogram repeats, from its pixels alone; 0
-// when none is found. The Stereogram must be present.
-int32_t detectPatternWidth(const Workspace& ws);
+// Replaces `pattern` with a strip of width x height: random dots, or a grey
+// ramp with random fill off. One random value is drawn for every pixel, the
+// ramp's too; with colour on, random dots draw three, red, green and blue.
+Outcome makePattern(Runtime& runtime, int32_t width, int32_t height, const Preferences& prefs,
+                    uint32_t& randomState, Picture& pattern);
 
-// Whether a grey picture, as loaded, is a stereogram or a depth map: a
+// --- Stereograms
+
+// Why a stereogram cannot be made, in this order: no pattern, a repeat
+// count that makes no strips across imageWidth, no depth map, or a pattern
+// of another height than the depth map (with colour on such a pattern is
+// tiled down the rows instead). Done when it can.
+Outcome generationRefusal(int32_t imageWidth, const Picture& depth, const Picture& pattern, const Preferences& prefs);
+
+// Replaces `stereogram` with one of the depth map's size, from the depth
+// map and the pattern strip, repeating width / repeatCount columns. Refused,
+// changing nothing, as generationRefusal says for the depth map's width
+// (without a depth map, for want of one).
+// With colour on the stereogram is in colour when the pattern is or random
+// fill draws colour dots. Progress steps come after every tenth row.
+Outcome makeStereogram(Runtime& runtime, const Picture& depth, const Picture& pattern, const Preferences& prefs,
+                       uint32_t& randomState, const Progress& progress, Picture& stereogram);
+
+// --- Reading stereograms
+
+// The strip width that the stereogram's rows repeat, from its pixels alone
+// (every channel); 0 when none is found or the picture is absent.
+int32_t detectPatternWidth(const Picture& stereogram, int32_t minMatch);
+
+// Whether a picture, as loaded, is a stereogram rather than a depth map: a
 // stereogram's texture recurs a strip width away, a depth map's does not
-// (flat and mostly black ones have hardly any texture). Stereogram or
-// DepthMap; a picture narrower than 30 columns is a depth map.
-SourceKind classifyPicture(const GreyImage& picture);
+// (flat and mostly black ones have hardly any texture). A picture narrower
+// than 30 columns is a depth map. Colour pictures are judged by their grey.
+bool looksLikeStereogram(const Picture& picture);
 
 // How many pixels from column x of the row each equal the pixel `distance`
 // to their left (at most `distance`); 0 below minMatch.
-int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distance);
+int32_t matchRunLeft(const Picture& stereogram, int32_t minMatch, int32_t x, int32_t row, int32_t distance);
 
 // How many pixels from column x of the row each equal the pixel
 // `separation` to their right (at most `separation`); 0 below minMatch.
-int32_t matchRunRight(const Workspace& ws, int32_t x, int32_t row, int32_t separation);
+int32_t matchRunRight(const Picture& stereogram, int32_t minMatch, int32_t x, int32_t row, int32_t separation);
 
-// A decoding in two calls, so that what the user is told about the strip
-// width comes before the rows are decoded.
-struct DecodingStart {
-    Outcome outcome;
-    int32_t stripWidth = 0;
+// The strip width a decoding goes by: the one detected, or, when none is
+// found, `fallbackWidth` with a notice that says so.
+struct StripWidth {
+    int32_t width = 0;
+    Message notice;
 };
 
-// Replaces the DepthMap with a new one for the Stereogram and finds the
-// strip width. When none is found, the notice says so and patternWidth is
-// taken instead.
-DecodingStart startDecoding(Workspace& ws);
+StripWidth findStripWidth(const Picture& stereogram, const Preferences& prefs, int32_t fallbackWidth);
 
-// Decodes the Stereogram's rows at that strip width into the DepthMap that
-// startDecoding made. Progress steps come after every tenth row; the depth
-// map is for the caller to show.
-Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress);
+// Decodes the stereogram's rows at that strip width into `depth`, one grey
+// channel of the stereogram's size (made so first when it is not). Pixels
+// match when all their channels are equal. Refused without a stereogram.
+// Progress steps come after every tenth row; a decoding stopped part way
+// leaves the depth map cleared.
+Outcome decodeRows(Runtime& runtime, const Picture& stereogram, int32_t stripWidth, const Preferences& prefs,
+                   uint32_t& randomState, const Progress& progress, Picture& depth);

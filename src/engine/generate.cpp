@@ -4,19 +4,10 @@
 #include "engine/byte_scan.h"
 #include "engine/engine.h"
 #include "engine/random_batch.h"
+#include "picture/parallel_rows.h"
 #include "texts/user_texts.h"
-#include "workspace/parallel_rows.h"
 
 namespace {
-
-// Why generation must refuse before it touches the workspace, if it must.
-Outcome generationRefusal(const Workspace& ws) {
-    if (ws.pattern.pixels == nullptr) return refusedOutcome(NoPatternText, NoCaption);
-    if (!repeatCountMakesStrips(ws)) return refusedOutcome(BadRepeatCountText, WarningCaption);
-    if (ws.depthMap.pixels == nullptr) return refusedOutcome(NoDepthMapText, NoCaption);
-    if (!rasterFitsImage(ws, SourceKind::Pattern)) return refusedOutcome(PatternHeightText, NoCaption);
-    return doneOutcome();
-}
 
 // Separation by depth value, and for each depth the range of depths that
 // share its separation.
@@ -51,33 +42,61 @@ void tile(uint8_t* out, int64_t count, const uint8_t* unit, int64_t unitLength) 
         std::memcpy(out + i, unit, static_cast<size_t>(std::min(unitLength, count - i)));
 }
 
+// What the rows of one generation share.
+struct Generation {
+    const Picture& depth;
+    const Picture& pattern;
+    int32_t width;
+    int32_t stripWidth;
+    // The stereogram's channels: a grey pattern is widened to them.
+    int32_t channels;
+    bool randomFill;
+};
+
+// The pattern row that image row y starts from: the rows of a pattern of
+// another height repeat down the picture. With as many channels as the
+// stereogram, it is read as it is; a grey row is widened into `widened`.
+const uint8_t* patternRow(const Generation& g, int32_t y, uint8_t* widened) {
+    const uint8_t* row = rowOf(g.pattern, y % g.pattern.height);
+    if (g.pattern.channels == g.channels) return row;
+    for (int32_t x = 0; x < g.pattern.width; ++x) std::memset(widened + ColourChannels * x, row[x], ColourChannels);
+    return widened;
+}
+
 // Pattern pixel (row, c) read with the pattern's own row length, so a
 // strip narrower or wider than stripWidth is never read past its row.
-void fillRowStart(const Workspace& ws, int32_t row, int32_t stripWidth, uint8_t* scratch, uint32_t& randomState) {
-    const int32_t width = ws.imageWidth;
-    const int32_t patternWidth = ws.patternWidth;
-    const uint8_t* strip = ws.pattern.pixels.get() + static_cast<size_t>(row) * static_cast<size_t>(patternWidth);
-    const int32_t fromPattern = std::min(stripWidth, width);
-    tile(scratch, fromPattern, strip, patternWidth);
-    if (ws.preferences.randomFill) {
-        // nextRandom() % 256 is its low byte.
-        drawRandomInto(randomState, scratch + fromPattern, width - fromPattern,
+void fillRowStart(const Generation& g, int32_t y, uint8_t* scratch, uint8_t* widened, uint32_t& randomState) {
+    const int64_t pixel = g.channels;
+    const int64_t fromPattern = std::min(g.stripWidth, g.width) * pixel;
+    const int64_t rowLength = g.width * pixel;
+    tile(scratch, fromPattern, patternRow(g, y, widened), g.pattern.width * pixel);
+    if (g.randomFill) {
+        // nextRandom() % 256 is its low byte; colour takes one a channel.
+        drawRandomInto(randomState, scratch + fromPattern, rowLength - fromPattern,
                        [](int32_t value, int64_t) { return static_cast<uint8_t>(value & 0xFF); });
     } else {
-        tile(scratch + fromPattern, width - fromPattern, scratch, stripWidth);
+        tile(scratch + fromPattern, rowLength - fromPattern, scratch, g.stripWidth * pixel);
     }
 }
 
-// scratch[i + separation] = scratch[i] for i from `from` up to `to` - 1,
-// in that order. A piece of at most `separation` bytes writes nothing that
-// it reads itself, so it is one block copy; the next piece reads what the
-// one before it wrote, just as the byte-by-byte order would.
+// Pixels from `from` up to `to` - 1, each copied `separation` pixels to its
+// right, in that order. A piece of at most `separation` pixels writes
+// nothing that it reads itself, so it is one block copy; the next piece
+// reads what the one before it wrote, just as the pixel-by-pixel order
+// would.
+template <int32_t Channels>
 void copyRunForward(uint8_t* scratch, int32_t from, int32_t to, int32_t separation) {
     for (int32_t i = from; i < to; i += separation)
-        std::memcpy(scratch + i + separation, scratch + i, static_cast<size_t>(std::min(separation, to - i)));
+        std::memcpy(scratch + Channels * (i + separation), scratch + Channels * i,
+                    static_cast<size_t>(Channels) * static_cast<size_t>(std::min(separation, to - i)));
 }
 
-// Runs shorter than this are linked byte by byte, and so are the next
+template <int32_t Channels>
+void copyPixel(uint8_t* scratch, int32_t x, int32_t separation) {
+    std::memcpy(scratch + Channels * (x + separation), scratch + Channels * x, Channels);
+}
+
+// Runs shorter than this are linked pixel by pixel, and so are the next
 // ShortRun pixels after one: a noisy depth map costs one scan per
 // ShortRun pixels more than the plain loop.
 constexpr int32_t ShortRun = 16;
@@ -87,52 +106,85 @@ constexpr int32_t ShortRun = 16;
 // one separation are copied as a run, which gives the same bytes. The
 // separation falls (or, cross-eyed, rises) with the depth, so the depths
 // that share one separation are the one range of depths.
+template <int32_t Channels>
 void linkRow(const uint8_t* depthRow, const Separations& s, int32_t width, uint8_t* scratch) {
     for (int32_t x = 0; x < width;) {
         const uint8_t d = depthRow[x];
         const int64_t run = inRangePrefixLength(depthRow + x, width - x, s.sameFrom[d], s.sameTo[d]);
         if (run >= ShortRun) {
-            copyRunForward(scratch, x, x + static_cast<int32_t>(run), s.of[d]);
+            copyRunForward<Channels>(scratch, x, x + static_cast<int32_t>(run), s.of[d]);
             x += static_cast<int32_t>(run);
             continue;
         }
-        for (const int32_t end = std::min(width, x + ShortRun); x < end; ++x) scratch[x + s.of[depthRow[x]]] = scratch[x];
+        for (const int32_t end = std::min(width, x + ShortRun); x < end; ++x)
+            copyPixel<Channels>(scratch, x, s.of[depthRow[x]]);
     }
+}
+
+void linkRowOfChannels(int32_t channels, const uint8_t* depthRow, const Separations& s, int32_t width,
+                       uint8_t* scratch) {
+    if (channels == ColourChannels)
+        linkRow<ColourChannels>(depthRow, s, width, scratch);
+    else
+        linkRow<GreyChannels>(depthRow, s, width, scratch);
+}
+
+// The stereogram is in colour when its pattern is, or when random fill
+// draws colour dots; with colour off it is grey.
+int32_t stereogramChannels(const Picture& pattern, const Preferences& prefs) {
+    if (!prefs.colour) return GreyChannels;
+    return isColour(pattern) || prefs.randomFill ? ColourChannels : GreyChannels;
 }
 
 }  // namespace
 
-Outcome makeStereogram(Workspace& ws, const Progress& progress) {
-    const Outcome refusal = generationRefusal(ws);
-    if (refusal.kind != OutcomeKind::Done) return refusal;
-    const int32_t width = ws.imageWidth;
-    const int32_t height = ws.imageHeight;
-    const int32_t stripWidth = width / ws.preferences.repeatCount;
-    const int32_t levels = levelCount(ws.preferences);
+Outcome generationRefusal(int32_t imageWidth, const Picture& depth, const Picture& pattern, const Preferences& prefs) {
+    if (!isPresent(pattern)) return refusedOutcome(NoPatternText, NoCaption);
+    if (!repeatCountMakesStrips(imageWidth, prefs.repeatCount)) return refusedOutcome(BadRepeatCountText, WarningCaption);
+    if (!isPresent(depth)) return refusedOutcome(NoDepthMapText, NoCaption);
+    if (pattern.width < 1 || pattern.height < 1 || (pattern.height != depth.height && !prefs.colour))
+        return refusedOutcome(PatternHeightText, NoCaption);
+    return doneOutcome();
+}
 
-    if (!replaceGreyImage(ws.stereogram, width, height)) return outOfMemoryOutcome();
-    const size_t scratchSize = static_cast<size_t>(width) + static_cast<size_t>(levels) + stripWidth;
-    int32_t threads = threadsFor(progress, height);
-    OwnedBytes scratch = allocateWorkingRows(scratchSize, threads);
+Outcome makeStereogram(Runtime& runtime, const Picture& depth, const Picture& pattern, const Preferences& prefs,
+                       uint32_t& randomState, const Progress& progress, Picture& stereogram) {
+    // Without a depth map there is no width to hold the repeat count to.
+    const Outcome refusal = isPresent(pattern) && !isPresent(depth)
+                                ? refusedOutcome(NoDepthMapText, NoCaption)
+                                : generationRefusal(depth.width, depth, pattern, prefs);
+    if (refusal.kind != OutcomeKind::Done) return refusal;
+    const int32_t width = depth.width;
+    const int32_t height = depth.height;
+    const int32_t stripWidth = width / prefs.repeatCount;
+    const int32_t levels = levelCount(prefs);
+    const int32_t channels = stereogramChannels(pattern, prefs);
+
+    if (!replacePicture(runtime, stereogram, width, height, channels)) return outOfMemoryOutcome();
+    // A thread's working row, and room to widen a grey pattern row.
+    const size_t scratchSize = (static_cast<size_t>(width) + static_cast<size_t>(levels) + stripWidth) * channels;
+    const size_t widenedSize = channels != pattern.channels ? static_cast<size_t>(pattern.width) * channels : 0;
+    int32_t threads = threadsFor(runtime, progress, height);
+    OwnedBytes scratch = allocateWorkingRows(runtime, scratchSize + widenedSize, threads);
     if (scratch == nullptr) return outOfMemoryOutcome();
     Separations separations;
-    fillSeparations(ws.preferences, stripWidth, separations);
+    fillSeparations(prefs, stripWidth, separations);
+    const Generation g{depth, pattern, width, stripWidth, channels, prefs.randomFill};
     // A row draws its random values after those of every row above it, so
     // each row's first state is known without drawing the rows before.
     const uint64_t drawsPerRow =
-        ws.preferences.randomFill ? static_cast<uint64_t>(width - std::min(stripWidth, width)) : 0;
-    const uint32_t firstState = ws.randomState;
+        prefs.randomFill ? static_cast<uint64_t>(width - std::min(stripWidth, width)) * channels : 0;
+    const uint32_t firstState = randomState;
     const auto makeRows = [&](int32_t begin, int32_t end, int32_t thread) {
-        uint8_t* row = scratch.get() + scratchSize * static_cast<size_t>(thread);
-        uint32_t randomState = stateAfterDraws(firstState, drawsPerRow * static_cast<uint64_t>(begin));
+        uint8_t* row = scratch.get() + (scratchSize + widenedSize) * static_cast<size_t>(thread);
+        uint32_t state = stateAfterDraws(firstState, drawsPerRow * static_cast<uint64_t>(begin));
         for (int32_t y = begin; y < end; ++y) {
-            const size_t rowStart = static_cast<size_t>(y) * static_cast<size_t>(width);
-            fillRowStart(ws, y, stripWidth, row, randomState);
-            linkRow(ws.depthMap.pixels.get() + rowStart, separations, width, row);
-            std::memcpy(ws.stereogram.pixels.get() + rowStart, row, static_cast<size_t>(width));
+            fillRowStart(g, y, row, row + scratchSize, state);
+            linkRowOfChannels(channels, rowOf(depth, y), separations, width, row);
+            std::memcpy(rowOf(stereogram, y), row, rowBytes(stereogram));
         }
     };
-    if (!forEachRowRun(height, threads, progress, makeRows)) return stoppedOutcome();
-    ws.randomState = stateAfterDraws(firstState, drawsPerRow * static_cast<uint64_t>(height));
+    if (!forEachRowRun(runtime, height, threads, progress, makeRows)) return stoppedOutcome();
+    randomState = stateAfterDraws(firstState, drawsPerRow * static_cast<uint64_t>(height));
     return doneOutcome();
 }

@@ -1,95 +1,62 @@
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "engine/engine.h"
 #include "engine/random_batch.h"
-#include "texts/user_texts.h"
-#include "workspace/little_endian.h"
 
 namespace {
 
-// A new depth map of newWidth columns: the old rows on the left, the
-// added columns holding the old top-left value.
-bool widenDepthMap(Workspace& ws, int32_t newWidth) {
-    GreyImage widened;
-    if (!replaceGreyImage(widened, newWidth, ws.imageHeight)) return false;
-    const size_t oldWidth = static_cast<size_t>(ws.imageWidth);
-    std::memset(widened.pixels.get(), ws.depthMap.pixels[0], static_cast<size_t>(newWidth) * ws.imageHeight);
-    for (int32_t row = 0; row < ws.imageHeight; ++row)
-        std::memcpy(widened.pixels.get() + static_cast<size_t>(row) * newWidth,
-                    ws.depthMap.pixels.get() + row * oldWidth, oldWidth);
-    ws.depthMap = std::move(widened);
-    return true;
-}
-
-// The picture on show for the widened size: the old header with the new
-// width and no image size, zeroed rows for the view to fill.
-bool rebuildDisplayDib(Workspace& ws, const uint8_t (&header)[DibHeaderSize], int32_t newWidth) {
-    const int64_t paddedWidth = (static_cast<int64_t>(newWidth) + 3) / 4 * 4;
-    const size_t size = DibHeaderSize + static_cast<size_t>(3 * ws.imageHeight * paddedWidth);
-    if (!replaceDisplayDib(ws.displayDib, size)) return false;
-    uint8_t* bytes = ws.displayDib.bytes.get();
-    std::memset(bytes, 0, size);
-    std::memcpy(bytes, header, DibHeaderSize);
-    writeLe32(bytes + 4, static_cast<uint32_t>(newWidth));
-    writeLe32(bytes + 20, 0);
-    return true;
-}
-
-// Makes the depth map repeatCount strips of stripWidth wide. The
-// stereogram of the old width no longer fits and is released.
-Outcome widenToWholeStrips(Workspace& ws, int32_t stripWidth) {
-    // The picture on show is there whenever a depth map is, except on the
-    // way out after running out of memory; without it there is no header.
-    if (ws.displayDib.bytes == nullptr || ws.displayDib.size < DibHeaderSize) return silentRefusal();
-    const int32_t newWidth = ws.preferences.repeatCount * stripWidth;
-    uint8_t header[DibHeaderSize];
-    std::memcpy(header, ws.displayDib.bytes.get(), DibHeaderSize);
-    releaseDisplayDib(ws.displayDib);
-    if (!widenDepthMap(ws, newWidth) || !rebuildDisplayDib(ws, header, newWidth)) return outOfMemoryOutcome();
-    releaseGreyImage(ws.stereogram);
-    ws.imageWidth = newWidth;
-    Outcome widened;
-    widened.notice = Message{DepthMapWidenedText, WarningCaption};
-    return widened;
+// A draw as a pattern's dot: 0..32767 spread over 0..255.
+uint8_t dotOf(int32_t value) {
+    return static_cast<uint8_t>(value * 255 / 32767);
 }
 
 // One random value is drawn for every pixel, also for the ramp, so the
 // random source always moves on by the size of the pattern.
-void fillPattern(Workspace& ws) {
-    const bool noise = ws.preferences.randomFill;
-    for (int32_t row = 0; row < ws.imageHeight; ++row) {
-        uint8_t* pixels = ws.pattern.pixels.get() + static_cast<size_t>(row) * static_cast<size_t>(ws.patternWidth);
-        drawRandomInto(ws.randomState, pixels, ws.patternWidth, [noise](int32_t value, int64_t column) {
-            return static_cast<uint8_t>(noise ? value * 255 / 32767 : column % 256);
+void fillGreyPattern(Picture& pattern, bool noise, uint32_t& randomState) {
+    for (int32_t row = 0; row < pattern.height; ++row)
+        drawRandomInto(randomState, rowOf(pattern, row), pattern.width, [noise](int32_t value, int64_t column) {
+            return static_cast<uint8_t>(noise ? dotOf(value) : column % 256);
         });
-    }
+}
+
+// Colour dots: three draws a pixel, red, green and blue, row after row.
+void fillColourPattern(Picture& pattern, uint32_t& randomState) {
+    for (int32_t row = 0; row < pattern.height; ++row)
+        drawRandomInto(randomState, rowOf(pattern, row), static_cast<int64_t>(rowBytes(pattern)),
+                       [](int32_t value, int64_t) { return dotOf(value); });
 }
 
 }  // namespace
 
-bool repeatCountMakesStrips(const Workspace& ws) {
-    return ws.preferences.repeatCount >= 1 && ws.imageWidth / ws.preferences.repeatCount >= 1;
+bool repeatCountMakesStrips(int32_t width, int32_t repeatCount) {
+    return repeatCount >= 1 && width / repeatCount >= 1;
 }
 
-Outcome makePattern(Workspace& ws) {
-    if (ws.depthMap.pixels == nullptr) return refusedOutcome(NoDepthMapText, NoCaption);
-    if (!repeatCountMakesStrips(ws)) return refusedOutcome(BadRepeatCountText, WarningCaption);
-    const int32_t repeatCount = ws.preferences.repeatCount;
-    // A width that is no multiple of the strip is widened to the next one,
-    // and patternWidth changes only once the depth map has that width.
-    int32_t stripWidth = ws.imageWidth / repeatCount;
-    Outcome outcome;
-    if (repeatCount * stripWidth != ws.imageWidth) {
-        ++stripWidth;
-        outcome = widenToWholeStrips(ws, stripWidth);
-        if (outcome.kind != OutcomeKind::Done) return outcome;
-    }
-    ws.patternWidth = stripWidth;
-    if (!replaceGreyImage(ws.pattern, ws.patternWidth, ws.imageHeight)) {
-        outcome.kind = OutcomeKind::OutOfMemory;
-        return outcome;
-    }
-    fillPattern(ws);
-    return outcome;
+int32_t newPatternWidth(int32_t width, int32_t repeatCount) {
+    const int32_t stripWidth = width / repeatCount;
+    return repeatCount * stripWidth == width ? stripWidth : stripWidth + 1;
+}
+
+bool widenDepthMap(Runtime& runtime, Picture& depth, int32_t newWidth) {
+    Picture widened;
+    if (!replacePicture(runtime, widened, newWidth, depth.height, GreyChannels)) return false;
+    const size_t oldWidth = static_cast<size_t>(depth.width);
+    std::memset(widened.pixels.get(), depth.pixels[0], static_cast<size_t>(newWidth) * depth.height);
+    for (int32_t row = 0; row < depth.height; ++row) std::memcpy(rowOf(widened, row), rowOf(depth, row), oldWidth);
+    depth = std::move(widened);
+    return true;
+}
+
+Outcome makePattern(Runtime& runtime, int32_t width, int32_t height, const Preferences& prefs,
+                    uint32_t& randomState, Picture& pattern) {
+    const bool colourDots = prefs.colour && prefs.randomFill;
+    if (!replacePicture(runtime, pattern, width, height, colourDots ? ColourChannels : GreyChannels))
+        return outOfMemoryOutcome();
+    if (colourDots)
+        fillColourPattern(pattern, randomState);
+    else
+        fillGreyPattern(pattern, prefs.randomFill, randomState);
+    return doneOutcome();
 }

@@ -1,12 +1,31 @@
-// The program's random sequence (nextRandom) drawn many values at a time.
-// Each draw only multiplies and adds, so eight draws that lie eight steps
-// apart can run side by side: lane i steps from draw n + i to draw
-// n + i + 8 by the eight-fold step, which gives the very same states.
+// The program's only random source, and its sequence drawn many values at
+// a time. It is never seeded from time, so the same commands from start
+// give the same pictures. Each draw only multiplies and adds, so eight
+// draws that lie eight steps apart can run side by side: lane i steps from
+// draw n + i to draw n + i + 8 by the eight-fold step, which gives the very
+// same states.
 #pragma once
 
 #include <cstdint>
 
-#include "workspace/workspace.h"
+// The state the program starts with.
+constexpr uint32_t FirstRandomState = 1;
+
+// One step of the random state: state * RandomMultiplier + RandomIncrement,
+// modulo 2^32.
+constexpr uint32_t RandomMultiplier = 214013u;
+constexpr uint32_t RandomIncrement = 2531011u;
+
+// The value drawn on reaching `state`: its bits 16 to 30.
+constexpr int32_t randomValueOf(uint32_t state) {
+    return static_cast<int32_t>((state >> 16) & 0x7FFFu);
+}
+
+// Steps the state once and returns the value drawn, 0..32767.
+inline int32_t nextRandom(uint32_t& state) {
+    state = state * RandomMultiplier + RandomIncrement;
+    return randomValueOf(state);
+}
 
 constexpr int32_t RandomLanes = 8;
 

@@ -1,14 +1,24 @@
-// Reading the Stereogram row by row, shared by detection and decoding.
+// Reading a stereogram row by row, shared by detection and decoding. A grey
+// row is read as its bytes; a colour row as one 32-bit key a pixel, so that
+// two pixels are equal exactly when their keys are.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
-#include "workspace/workspace.h"
+#include "picture/picture.h"
 
-// Row `row` of the Stereogram, or null when there is no such row. A
-// Stereogram left over from another image size counts as absent.
-inline const uint8_t* stereogramRow(const Workspace& ws, int32_t row) {
-    if (!rasterFitsImage(ws, SourceKind::Stereogram) || row < 0 || row >= ws.imageHeight) return nullptr;
-    return ws.stereogram.pixels.get() + static_cast<size_t>(row) * static_cast<size_t>(ws.imageWidth);
+inline uint32_t keyOfPixel(const uint8_t* rgb) {
+    return static_cast<uint32_t>(rgb[0]) | static_cast<uint32_t>(rgb[1]) << 8 | static_cast<uint32_t>(rgb[2]) << 16;
+}
+
+// Row y of the picture as `width` keys into `out`.
+inline void loadRow(const Picture& picture, int32_t y, uint8_t* out) {
+    std::memcpy(out, rowOf(picture, y), static_cast<size_t>(picture.width));
+}
+
+inline void loadRow(const Picture& picture, int32_t y, uint32_t* out) {
+    const uint8_t* pixel = rowOf(picture, y);
+    for (int32_t x = 0; x < picture.width; ++x, pixel += ColourChannels) out[x] = keyOfPixel(pixel);
 }

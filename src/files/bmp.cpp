@@ -3,9 +3,10 @@
 #include <cstring>
 #include <utility>
 
-#include "files/picture_block.h"
+#include "files/file_output.h"
+#include "picture/little_endian.h"
+#include "picture/parallel_rows.h"
 #include "texts/user_texts.h"
-#include "workspace/little_endian.h"
 
 namespace {
 
@@ -41,6 +42,17 @@ int64_t readI32le(ByteSpan bytes, size_t offset) {
 
 enum class Verdict { NotBmp, Corrupt, WrongPatternHeight, Not24Bit, Accepted };
 
+// Where a block's 24-bit pixel rows lie (from pixelOffset, stride bytes
+// each, the bottom row first unless topDown) behind its info header.
+struct PictureLayout {
+    size_t blockSize = 0;
+    size_t pixelOffset = 0;
+    size_t stride = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool topDown = false;
+};
+
 // What the checks found, and for an accepted file where its pixel rows lie
 // in the file block (the bytes after the file header); the height is
 // positive also for a top-down file.
@@ -63,7 +75,7 @@ bool isPlain24Bit(ByteSpan info) {
 // All checks, in the order whose messages the user sees, on the first
 // bytes of the file and its length. Nothing is allocated before they
 // pass, so a forged size never costs memory.
-BmpLayout examineBmp(const Workspace& ws, ByteSpan prefix, uint64_t fileLength, SourceKind kind) {
+BmpLayout examineBmp(ByteSpan prefix, uint64_t fileLength, int32_t requiredHeight) {
     BmpLayout layout;
     if (!holds(prefix, 0, FileHeaderSize) || prefix.data[0] != 'B' || prefix.data[1] != 'M') return layout;
 
@@ -76,7 +88,7 @@ BmpLayout examineBmp(const Workspace& ws, ByteSpan prefix, uint64_t fileLength, 
     const int64_t width = readI32le(info, 4);
     const int64_t height = readI32le(info, 8);
     const int64_t rows = height < 0 ? -height : height;
-    if (kind == SourceKind::Pattern && rows != ws.imageHeight) {
+    if (requiredHeight > 0 && rows != requiredHeight) {
         layout.verdict = Verdict::WrongPatternHeight;
         return layout;
     }
@@ -130,18 +142,81 @@ bool refused(const Outcome& outcome) {
     return outcome.kind != OutcomeKind::Done;
 }
 
+// The file block's row for picture row y, counted from the top.
+const uint8_t* fileRow(const uint8_t* block, const PictureLayout& layout, int32_t y) {
+    const int32_t row = layout.topDown ? y : layout.height - 1 - y;
+    return block + layout.pixelOffset + static_cast<size_t>(row) * layout.stride;
+}
+
+// The bytes that pad the file's rows, top row first; null when every one is
+// zero or there are none. False when out of memory.
+bool keepPadding(Runtime& runtime, const uint8_t* block, const PictureLayout& layout, OwnedBytes& padding) {
+    const size_t width = 3 * static_cast<size_t>(layout.width);
+    const size_t perRow = static_cast<size_t>(rowStride(layout.width)) - width;
+    bool anySet = false;
+    for (int32_t y = 0; y < layout.height && perRow > 0 && !anySet; ++y)
+        for (size_t i = 0; i < perRow; ++i) anySet |= fileRow(block, layout, y)[width + i] != 0;
+    padding.reset();
+    if (!anySet) return true;
+    padding = allocateBytes(runtime, perRow * static_cast<size_t>(layout.height));
+    if (padding == nullptr) return false;
+    for (int32_t y = 0; y < layout.height; ++y)
+        std::memcpy(padding.get() + static_cast<size_t>(y) * perRow, fileRow(block, layout, y) + width, perRow);
+    return true;
+}
+
+// The file's blue, green and red rows into the picture: their grey, or
+// their colours. Each row on its own, on every core.
+void convertRows(Runtime& runtime, const uint8_t* block, const PictureLayout& layout, Picture& picture) {
+    forEachRowRunOnEveryCore(runtime, layout.height, [&](int32_t begin, int32_t end) {
+        for (int32_t y = begin; y < end; ++y) {
+            const uint8_t* pixel = fileRow(block, layout, y);
+            uint8_t* out = rowOf(picture, y);
+            if (isColour(picture)) {
+                for (int32_t x = 0; x < layout.width; ++x, pixel += 3, out += ColourChannels) {
+                    out[0] = pixel[2];
+                    out[1] = pixel[1];
+                    out[2] = pixel[0];
+                }
+            } else {
+                for (int32_t x = 0; x < layout.width; ++x, pixel += 3)
+                    out[x] = static_cast<uint8_t>((pixel[0] + pixel[1] + pixel[2]) / 3);
+            }
+        }
+    });
+}
+
+// Takes a checked block's pixels into the picture, and its header (as a
+// plain 40-byte header of a bottom-up picture) and padding into the frame.
+Outcome takeBmpBlock(Runtime& runtime, const uint8_t* block, const PictureLayout& layout, const ReadRequest& request,
+                     Picture& picture, BmpFrame& frame) {
+    tellTaking(request, layout.width, layout.height);
+    if (!replacePicture(runtime, picture, layout.width, layout.height, request.channels)) return outOfMemoryOutcome();
+    OwnedBytes padding;
+    if (!keepPadding(runtime, block, layout, padding)) {
+        releasePicture(picture);
+        return outOfMemoryOutcome();
+    }
+    convertRows(runtime, block, layout, picture);
+    std::memcpy(frame.header, block, DibHeaderSize);
+    writeLe32(frame.header, static_cast<uint32_t>(DibHeaderSize));
+    writeLe32(frame.header + 8, static_cast<uint32_t>(layout.height));
+    frame.padding = std::move(padding);
+    return doneOutcome();
+}
+
 }  // namespace
 
 bool startsLikeBmp(const uint8_t* prefix, size_t size) {
     return size >= 2 && prefix[0] == 'B' && prefix[1] == 'M';
 }
 
-Outcome readBmpFile(Workspace& ws, std::istream& file, const uint8_t* prefix, size_t prefixSize,
-                    uint64_t fileLength, SourceKind kind) {
-    const BmpLayout layout = examineBmp(ws, ByteSpan{prefix, prefixSize}, fileLength, kind);
+Outcome readBmpFile(Runtime& runtime, std::istream& file, const uint8_t* prefix, size_t prefixSize,
+                    uint64_t fileLength, const ReadRequest& request, Picture& picture, BmpFrame& frame) {
+    const BmpLayout layout = examineBmp(ByteSpan{prefix, prefixSize}, fileLength, request.requiredHeight);
     const Outcome refusal = layoutRefusal(layout);
     if (refused(refusal)) return refusal;
-    OwnedBytes block = allocateBytes(layout.picture.blockSize);
+    OwnedBytes block = allocateBytes(runtime, layout.picture.blockSize);
     if (block == nullptr) return outOfMemoryOutcome();
     file.clear();
     file.seekg(static_cast<std::streamoff>(FileHeaderSize));
@@ -149,29 +224,30 @@ Outcome readBmpFile(Workspace& ws, std::istream& file, const uint8_t* prefix, si
     // The file shrank after its length was taken.
     if (static_cast<size_t>(file.gcount()) != layout.picture.blockSize)
         return refusedOutcome(CorruptBmpText, ErrorCaption);
-    return takePictureBlock(ws, std::move(block), layout.picture, kind);
+    return takeBmpBlock(runtime, block.get(), layout.picture, request, picture, frame);
 }
 
-Outcome readBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind) {
-    const BmpLayout layout = examineBmp(ws, ByteSpan{bytes, size}, size, kind);
+Outcome readBmpBytes(Runtime& runtime, const uint8_t* bytes, size_t size, const ReadRequest& request,
+                     Picture& picture, BmpFrame& frame) {
+    const BmpLayout layout = examineBmp(ByteSpan{bytes, size}, size, request.requiredHeight);
     const Outcome refusal = layoutRefusal(layout);
     if (refused(refusal)) return refusal;
-    OwnedBytes block = allocateBytes(layout.picture.blockSize);
-    if (block == nullptr) return outOfMemoryOutcome();
-    std::memcpy(block.get(), bytes + FileHeaderSize, layout.picture.blockSize);
-    return takePictureBlock(ws, std::move(block), layout.picture, kind);
+    return takeBmpBlock(runtime, bytes + FileHeaderSize, layout.picture, request, picture, frame);
 }
 
-Outcome writeBmpFile(const Workspace& ws, const std::filesystem::path& fileName) {
-    const uint64_t pictureSize = displayDibSize(ws.imageWidth, ws.imageHeight);
+Outcome writeBmpFile(Runtime& runtime, const std::filesystem::path& fileName, const Picture& picture,
+                     const BmpFrame& frame) {
+    const uint64_t pictureSize = displayDibSize(picture.width, picture.height);
     if (FileHeaderSize + pictureSize > LargestFileSize) return refusedOutcome(WriteErrorText, ErrorCaption);
+    size_t packedSize = 0;
+    const OwnedBytes packed = packBmpRows(runtime, picture, frame, packedSize);
+    if (packed == nullptr) return refusedOutcome(WriteErrorText, ErrorCaption);
     uint8_t header[FileHeaderSize] = {};
     header[0] = 'B';
     header[1] = 'M';
     writeLe32(header + 2, static_cast<uint32_t>(FileHeaderSize + pictureSize));
     writeLe32(header + 10, static_cast<uint32_t>(CheckedPrefixSize));
-    if (writeFileWhole(fileName, header, FileHeaderSize, ws.displayDib.bytes.get(), static_cast<size_t>(pictureSize)))
-        return doneOutcome();
+    if (writeFileWhole(fileName, header, FileHeaderSize, packed.get(), packedSize)) return doneOutcome();
     return refusedOutcome(WriteErrorText, ErrorCaption);
 }
 

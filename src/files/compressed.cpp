@@ -5,8 +5,9 @@
 #include <cstring>
 #include <utility>
 
-#include "files/picture_block.h"
+#include "files/file_output.h"
 #include "files/stb_codecs.h"
+#include "picture/parallel_rows.h"
 #include "texts/user_texts.h"
 
 namespace {
@@ -51,39 +52,41 @@ inline uint8_t overBlack(uint8_t colour, uint8_t alpha) {
     return static_cast<uint8_t>((colour * alpha + 127u) / 255u);
 }
 
-// One decoded row (channels: grey; grey, alpha; red, green, blue; or those
-// and alpha) as blue, green, red bytes.
+// One decoded pixel (channels: grey; grey, alpha; red, green, blue; or
+// those and alpha) as red, green and blue, over black where it is not
+// opaque.
 template <class Sample>
-void writeBgrRow(const Sample* in, int32_t width, int channels, uint8_t* out) {
+void rgbOf(const Sample* in, int channels, uint8_t* rgb) {
     const bool colour = channels >= 3;
     const bool alpha = channels == 2 || channels == 4;
-    for (int32_t x = 0; x < width; ++x, in += channels, out += 3) {
-        uint8_t red = eightBitsOf(in[0]);
-        uint8_t green = colour ? eightBitsOf(in[1]) : red;
-        uint8_t blue = colour ? eightBitsOf(in[2]) : red;
-        if (alpha) {
-            const uint8_t opacity = eightBitsOf(in[channels - 1]);
-            red = overBlack(red, opacity);
-            green = overBlack(green, opacity);
-            blue = overBlack(blue, opacity);
-        }
-        out[0] = blue;
-        out[1] = green;
-        out[2] = red;
-    }
+    rgb[0] = eightBitsOf(in[0]);
+    rgb[1] = colour ? eightBitsOf(in[1]) : rgb[0];
+    rgb[2] = colour ? eightBitsOf(in[2]) : rgb[0];
+    if (!alpha) return;
+    const uint8_t opacity = eightBitsOf(in[channels - 1]);
+    for (int c = 0; c < 3; ++c) rgb[c] = overBlack(rgb[c], opacity);
 }
 
-// The decoded rows, top row first, into a block laid out as the picture on
-// show: a plain header, then the rows bottom row first, padding zeroed.
+// The decoded rows, top row first, into the picture: the colours, or the
+// grey of each, as the BMP with the same pixels gives them.
 template <class Sample>
-void fillBlock(uint8_t* block, const Sample* pixels, int32_t width, int32_t height, int channels, size_t stride) {
-    writePlainInfoHeader(block, width, height);
-    const size_t rowSamples = static_cast<size_t>(width) * static_cast<size_t>(channels);
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* row = block + DibHeaderSize + static_cast<size_t>(height - 1 - y) * stride;
-        writeBgrRow(pixels + static_cast<size_t>(y) * rowSamples, width, channels, row);
-        std::memset(row + 3 * static_cast<size_t>(width), 0, stride - 3 * static_cast<size_t>(width));
-    }
+void fillPicture(Runtime& runtime, const Sample* pixels, int channels, Picture& picture) {
+    const size_t rowSamples = static_cast<size_t>(picture.width) * static_cast<size_t>(channels);
+    forEachRowRunOnEveryCore(runtime, picture.height, [&](int32_t begin, int32_t end) {
+        for (int32_t y = begin; y < end; ++y) {
+            const Sample* in = pixels + static_cast<size_t>(y) * rowSamples;
+            uint8_t* out = rowOf(picture, y);
+            for (int32_t x = 0; x < picture.width; ++x, in += channels) {
+                uint8_t rgb[3];
+                rgbOf(in, channels, rgb);
+                if (isColour(picture)) {
+                    std::memcpy(out + ColourChannels * x, rgb, 3);
+                } else {
+                    out[x] = static_cast<uint8_t>((rgb[2] + rgb[1] + rgb[0]) / 3);
+                }
+            }
+        }
+    });
 }
 
 // The file the library encodes, which it hands over whole, in one piece.
@@ -92,9 +95,15 @@ struct EncodedFile {
     size_t size = 0;
 };
 
+struct Encoding {
+    Runtime& runtime;
+    EncodedFile file;
+};
+
 void keepEncoded(void* context, void* data, int size) {
-    EncodedFile& file = *static_cast<EncodedFile*>(context);
-    file.bytes = allocateBytes(static_cast<size_t>(size));
+    Encoding& encoding = *static_cast<Encoding*>(context);
+    EncodedFile& file = encoding.file;
+    file.bytes = allocateBytes(encoding.runtime, static_cast<size_t>(size));
     file.size = file.bytes != nullptr ? static_cast<size_t>(size) : 0;
     if (file.bytes != nullptr) std::memcpy(file.bytes.get(), data, file.size);
 }
@@ -223,8 +232,8 @@ CompressedFormat compressedFormatOf(const uint8_t* prefix, size_t size) {
     return CompressedFormat::None;
 }
 
-Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, CompressedFormat format,
-                              SourceKind kind) {
+Outcome readCompressedPicture(Runtime& runtime, const uint8_t* bytes, size_t size, CompressedFormat format,
+                              const ReadRequest& request, Picture& picture, BmpFrame& frame) {
     // The library reads lengths as int.
     if (size > static_cast<size_t>(INT_MAX)) return tooLarge();
     const int length = static_cast<int>(size);
@@ -239,8 +248,10 @@ Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, 
         return whyUnread(format);
     if (!fitsAsBmp(width, height)) return tooLarge();
     if (format == CompressedFormat::Jpeg && !jpegLongEnoughForItsSize(width, height, size)) return damaged(format);
-    if (kind == SourceKind::Pattern && height != ws.imageHeight) return refusedOutcome(PatternHeightText, NoCaption);
+    if (request.requiredHeight > 0 && height != request.requiredHeight)
+        return refusedOutcome(PatternHeightText, NoCaption);
 
+    const CodecAllocations allocations(runtime);
     const bool sixteenBits = format == CompressedFormat::Png && stbi_is_16_bit_from_memory(bytes, length);
     int decodedWidth = 0, decodedHeight = 0;
     DecodedPixels pixels(sixteenBits ? static_cast<void*>(stbi_load_16_from_memory(bytes, length, &decodedWidth,
@@ -250,50 +261,33 @@ Outcome readCompressedPicture(Workspace& ws, const uint8_t* bytes, size_t size, 
     if (pixels == nullptr) return whyUnread(format);
     if (decodedWidth != width || decodedHeight != height || channels < 1 || channels > 4) return damaged(format);
 
-    const size_t stride = static_cast<size_t>(rowStride(width));
-    const size_t blockSize = static_cast<size_t>(displayDibSize(width, height));
-    OwnedBytes block = allocateBytes(blockSize);
-    if (block == nullptr) return outOfMemoryOutcome();
+    tellTaking(request, width, height);
+    if (!replacePicture(runtime, picture, width, height, request.channels)) return outOfMemoryOutcome();
     if (sixteenBits)
-        fillBlock(block.get(), static_cast<const uint16_t*>(pixels.get()), width, height, channels, stride);
+        fillPicture(runtime, static_cast<const uint16_t*>(pixels.get()), channels, picture);
     else
-        fillBlock(block.get(), static_cast<const uint8_t*>(pixels.get()), width, height, channels, stride);
-    pixels.reset();
-    return takePictureBlock(ws, std::move(block), PictureLayout{blockSize, DibHeaderSize, stride, width, height, false},
-                            kind);
+        fillPicture(runtime, static_cast<const uint8_t*>(pixels.get()), channels, picture);
+    makePlainFrame(frame, width, height);
+    return doneOutcome();
 }
 
-Outcome writePngFile(const Workspace& ws, const std::filesystem::path& fileName) {
-    const int32_t width = ws.imageWidth;
-    const int32_t height = ws.imageHeight;
-    const size_t stride = static_cast<size_t>(rowStride(width));
-    const uint8_t* rows = ws.displayDib.bytes.get() + DibHeaderSize;
-    bool grey = true;
-    for (int32_t y = 0; y < height && grey; ++y) {
-        const uint8_t* pixel = rows + static_cast<size_t>(y) * stride;
-        for (int32_t x = 0; x < width && grey; ++x, pixel += 3) grey = pixel[0] == pixel[1] && pixel[1] == pixel[2];
-    }
-    const int channels = grey ? 1 : 3;
+Outcome writePngFile(Runtime& runtime, const std::filesystem::path& fileName, const Picture& picture) {
+    const int32_t width = picture.width;
+    const int32_t height = picture.height;
     const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
     if (pixelCount > static_cast<size_t>(INT_MAX) / 3) return refusedOutcome(WriteErrorText, ErrorCaption);
-    OwnedBytes topDown = allocateBytes(pixelCount * static_cast<size_t>(channels));
-    if (topDown == nullptr) return refusedOutcome(WriteErrorText, ErrorCaption);
-    for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* pixel = rows + static_cast<size_t>(height - 1 - y) * stride;
-        uint8_t* out = topDown.get() + static_cast<size_t>(y) * static_cast<size_t>(width) * channels;
-        for (int32_t x = 0; x < width; ++x, pixel += 3) {
-            if (grey) {
-                *out++ = pixel[0];
-            } else {
-                *out++ = pixel[2];
-                *out++ = pixel[1];
-                *out++ = pixel[0];
-            }
-        }
+    // A colour picture whose every pixel is grey is written as grey.
+    Picture grey;
+    const Picture* written = &picture;
+    if (isColour(picture) && everyPixelGrey(picture)) {
+        if (!makeGreyPicture(runtime, picture, grey)) return refusedOutcome(WriteErrorText, ErrorCaption);
+        written = &grey;
     }
-    EncodedFile png;
-    if (!stbi_write_png_to_func(keepEncoded, &png, width, height, channels, topDown.get(), width * channels) ||
-        png.bytes == nullptr || !writeFileWhole(fileName, nullptr, 0, png.bytes.get(), png.size))
+    const int channels = written->channels;
+    Encoding png{runtime, {}};
+    if (!stbi_write_png_to_func(keepEncoded, &png, width, height, channels, written->pixels.get(),
+                                width * channels) ||
+        png.file.bytes == nullptr || !writeFileWhole(fileName, nullptr, 0, png.file.bytes.get(), png.file.size))
         return refusedOutcome(WriteErrorText, ErrorCaption);
     return doneOutcome();
 }

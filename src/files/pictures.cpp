@@ -7,14 +7,10 @@
 
 #include "files/bmp.h"
 #include "files/compressed.h"
-#include "files/picture_block.h"
+#include "files/file_output.h"
 #include "texts/user_texts.h"
 
 namespace {
-
-bool refused(const Outcome& outcome) {
-    return outcome.kind != OutcomeKind::Done;
-}
 
 // The first bytes of a file, enough for every format's signature and for
 // the BMP checks, and its length.
@@ -37,12 +33,12 @@ bool readStart(std::ifstream& file, FileStart& start) {
 
 // The whole file, for the formats whose library reads from memory; null
 // (with the outcome saying why) when it does not fit.
-OwnedBytes readWhole(std::ifstream& file, uint64_t length, Outcome& outcome) {
+OwnedBytes readWhole(Runtime& runtime, std::ifstream& file, uint64_t length, Outcome& outcome) {
     if (length > LargestFileSize) {
         outcome = refusedOutcome(PictureTooLargeText, ErrorCaption);
         return nullptr;
     }
-    OwnedBytes bytes = allocateBytes(static_cast<size_t>(length));
+    OwnedBytes bytes = allocateBytes(runtime, static_cast<size_t>(length));
     if (bytes == nullptr) {
         outcome = outOfMemoryOutcome();
         return nullptr;
@@ -67,48 +63,38 @@ bool namesPng(const std::filesystem::path& fileName) {
 
 }  // namespace
 
-ViewKind viewShownAfterLoading(SourceKind kind) {
-    switch (kind) {
-        case SourceKind::DepthMap: return ViewKind::DepthOriginal;
-        case SourceKind::Stereogram: return ViewKind::StereogramPlain;
-        case SourceKind::Pattern: break;
-    }
-    return ViewKind::PatternStrip;
-}
-
-Outcome readPictureFile(Workspace& ws, const std::filesystem::path& fileName, SourceKind kind) {
-    const Outcome notReady = depthMapRefusal(ws, kind);
-    if (refused(notReady)) return notReady;
+Outcome readPictureFile(Runtime& runtime, const std::filesystem::path& fileName, const ReadRequest& request,
+                        Picture& picture, BmpFrame& frame) {
     std::ifstream file(fileName, std::ios::binary);
     FileStart start;
     if (!file || !readStart(file, start)) return silentRefusal();
-    if (startsLikeBmp(start.bytes, start.size)) return readBmpFile(ws, file, start.bytes, start.size, start.length, kind);
+    if (startsLikeBmp(start.bytes, start.size))
+        return readBmpFile(runtime, file, start.bytes, start.size, start.length, request, picture, frame);
     const CompressedFormat format = compressedFormatOf(start.bytes, start.size);
     if (format == CompressedFormat::None) return silentRefusal();
     Outcome unread;
-    const OwnedBytes bytes = readWhole(file, start.length, unread);
+    const OwnedBytes bytes = readWhole(runtime, file, start.length, unread);
     if (bytes == nullptr) return unread;
-    return readCompressedPicture(ws, bytes.get(), static_cast<size_t>(start.length), format, kind);
+    return readCompressedPicture(runtime, bytes.get(), static_cast<size_t>(start.length), format, request, picture,
+                                 frame);
 }
 
-Outcome readPictureBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind) {
-    const Outcome notReady = depthMapRefusal(ws, kind);
-    if (refused(notReady)) return notReady;
-    if (startsLikeBmp(bytes, size)) return readBmpBytes(ws, bytes, size, kind);
+Outcome readPictureBytes(Runtime& runtime, const uint8_t* bytes, size_t size, const ReadRequest& request,
+                         Picture& picture, BmpFrame& frame) {
+    if (startsLikeBmp(bytes, size)) return readBmpBytes(runtime, bytes, size, request, picture, frame);
     const CompressedFormat format = compressedFormatOf(bytes, size);
     if (format == CompressedFormat::None) return silentRefusal();
-    return readCompressedPicture(ws, bytes, size, format, kind);
+    return readCompressedPicture(runtime, bytes, size, format, request, picture, frame);
 }
 
-Outcome writeDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName) {
-    if (ws.displayDib.bytes == nullptr) return refusedOutcome(NothingToSaveText, NoCaption);
-    // A picture on show that does not hold the whole image (left by a load
-    // that ran out of memory) is not written, rather than read past its end.
-    if (!pictureFitsImage(ws)) return refusedOutcome(WriteErrorText, ErrorCaption);
-    return namesPng(fileName) ? writePngFile(ws, fileName) : writeBmpFile(ws, fileName);
+Outcome writePictureFile(Runtime& runtime, const std::filesystem::path& fileName, const Picture& picture,
+                         const BmpFrame& frame) {
+    if (!isPresent(picture)) return refusedOutcome(WriteErrorText, ErrorCaption);
+    return namesPng(fileName) ? writePngFile(runtime, fileName, picture)
+                              : writeBmpFile(runtime, fileName, picture, frame);
 }
 
-bool probePictureFile(const std::filesystem::path& fileName, PictureFacts& facts) {
+bool probePictureFile(Runtime& runtime, const std::filesystem::path& fileName, PictureFacts& facts) {
     std::ifstream file(fileName, std::ios::binary);
     FileStart start;
     if (!file || !readStart(file, start)) return false;
@@ -116,6 +102,6 @@ bool probePictureFile(const std::filesystem::path& fileName, PictureFacts& facts
     const CompressedFormat format = compressedFormatOf(start.bytes, start.size);
     if (format == CompressedFormat::None) return false;
     Outcome unread;
-    const OwnedBytes bytes = readWhole(file, start.length, unread);
+    const OwnedBytes bytes = readWhole(runtime, file, start.length, unread);
     return bytes != nullptr && probeCompressed(bytes.get(), static_cast<size_t>(start.length), format, facts);
 }

@@ -6,26 +6,48 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "workspace/workspace.h"
+#include "files/bmp_frame.h"
+#include "picture/outcome.h"
+#include "picture/picture.h"
 
-// Reads a picture file into the workspace as a depth map, a stereogram or a
-// pattern strip, converted to grey; its format is told by its content.
-// Refused, changing nothing, when the file is damaged, too large, of an
-// unsupported kind or a pattern of the wrong height; silently when it
-// cannot be opened or is no picture at all. Once it is taken, the view
-// viewShownAfterLoading(kind) is the one to show.
-Outcome readPictureFile(Workspace& ws, const std::filesystem::path& fileName, SourceKind kind);
+// What a read is to give.
+struct ReadRequest {
+    // GreyChannels: the grey of every pixel, (red + green + blue) / 3;
+    // ColourChannels: red, green and blue as they are.
+    int32_t channels = GreyChannels;
+    // A file of another height is refused ("Wysokość wzorca różni się...");
+    // 0 takes any height.
+    int32_t requiredHeight = 0;
+    // Told the picture's size once the file is taken, just before the
+    // picture is replaced, so that the caller can make way for it; may be
+    // null.
+    void (*taking)(void* context, int32_t width, int32_t height) = nullptr;
+    void* context = nullptr;
+};
+
+inline void tellTaking(const ReadRequest& request, int32_t width, int32_t height) {
+    if (request.taking != nullptr) request.taking(request.context, width, height);
+}
+
+// Reads a picture file; its format is told by its content. Once the file's
+// checks have passed, `picture` is replaced (released first, so that after
+// running out of memory it is absent) and `frame` takes the header and
+// padding a save writes back: a BMP file's own, a plain one for the other
+// formats. Refused, changing nothing, when the file is damaged, too large,
+// of an unsupported kind or of the wrong height; silently when it cannot be
+// opened or is no picture at all.
+Outcome readPictureFile(Runtime& runtime, const std::filesystem::path& fileName, const ReadRequest& request,
+                        Picture& picture, BmpFrame& frame);
 
 // The same from the whole file's bytes held in memory.
-Outcome readPictureBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind);
+Outcome readPictureBytes(Runtime& runtime, const uint8_t* bytes, size_t size, const ReadRequest& request,
+                         Picture& picture, BmpFrame& frame);
 
-// What the window shows once a file of that kind is loaded.
-ViewKind viewShownAfterLoading(SourceKind kind);
-
-// Writes the picture on show, as PNG when the name ends in .png (any case)
-// and as BMP otherwise, whole or not at all: a new or plain file is written
-// beside its place and renamed over it.
-Outcome writeDisplayedPicture(const Workspace& ws, const std::filesystem::path& fileName);
+// Writes the picture, as PNG when the name ends in .png (any case) and as
+// BMP behind the frame's header and padding otherwise, whole or not at all.
+// Refused with "Błąd zapisu pliku!" when it could not.
+Outcome writePictureFile(Runtime& runtime, const std::filesystem::path& fileName, const Picture& picture,
+                         const BmpFrame& frame);
 
 // What a picture file is, from its headers alone: its format's name for
 // the user and its size.
@@ -37,4 +59,4 @@ struct PictureFacts {
 
 // False when the file cannot be opened or is no picture the program reads.
 // Nothing more is checked: loading the file says whether it is whole.
-bool probePictureFile(const std::filesystem::path& fileName, PictureFacts& facts);
+bool probePictureFile(Runtime& runtime, const std::filesystem::path& fileName, PictureFacts& facts);

@@ -1,14 +1,19 @@
-// The library's code. Its blocks come from the program's own allocator, so
-// that running out of memory while a picture is decoded is seen as such,
-// and the tests' out-of-memory hook reaches it too.
+// The library's code, with its blocks from the runtime of the call that
+// codes a picture.
 #include <cstdlib>
 
-#include "workspace/buffers.h"
+#include "picture/bytes.h"
+#include "picture/runtime.h"
 
 namespace {
 
+// The runtime of the picture being coded on this thread, if any: the
+// library's allocation macros take no context of their own.
+thread_local Runtime* codecRuntime = nullptr;
+
 void* allocateForCodec(size_t size) {
-    return allocateBytes(size).release();
+    if (codecRuntime == nullptr) return std::malloc(size);
+    return allocateBytes(*codecRuntime, size).release();
 }
 
 }  // namespace
@@ -20,3 +25,11 @@ void* allocateForCodec(size_t size) {
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 
 #include "files/stb_codecs.h"
+
+CodecAllocations::CodecAllocations(Runtime& runtime) : previous(codecRuntime) {
+    codecRuntime = &runtime;
+}
+
+CodecAllocations::~CodecAllocations() {
+    codecRuntime = previous;
+}

@@ -12,3 +12,17 @@
 
 #include <stb_image.h>
 #include <stb_image_write.h>
+
+#include "picture/runtime.h"
+
+// While one lives, the library's blocks on this thread come from the
+// runtime, so that running out of memory while a picture is coded is seen
+// as such (the tests' out-of-memory hook reaches it too); otherwise they
+// come from malloc.
+struct CodecAllocations {
+    explicit CodecAllocations(Runtime& runtime);
+    ~CodecAllocations();
+    CodecAllocations(const CodecAllocations&) = delete;
+    CodecAllocations& operator=(const CodecAllocations&) = delete;
+    Runtime* previous;
+};

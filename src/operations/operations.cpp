@@ -2,10 +2,8 @@
 
 #include <cstdio>
 
-#include "engine/engine.h"
-#include "files/pictures.h"
 #include "texts/user_texts.h"
-#include "views/views.h"
+#include "workspace/session.h"
 
 namespace {
 
@@ -103,7 +101,6 @@ int32_t loadBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, WindowHan
 }
 
 int32_t saveDisplayedPicture(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow) {
-    settleShownView(ws);
     return shownAsDone(ws, writeDisplayedPicture(ws, fileName), mainWindow) ? 1 : 0;
 }
 

@@ -25,7 +25,7 @@ void loadChosenFile(Workspace& ws, WindowHandle mainWindow, const char* statusTe
 
 bool saveChosenFile(Workspace& ws, WindowHandle mainWindow) {
     setStatusText(SavingPictureText);
-    if (ws.displayDib.bytes == nullptr) {
+    if (!ws.displayDib.present) {
         showMessage(mainWindow, NothingToSaveText, NoCaption);
         return false;
     }

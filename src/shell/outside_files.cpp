@@ -84,7 +84,7 @@ StartReply replyWithoutWindow(const StartRequest& request, const char* version) 
     return reply;
 }
 
-SourceKind kindToLoad(const std::filesystem::path& file, FileKindChoice choice) {
+SourceKind kindToLoad(Runtime& runtime, const std::filesystem::path& file, FileKindChoice choice) {
     switch (choice) {
         case FileKindChoice::DepthMap:
             return SourceKind::DepthMap;
@@ -93,14 +93,16 @@ SourceKind kindToLoad(const std::filesystem::path& file, FileKindChoice choice) 
         case FileKindChoice::Detect:
             break;
     }
-    Workspace look;
-    if (readPictureFile(look, file, SourceKind::Stereogram).kind != OutcomeKind::Done) return SourceKind::DepthMap;
-    return classifyPicture(look.stereogram);
+    Picture picture;
+    BmpFrame frame;
+    if (readPictureFile(runtime, file, ReadRequest{}, picture, frame).kind != OutcomeKind::Done)
+        return SourceKind::DepthMap;
+    return looksLikeStereogram(picture) ? SourceKind::Stereogram : SourceKind::DepthMap;
 }
 
 void openOutsideFile(Workspace& ws, WindowHandle mainWindow, const std::filesystem::path& file, FileKindChoice choice) {
     setStatusText(LoadingFileText);
-    const SourceKind kind = kindToLoad(file, choice);
+    const SourceKind kind = kindToLoad(*ws.runtime, file, choice);
     const bool loaded = loadBmp(ws, file, mainWindow, kind) == 1;
     fitWindowToImage(ws.imageWidth, ws.imageHeight);
     setStatusText(loaded ? loadedText(kind) : NotLoadedText);

@@ -47,9 +47,9 @@ struct StartReply {
 StartReply replyWithoutWindow(const StartRequest& request, const char* version);
 
 // The kind a file from outside loads as. Detect reads the file once for a
-// look at its pixels (engine's classifyPicture); a file that cannot be read
-// loads as a depth map, whose load then says why.
-SourceKind kindToLoad(const std::filesystem::path& file, FileKindChoice choice);
+// look at its pixels (the engine's looksLikeStereogram); a file that cannot
+// be read loads as a depth map, whose load then says why.
+SourceKind kindToLoad(Runtime& runtime, const std::filesystem::path& file, FileKindChoice choice);
 
 // Loads a file from outside as the menu's load commands do (loadBmp, then
 // the window fitted to the image) and says in the status bar what it

@@ -1,7 +1,8 @@
 #include "shell/preferences_form.h"
 
 #include "texts/user_texts.h"
-#include "views/views.h"
+#include "workspace/preferences_table.h"
+#include "workspace/session.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ bool confirmPreferences(Workspace& ws, const PreferencesForm& form, WindowHandle
     const int32_t repeatCount = readFieldNumber(form.repeatCount);
     // The depth is checked first: with both wrong, only its message shows.
     Outcome check = checkDepthBits(depthBits);
-    if (check.kind == OutcomeKind::Done) check = checkRepeatCount(ws, repeatCount);
+    if (check.kind == OutcomeKind::Done) check = checkRepeatCount(ws.imageWidth, repeatCount);
     if (check.kind != OutcomeKind::Done) {
         showMessage(dialog, check.refusal.text, check.refusal.caption);
         return false;
@@ -46,9 +47,9 @@ bool confirmPreferences(Workspace& ws, const PreferencesForm& form, WindowHandle
     // pattern.
     if (shownViewWaitsOn(ws, ReadsDepthStep | ReadsPattern | ReadsPatternWidth)) settleShownView(ws);
     Preferences& prefs = ws.preferences;
-    if (repeatCount != prefs.repeatCount && ws.pattern.pixels != nullptr) {
+    if (repeatCount != prefs.repeatCount && isPresent(ws.pattern)) {
         showMessage(dialog, PatternWidthChangedText, WarningCaption);
-        releaseGreyImage(ws.pattern);
+        releasePicture(ws.pattern);
     }
     prefs.minMatch = readFieldNumber(form.minMatch);
     prefs.searchRange = readFieldNumber(form.searchRange);

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "workspace/outcome.h"
+#include "picture/outcome.h"
 
 void setProgressRange(ProgressCounter& progress, int32_t imageHeight) {
     progress.maximum = static_cast<uint16_t>(imageHeight / RowsPerProgressStep);

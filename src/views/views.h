@@ -1,40 +1,42 @@
-// The six views of the rasters as the picture on show: the DisplayDib's
-// 24-bit rows that a save writes, and the screen's 32-bit pixels, each made
-// from the grey raster in one pass and only when it is wanted.
+// The six views of the pictures: what the window shows and a save writes,
+// each made from its picture in one pass, as a picture of the image's size
+// or as the screen's 32-bit pixels.
 #pragma once
 
 #include <cstdint>
 
-#include "workspace/workspace.h"
+#include "picture/picture.h"
 
-// Makes the view the one on show, its pixels not yet written anywhere.
-// Refused, changing nothing, when the source is absent ("Sorki, ale nie ma
-// co wyświetlać"), a pattern no longer fits the image, or there is no
-// picture on show to hold it (silently).
-Outcome chooseView(Workspace& ws, SourceKind source, ViewKind view);
-
-// Writes the chosen view into the DisplayDib's pixel rows, if it is not
-// there yet.
-void settleShownView(Workspace& ws);
-
-// chooseView, then settleShownView.
-Outcome drawView(Workspace& ws, SourceKind source, ViewKind view);
-
-// Writes the chosen view as imageWidth x imageHeight 32-bit pixels
-// (0xFFRRGGBB), top row first, no gaps between rows: what the screen shows.
-// Nothing is written when its raster is gone.
-void drawShownViewForScreen(const Workspace& ws, uint32_t* pixels);
-
-// What a view is made of, beside the image size.
-enum ViewInput : uint32_t {
-    ReadsStereogram = 1,
-    ReadsDepthMap = 2,
-    ReadsPattern = 4,
-    ReadsPatternWidth = 8,
-    ReadsDepthStep = 16,
-    ReadsAnything = 31,
+enum class ViewKind : int32_t {
+    StereogramWithDots = 1,
+    StereogramPlain = 2,
+    DepthQuantised = 3,
+    DepthOriginal = 4,
+    PatternTiled = 5,
+    PatternStrip = 6,
 };
 
-// True when the chosen view still waits to be written somewhere and is
-// made of one of the inputs: a change to them must wait until it is.
-bool shownViewWaitsOn(const Workspace& ws, uint32_t inputs);
+// What a view is drawn from beside its kind.
+struct ViewInputs {
+    // The stereogram, the depth map or the pattern strip; a pattern of
+    // another height than the image repeats down it.
+    const Picture* raster = nullptr;
+    // The image's size, which every view has.
+    int32_t width = 0;
+    int32_t height = 0;
+    // Where the two convergence squares lie, patternWidth apart.
+    int32_t patternWidth = 0;
+    // The levels of the quantised depth.
+    int32_t depthStep = 1;
+};
+
+// The view's channels: its picture's.
+int32_t viewChannels(const ViewInputs& inputs);
+
+// Writes the view into `picture`, made width x height with the view's
+// channels when it is not so already. False when out of memory.
+bool drawView(Runtime& runtime, ViewKind view, const ViewInputs& inputs, Picture& picture);
+
+// Writes the view as width x height 32-bit pixels (0xFFRRGGBB), top row
+// first, no gaps between rows: what the screen shows.
+void drawViewForScreen(Runtime& runtime, ViewKind view, const ViewInputs& inputs, uint32_t* pixels);

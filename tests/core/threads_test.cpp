@@ -11,7 +11,7 @@
 #include "engine/engine.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
-#include "workspace/workspace.h"
+#include "test_runtime.h"
 
 namespace {
 
@@ -19,15 +19,6 @@ constexpr int32_t ThreadCounts[] = {1, 2, 8};
 
 void countStep(void* steps) {
     ++*static_cast<int*>(steps);
-}
-
-void putRaster(GreyImage& raster, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
-    ASSERT_TRUE(replaceGreyImage(raster, width, height));
-    std::memcpy(raster.pixels.get(), pixels.data(), pixels.size());
-}
-
-std::vector<uint8_t> bytesOf(const GreyImage& raster) {
-    return std::vector<uint8_t>(raster.pixels.get(), raster.pixels.get() + size_t(raster.width) * raster.height);
 }
 
 // Rows that decode (a flat stereogram) between rows of noise, whose first
@@ -57,20 +48,20 @@ TEST_P(DecodingOnThreads, GivesThePlainVersionsBytesAndRandomState) {
     const ReferenceDecoding plain = referenceDecode(stereogram, width, height, settings, 5);
     for (int32_t threads : ThreadCounts) {
         SCOPED_TRACE(std::to_string(threads) + " threads");
-        Workspace ws;
-        ws.imageWidth = width;
-        ws.imageHeight = height;
-        ws.randomState = 5;
-        ws.preferences.unresolvedPolicy = GetParam().policy;
-        putRaster(ws.stereogram, width, height, stereogram);
-        const DecodingStart start = startDecoding(ws);
-        ASSERT_EQ(start.outcome.kind, OutcomeKind::Done);
+        Preferences prefs;
+        prefs.unresolvedPolicy = GetParam().policy;
+        uint32_t randomState = 5;
+        const Picture picture = pictureOf(width, height, stereogram);
+        const StripWidth found = findStripWidth(picture, prefs, 0);
+        Picture depth;
         int steps = 0;
-        ASSERT_EQ(decodeRows(ws, start.stripWidth, Progress{&steps, countStep, nullptr, threads}).kind,
+        ASSERT_EQ(decodeRows(testRuntime(), picture, found.width, prefs, randomState,
+                             Progress{&steps, countStep, nullptr, threads}, depth)
+                      .kind,
                   OutcomeKind::Done);
         EXPECT_EQ(steps, 7);
-        EXPECT_EQ(bytesOf(ws.depthMap), plain.depthMap);
-        EXPECT_EQ(ws.randomState, plain.randomState);
+        EXPECT_EQ(bytesOf(depth), plain.depthMap);
+        EXPECT_EQ(randomState, plain.randomState);
     }
 }
 
@@ -93,19 +84,19 @@ TEST(GenerationOnThreads, GivesThePlainVersionsBytesAndRandomState) {
         const GeneratedStereogram plain = referenceGenerate(in);
         for (int32_t threads : ThreadCounts) {
             SCOPED_TRACE(std::to_string(threads) + " threads, random fill " + std::to_string(randomFill));
-            Workspace ws;
-            ws.imageWidth = in.width;
-            ws.imageHeight = in.height;
-            ws.patternWidth = in.patternWidth;
-            ws.randomState = in.randomState;
-            ws.preferences.randomFill = randomFill;
-            putRaster(ws.depthMap, in.width, in.height, in.depth);
-            putRaster(ws.pattern, in.patternWidth, in.height, in.pattern);
+            Preferences prefs;
+            prefs.randomFill = randomFill;
+            uint32_t randomState = in.randomState;
+            Picture stereogram;
             int steps = 0;
-            ASSERT_EQ(makeStereogram(ws, Progress{&steps, countStep, nullptr, threads}).kind, OutcomeKind::Done);
+            ASSERT_EQ(makeStereogram(testRuntime(), pictureOf(in.width, in.height, in.depth),
+                                     pictureOf(in.patternWidth, in.height, in.pattern), prefs, randomState,
+                                     Progress{&steps, countStep, nullptr, threads}, stereogram)
+                          .kind,
+                      OutcomeKind::Done);
             EXPECT_EQ(steps, 5);
-            EXPECT_EQ(bytesOf(ws.stereogram), plain.pixels);
-            EXPECT_EQ(ws.randomState, plain.randomState);
+            EXPECT_EQ(bytesOf(stereogram), plain.pixels);
+            EXPECT_EQ(randomState, plain.randomState);
         }
     }
 }

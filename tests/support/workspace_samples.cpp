@@ -1,6 +1,6 @@
 #include "workspace_samples.h"
 
-#include "views/views.h"
+#include "engine/engine.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,21 +20,22 @@ void putHeaderField(uint8_t* header, size_t offset, uint32_t value) {
     for (size_t i = 0; i < 4; ++i) header[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-std::vector<uint8_t> bytesOf(const uint8_t* bytes, size_t size) {
-    if (bytes == nullptr) return {};
-    return std::vector<uint8_t>(bytes, bytes + size);
-}
-
 }  // namespace
+
+Workspace freshWorkspace() {
+    Workspace ws;
+    ws.runtime = &testRuntime();
+    return ws;
+}
 
 void putPictureOnShow(Workspace& ws, int32_t width, int32_t height, uint8_t fill) {
     ws.imageWidth = width;
     ws.imageHeight = height;
     const size_t rowsSize = static_cast<size_t>(rowStride(width)) * static_cast<size_t>(height);
-    requireSample(replaceDisplayDib(ws.displayDib, DibHeaderSize + rowsSize), "no memory for the picture on show");
-    uint8_t* header = ws.displayDib.bytes.get();
+    DisplayDib& dib = ws.displayDib;
+    dib.present = true;
+    uint8_t* header = dib.frame.header;
     std::memset(header, 0, DibHeaderSize);
-    std::memset(header + DibHeaderSize, fill, rowsSize);
     putHeaderField(header, 0, 40);
     putHeaderField(header, 4, static_cast<uint32_t>(width));
     putHeaderField(header, 8, static_cast<uint32_t>(height));
@@ -43,13 +44,19 @@ void putPictureOnShow(Workspace& ws, int32_t width, int32_t height, uint8_t fill
     putHeaderField(header, 20, static_cast<uint32_t>(rowsSize));
     putHeaderField(header, 24, 2835);  // 72 dots per inch
     putHeaderField(header, 28, 2836);
+    const size_t padding = static_cast<size_t>(rowStride(width) - 3 * static_cast<int64_t>(width));
+    dib.frame.padding = allocateBytes(testRuntime(), padding * static_cast<size_t>(height));
+    requireSample(dib.frame.padding != nullptr, "no memory for the padding on show");
+    std::memset(dib.frame.padding.get(), fill, padding * static_cast<size_t>(height));
+    dib.picture = pictureOf(width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height, fill));
+    requireSample(isPresent(dib.picture), "no memory for the picture on show");
 }
 
-void putRaster(GreyImage& image, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+void putRaster(Picture& image, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
     const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
     requireSample(pixels.size() == size, "the raster's pixels do not match its size");
-    requireSample(replaceGreyImage(image, width, height), "no memory for the raster");
-    if (size != 0) std::memcpy(image.pixels.get(), pixels.data(), size);
+    image = pictureOf(width, height, pixels);
+    requireSample(isPresent(image), "no memory for the raster");
 }
 
 void putPattern(Workspace& ws, int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
@@ -68,31 +75,37 @@ void setDepthBits(Preferences& prefs, int32_t depthBits) {
     prefs.depthStep = 256 >> depthBits;
 }
 
-std::vector<uint8_t> rasterBytes(const GreyImage& image) {
-    return bytesOf(image.pixels.get(), static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+std::vector<uint8_t> rasterBytes(const Picture& image) {
+    return bytesOf(image);
 }
 
 std::vector<uint8_t> dibBytes(Workspace& ws) {
     settleShownView(ws);
-    return bytesOf(ws.displayDib.bytes.get(), ws.displayDib.size);
+    const DisplayDib& dib = ws.displayDib;
+    if (!dib.present) return {};
+    if (!isPresent(dib.picture)) return std::vector<uint8_t>(dib.frame.header, dib.frame.header + DibHeaderSize);
+    size_t size = 0;
+    const OwnedBytes packed = packBmpRows(testRuntime(), dib.picture, dib.frame, size);
+    requireSample(packed != nullptr, "no memory to pack the picture on show");
+    return std::vector<uint8_t>(packed.get(), packed.get() + size);
 }
 
 int32_t dibHeaderField(const Workspace& ws, size_t offset) {
     uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(ws.displayDib.bytes[offset + i]) << (8 * i);
+    for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(ws.displayDib.frame.header[offset + i]) << (8 * i);
     return static_cast<int32_t>(value);
 }
 
 int shownGrey(Workspace& ws, int32_t x, int32_t y) {
     settleShownView(ws);
-    const size_t row = static_cast<size_t>(ws.imageHeight - 1 - y);
-    const uint8_t* pixel =
-        ws.displayDib.bytes.get() + DibHeaderSize + row * static_cast<size_t>(rowStride(ws.imageWidth)) + 3 * x;
-    if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) return -1;
+    const Picture& picture = ws.displayDib.picture;
+    const uint8_t* pixel = rowOf(picture, y) + static_cast<size_t>(x) * static_cast<size_t>(picture.channels);
+    if (isColour(picture) && (pixel[0] != pixel[1] || pixel[1] != pixel[2])) return -1;
     return pixel[0];
 }
 
 WorkspaceSnapshot snapshotOf(Workspace& ws) {
+    settleShownView(ws);
     WorkspaceSnapshot s;
     s.imageWidth = ws.imageWidth;
     s.imageHeight = ws.imageHeight;
@@ -102,11 +115,12 @@ WorkspaceSnapshot snapshotOf(Workspace& ws) {
     s.buffers[0] = ws.depthMap.pixels.get();
     s.buffers[1] = ws.pattern.pixels.get();
     s.buffers[2] = ws.stereogram.pixels.get();
-    s.buffers[3] = ws.displayDib.bytes.get();
-    const GreyImage* rasters[] = {&ws.depthMap, &ws.pattern, &ws.stereogram};
+    s.buffers[3] = ws.displayDib.picture.pixels.get();
+    const Picture* rasters[] = {&ws.depthMap, &ws.pattern, &ws.stereogram};
     for (int i = 0; i < 3; ++i) {
-        s.rasterSizes[2 * i] = rasters[i]->width;
-        s.rasterSizes[2 * i + 1] = rasters[i]->height;
+        s.rasterSizes[3 * i] = rasters[i]->width;
+        s.rasterSizes[3 * i + 1] = rasters[i]->height;
+        s.rasterSizes[3 * i + 2] = rasters[i]->channels;
     }
     s.depthMap = rasterBytes(ws.depthMap);
     s.pattern = rasterBytes(ws.pattern);
@@ -124,17 +138,38 @@ std::string firstDifference(const WorkspaceSnapshot& a, const WorkspaceSnapshot&
     const Preferences& q = b.preferences;
     if (p.depthBits != q.depthBits || p.depthStep != q.depthStep || p.repeatCount != q.repeatCount ||
         p.minMatch != q.minMatch || p.searchRange != q.searchRange || p.wallEyed != q.wallEyed ||
-        p.randomFill != q.randomFill || p.unresolvedPolicy != q.unresolvedPolicy)
+        p.randomFill != q.randomFill || p.unresolvedPolicy != q.unresolvedPolicy || p.colour != q.colour)
         return "preferences";
     const char* const bufferNames[] = {"DepthMap address", "Pattern address", "Stereogram address",
                                        "DisplayDib address"};
     for (int i = 0; i < 4; ++i)
         if (a.buffers[i] != b.buffers[i]) return bufferNames[i];
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 9; ++i)
         if (a.rasterSizes[i] != b.rasterSizes[i]) return "raster size";
     if (a.depthMap != b.depthMap) return "DepthMap bytes";
     if (a.pattern != b.pattern) return "Pattern bytes";
     if (a.stereogram != b.stereogram) return "Stereogram bytes";
     if (a.displayDib != b.displayDib) return "DisplayDib bytes";
     return "";
+}
+
+namespace {
+
+const Picture& fittingStereogram(const Workspace& ws) {
+    static const Picture none;
+    return rasterFitsImage(ws, SourceKind::Stereogram) ? ws.stereogram : none;
+}
+
+}  // namespace
+
+int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distance) {
+    return matchRunLeft(fittingStereogram(ws), ws.preferences.minMatch, x, row, distance);
+}
+
+int32_t matchRunRight(const Workspace& ws, int32_t x, int32_t row, int32_t separation) {
+    return matchRunRight(fittingStereogram(ws), ws.preferences.minMatch, x, row, separation);
+}
+
+int32_t detectPatternWidth(const Workspace& ws) {
+    return detectPatternWidth(fittingStereogram(ws), ws.preferences.minMatch);
 }

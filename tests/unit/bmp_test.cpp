@@ -49,32 +49,18 @@ fs::path tempFile(const std::string& name) {
     return path;
 }
 
-std::vector<uint8_t> rasterBytes(const GreyImage& image) {
-    if (image.pixels.get() == nullptr) return {};
-    return std::vector<uint8_t>(image.pixels.get(), image.pixels.get() + static_cast<size_t>(image.width) * image.height);
-}
-
 // The picture on show's bytes, the view chosen last written in as a save
 // writes it.
 std::vector<uint8_t> shownDibBytes(Workspace& ws) {
-    settleShownView(ws);
-    const DisplayDib& dib = ws.displayDib;
-    if (dib.bytes.get() == nullptr) return {};
-    return std::vector<uint8_t>(dib.bytes.get(), dib.bytes.get() + dib.size);
+    return dibBytes(ws);
 }
 
-// The grey picture on show, top row first, read from the DisplayDib rows;
-// -1 where the three colour bytes of a pixel differ.
+// The grey picture on show, top row first; -1 where the colours of a pixel
+// differ.
 std::vector<int> shownPicture(Workspace& ws) {
-    settleShownView(ws);
     std::vector<int> shown;
-    const size_t stride = sampleStride(ws.imageWidth);
-    for (int32_t y = 0; y < ws.imageHeight; ++y) {
-        for (int32_t x = 0; x < ws.imageWidth; ++x) {
-            const uint8_t* pixel = ws.displayDib.bytes.get() + 40 + (ws.imageHeight - 1 - y) * stride + 3 * x;
-            shown.push_back(pixel[0] == pixel[1] && pixel[1] == pixel[2] ? pixel[0] : -1);
-        }
-    }
+    for (int32_t y = 0; y < ws.imageHeight; ++y)
+        for (int32_t x = 0; x < ws.imageWidth; ++x) shown.push_back(shownGrey(ws, x, y));
     return shown;
 }
 
@@ -94,6 +80,7 @@ struct WorkspaceSnapshot {
 };
 
 WorkspaceSnapshot snapshot(Workspace& ws) {
+    settleShownView(ws);
     const Preferences& p = ws.preferences;
     return WorkspaceSnapshot{ws.imageWidth,
                              ws.imageHeight,
@@ -103,7 +90,7 @@ WorkspaceSnapshot snapshot(Workspace& ws) {
                              ws.depthMap.pixels.get(),
                              ws.pattern.pixels.get(),
                              ws.stereogram.pixels.get(),
-                             ws.displayDib.bytes.get(),
+                             ws.displayDib.picture.pixels.get(),
                              rasterBytes(ws.depthMap),
                              rasterBytes(ws.pattern),
                              rasterBytes(ws.stereogram),
@@ -194,14 +181,14 @@ TEST_F(Bmp, OddWidthSkipsThePaddingAndSavesItBack) {
     EXPECT_EQ(ws.imageWidth, 641);
     EXPECT_EQ(ws.imageHeight, 3);
     EXPECT_EQ(rasterBytes(ws.depthMap), sampleGreyRaster(641, 3, colourful));
-    ASSERT_EQ(ws.displayDib.size, 40u + 3 * 1924);
+    ASSERT_EQ(dibBytes(ws).size(), 40u + 3 * 1924);
 
     const fs::path saved = tempFile("out.bmp");
     EXPECT_EQ(saveDisplayedPicture(ws, saved, nullptr), 1);
     const std::vector<uint8_t> file = readSampleFile(saved);
     ASSERT_EQ(file.size(), 5826u);
     EXPECT_EQ(getLe32(file, 2), 5826u);
-    EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), ws.displayDib.bytes.get()));
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 14, file.end()), dibBytes(ws));
     for (size_t row = 0; row < 3; ++row) EXPECT_EQ(file[54 + row * 1924 + 1923], 0x77) << row;
     EXPECT_TRUE(recordedMessages().empty());
 }
@@ -220,7 +207,7 @@ TEST_F(Bmp, FullSizePictureSavesItsHeaderAndRows) {
     EXPECT_EQ(getLe32(file, 6), 0u);
     EXPECT_EQ(getLe32(file, 10), 54u);
     EXPECT_TRUE(std::equal(original.begin() + 14, original.begin() + 54, file.begin() + 14));
-    EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), ws.displayDib.bytes.get()));
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 14, file.end()), dibBytes(ws));
     // The bottom left pixel comes first, in grey.
     const uint8_t grey = sampleGrey(colourful(0, 479));
     EXPECT_EQ(std::vector<uint8_t>(file.begin() + 54, file.begin() + 57), (std::vector<uint8_t>{grey, grey, grey}));
@@ -266,7 +253,7 @@ TEST_F(Bmp, TrailingBytesAfterBfSizeAreIgnored) {
     file.insert(file.end(), 9, 0xEE);
     EXPECT_EQ(loadFile(file, SourceKind::DepthMap), 1);
     EXPECT_EQ(rasterBytes(ws.depthMap), sampleGreyRaster(5, 3, colourful));
-    EXPECT_EQ(ws.displayDib.size, 40u + 3 * 16);
+    EXPECT_EQ(dibBytes(ws).size(), 40u + 3 * 16);
 }
 
 // Newer info headers and top-down files are read into the same picture
@@ -287,7 +274,7 @@ TEST_P(BmpVariant, LoadsAsThePlainFileWould) {
     shape.width = 5;
     shape.height = 3;
     shape.paddingValue = 0x33;
-    Workspace plain;
+    Workspace plain = freshWorkspace();
     const std::vector<uint8_t> plainFile = makeBmp(shape, colourful);
     ASSERT_EQ(loadBmpBytes(plain, plainFile.data(), plainFile.size(), nullptr, SourceKind::DepthMap), 1);
 
@@ -479,7 +466,6 @@ TEST_F(Bmp, StereogramLoadReleasesTheDepthMapAndKeepsThePattern) {
     ASSERT_EQ(loadFile(makeBmp(20, 4, darker), SourceKind::DepthMap, "depth.bmp"), 1);
     ASSERT_EQ(loadFile(makeBmp(5, 4, colourful), SourceKind::Pattern, "pattern.bmp"), 1);
     const uint8_t* pattern = ws.pattern.pixels.get();
-    const uint8_t* oldPicture = ws.displayDib.bytes.get();
     resetRecordedUi();
 
     EXPECT_EQ(loadFile(makeBmp(30, 6, colourful), SourceKind::Stereogram), 1);
@@ -490,7 +476,7 @@ TEST_F(Bmp, StereogramLoadReleasesTheDepthMapAndKeepsThePattern) {
     EXPECT_EQ(ws.pattern.pixels.get(), pattern);
     EXPECT_EQ(ws.patternWidth, 5);
     EXPECT_EQ(ws.preferences.repeatCount, 4);
-    EXPECT_NE(ws.displayDib.bytes.get(), oldPicture);
+    EXPECT_EQ(dibHeaderField(ws, 4), 30);
     EXPECT_EQ(shownPicture(ws), asInts(sampleGreyRaster(30, 6, colourful)));
     ASSERT_EQ(countRecorded(UiCallKind::Present), 1);
     EXPECT_EQ(recordedCalls(UiCallKind::Present)[0].width, 30);
@@ -511,8 +497,7 @@ TEST_F(Bmp, DepthMapLoadReleasesTheStereogram) {
 TEST_F(Bmp, PatternLoadKeepsThePictureHeaderAndShowsTheStrip) {
     ASSERT_EQ(loadFile(makeBmp(640, 8, darker), SourceKind::DepthMap, "depth.bmp"), 1);
     const uint8_t* depth = ws.depthMap.pixels.get();
-    const uint8_t* picture = ws.displayDib.bytes.get();
-    const std::vector<uint8_t> header(picture, picture + 40);
+    const std::vector<uint8_t> header(ws.displayDib.frame.header, ws.displayDib.frame.header + 40);
     resetRecordedUi();
 
     EXPECT_EQ(loadFile(makeBmp(128, 8, colourful), SourceKind::Pattern), 1);
@@ -522,8 +507,7 @@ TEST_F(Bmp, PatternLoadKeepsThePictureHeaderAndShowsTheStrip) {
     EXPECT_EQ(ws.imageHeight, 8);
     EXPECT_EQ(ws.depthMap.pixels.get(), depth);
     EXPECT_EQ(rasterBytes(ws.pattern), sampleGreyRaster(128, 8, colourful));
-    ASSERT_EQ(ws.displayDib.bytes.get(), picture);
-    EXPECT_EQ(std::vector<uint8_t>(picture, picture + 40), header);
+    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.frame.header, ws.displayDib.frame.header + 40), header);
 
     const std::vector<int> shown = shownPicture(ws);
     for (int32_t y = 0; y < 8; ++y)
@@ -549,7 +533,7 @@ TEST_F(Bmp, BlockThatCannotBeAllocatedEndsTheProgram) {
     const std::vector<uint8_t> file = makeBmp(3, 2, colourful);
     failAllocationsAfter(0);
     EXPECT_EQ(loadFile(file, SourceKind::DepthMap), 0);
-    EXPECT_EQ(loadBmpBytes(ws, file.data(), file.size(), nullptr, SourceKind::Pattern), 0);
+    EXPECT_EQ(loadFile(file, SourceKind::Pattern), 0);
     failAllocationsAfter(-1);
 
     EXPECT_EQ(recordedMessages(), (std::vector<std::string>{"Brak pamięci!", "Brak pamięci!"}));
@@ -564,7 +548,7 @@ TEST_F(Bmp, BlockThatCannotBeAllocatedEndsTheProgram) {
 
 TEST_F(Bmp, RasterThatCannotBeAllocatedLeavesTheSizesAndNoRasters) {
     loadEverything();
-    const uint8_t* picture = ws.displayDib.bytes.get();
+    const std::vector<uint8_t> header(ws.displayDib.frame.header, ws.displayDib.frame.header + 40);
     failAllocationsAfter(1);
     EXPECT_EQ(loadFile(makeBmp(3, 4, colourful), SourceKind::DepthMap), 0);
     failAllocationsAfter(-1);
@@ -577,7 +561,7 @@ TEST_F(Bmp, RasterThatCannotBeAllocatedLeavesTheSizesAndNoRasters) {
     EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
     EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
     EXPECT_NE(ws.pattern.pixels.get(), nullptr);
-    EXPECT_EQ(ws.displayDib.bytes.get(), picture);
+    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.frame.header, ws.displayDib.frame.header + 40), header);
 
     // The old picture does not hold a 3 x 4 image: saving it would read
     // past its end, so it is refused.
@@ -591,6 +575,9 @@ TEST_F(Bmp, RasterThatCannotBeAllocatedLeavesTheSizesAndNoRasters) {
 
 TEST_F(Bmp, PatternRasterThatCannotBeAllocatedLeavesItsWidth) {
     loadEverything();
+    // The picture on show is drawn, so that the next allocation is the
+    // file's block.
+    settleShownView(ws);
     failAllocationsAfter(1);
     EXPECT_EQ(loadFile(makeBmp(2, 2, colourful), SourceKind::Pattern), 0);
     failAllocationsAfter(-1);
@@ -600,6 +587,18 @@ TEST_F(Bmp, PatternRasterThatCannotBeAllocatedLeavesItsWidth) {
     EXPECT_EQ(ws.preferences.repeatCount, 2);
     EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
     EXPECT_NE(ws.depthMap.pixels.get(), nullptr);
+
+    // Bytes already in memory need no block: the pattern itself is the
+    // first thing allocated.
+    loadEverything();
+    settleShownView(ws);
+    const std::vector<uint8_t> file = makeBmp(3, 2, colourful);
+    failAllocationsAfter(0);
+    EXPECT_EQ(loadBmpBytes(ws, file.data(), file.size(), nullptr, SourceKind::Pattern), 0);
+    failAllocationsAfter(-1);
+    EXPECT_EQ(ws.patternWidth, 3);
+    EXPECT_EQ(ws.preferences.repeatCount, 1);
+    EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
 }
 
 TEST_F(Bmp, NothingOnShowIsNotSaved) {

@@ -20,15 +20,20 @@ namespace {
 const char* const SampleDepthMaps[] = {"kule-640x480.bmp", "rampa-640x480.bmp", "napis-640x480.bmp",
                                        "kule-1920x1080.bmp"};
 
+// The kind the engine tells a picture to be.
+SourceKind classifyPicture(const Picture& picture) {
+    return looksLikeStereogram(picture) ? SourceKind::Stereogram : SourceKind::DepthMap;
+}
+
 std::filesystem::path samplePath(const char* name) {
     return std::filesystem::path(TAVRELIC_SAMPLES_DIR) / name;
 }
 
-GreyImage rasterOfPixels(int32_t width, int32_t height, uint8_t (*grey)(int32_t x, int32_t y)) {
+Picture rasterOfPixels(int32_t width, int32_t height, uint8_t (*grey)(int32_t x, int32_t y)) {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = grey(x, y);
-    GreyImage image;
+    Picture image;
     putRaster(image, width, height, pixels);
     return image;
 }
@@ -70,8 +75,8 @@ class Classifying : public WorkspaceTest {
 protected:
     // The stereogram of ours made from the depth map in the file, as the
     // window saves it (with its convergence squares) and loads it back.
-    GreyImage stereogramOf(const std::filesystem::path& depthMap, const Making& making) {
-        Workspace made;
+    Picture stereogramOf(const std::filesystem::path& depthMap, const Making& making) {
+        Workspace made = freshWorkspace();
         EXPECT_EQ(readPictureFile(made, depthMap, SourceKind::DepthMap).kind, OutcomeKind::Done);
         made.preferences.randomFill = making.randomFill;
         made.preferences.repeatCount = making.repeatCount;
@@ -105,13 +110,13 @@ TEST_F(Classifying, TheSampleDepthMapsAreDepthMaps) {
 // Flat and mostly black maps repeat at every distance; they have no texture
 // that recurs.
 TEST_F(Classifying, FlatAndMostlyBlackDepthMapsAreDepthMaps) {
-    const GreyImage black = rasterOfPixels(640, 480, [](int32_t, int32_t) -> uint8_t { return 0; });
-    const GreyImage grey = rasterOfPixels(640, 480, [](int32_t, int32_t) -> uint8_t { return 128; });
-    const GreyImage dot = rasterOfPixels(640, 480, [](int32_t x, int32_t y) -> uint8_t {
+    const Picture black = rasterOfPixels(640, 480, [](int32_t, int32_t) -> uint8_t { return 0; });
+    const Picture grey = rasterOfPixels(640, 480, [](int32_t, int32_t) -> uint8_t { return 128; });
+    const Picture dot = rasterOfPixels(640, 480, [](int32_t x, int32_t y) -> uint8_t {
         return (x - 320) * (x - 320) + (y - 240) * (y - 240) < 100 ? 255 : 0;
     });
     // A row of equal bars at equal distances, as flat as the ground.
-    const GreyImage bars = rasterOfPixels(640, 480, [](int32_t x, int32_t) -> uint8_t { return x % 64 < 8 ? 200 : 0; });
+    const Picture bars = rasterOfPixels(640, 480, [](int32_t x, int32_t) -> uint8_t { return x % 64 < 8 ? 200 : 0; });
     EXPECT_EQ(classifyPicture(black), SourceKind::DepthMap);
     EXPECT_EQ(classifyPicture(grey), SourceKind::DepthMap);
     EXPECT_EQ(classifyPicture(dot), SourceKind::DepthMap);
@@ -119,8 +124,8 @@ TEST_F(Classifying, FlatAndMostlyBlackDepthMapsAreDepthMaps) {
 }
 
 TEST_F(Classifying, SmoothDepthMapsAreDepthMaps) {
-    const GreyImage slope = rasterOfPixels(640, 480, [](int32_t x, int32_t) { return static_cast<uint8_t>(x * 255 / 639); });
-    const GreyImage steep = rasterOfPixels(300, 200, [](int32_t x, int32_t) { return static_cast<uint8_t>(x * 255 / 299); });
+    const Picture slope = rasterOfPixels(640, 480, [](int32_t x, int32_t) { return static_cast<uint8_t>(x * 255 / 639); });
+    const Picture steep = rasterOfPixels(300, 200, [](int32_t x, int32_t) { return static_cast<uint8_t>(x * 255 / 299); });
     EXPECT_EQ(classifyPicture(slope), SourceKind::DepthMap);
     EXPECT_EQ(classifyPicture(steep), SourceKind::DepthMap);
     EXPECT_EQ(classifyPicture(rasterOfPixels(640, 480, dome)), SourceKind::DepthMap);
@@ -137,7 +142,7 @@ TEST_F(Classifying, OurStereogramsOfTheSamplesAreStereograms) {
                               {false, 10, 3, false}, {true, 8, 8, false}, {false, 8, 8, true}};
     for (const char* sample : SampleDepthMaps) {
         for (const Making& making : makings) {
-            const GreyImage stereogram = stereogramOf(samplePath(sample), making);
+            const Picture stereogram = stereogramOf(samplePath(sample), making);
             EXPECT_EQ(classifyPicture(stereogram), SourceKind::Stereogram) << describe(sample, making);
         }
     }
@@ -156,7 +161,7 @@ TEST_F(Classifying, OurStereogramsOfFlatAndSmoothMapsAreStereograms) {
     for (const std::filesystem::path& map : {flat, domed, hilly}) {
         for (const Making& making : {Making{true, 5, 3, true}, Making{false, 5, 3, true}, Making{false, 10, 8, false},
                                      Making{true, 10, 8, true}}) {
-            const GreyImage stereogram = stereogramOf(map, making);
+            const Picture stereogram = stereogramOf(map, making);
             EXPECT_EQ(classifyPicture(stereogram), SourceKind::Stereogram) << describe(map.filename().string(), making);
         }
     }
@@ -164,7 +169,7 @@ TEST_F(Classifying, OurStereogramsOfFlatAndSmoothMapsAreStereograms) {
 
 TEST_F(Classifying, PicturesNarrowerThanAnyStripAreDepthMaps) {
     EXPECT_EQ(classifyPicture(rasterOfPixels(29, 40, noise)), SourceKind::DepthMap);
-    EXPECT_EQ(classifyPicture(GreyImage{}), SourceKind::DepthMap);
+    EXPECT_EQ(classifyPicture(Picture{}), SourceKind::DepthMap);
 }
 
 }  // namespace

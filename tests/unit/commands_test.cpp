@@ -62,7 +62,7 @@ TEST_F(Commands, CancelledOpenDialogEndsTheLoadWithItsStatusText) {
         EXPECT_EQ(recordedStatusTexts(), std::vector<std::string>{load.status});
     }
     EXPECT_EQ(ws.imageWidth, 640);
-    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
+    EXPECT_FALSE(ws.displayDib.present);
 }
 
 TEST_F(Commands, ConfirmedLoadRefitsTheWindowEvenWhenTheFileIsRefused) {
@@ -222,14 +222,14 @@ TEST_F(Commands, CloseReleasesEveryBufferAndEndsWithZero) {
     EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
     EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
     EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
-    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
+    EXPECT_FALSE(ws.displayDib.present);
     ASSERT_EQ(countRecorded(UiCallKind::Quit), 1);
     EXPECT_EQ(recordedCalls(UiCallKind::Quit)[0].value, 0);
 }
 
 // The whole road from start twice: the same commands give the same files.
 std::vector<std::vector<uint8_t>> roadFromStart() {
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     resetRecordedUi();
     std::filesystem::path folder = testFolder();
     recordedUi.openAnswers = {writeGreyBmp("road-depth.bmp", 200, 60, spheres), folder / "road-stereogram.bmp"};

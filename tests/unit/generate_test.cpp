@@ -438,8 +438,8 @@ TEST(GenerationFromStart, TheSameCommandsGiveTheSameBytes) {
         generateStereogram(ws, nullptr);
         return first;
     };
-    Workspace one;
-    Workspace two;
+    Workspace one = freshWorkspace();
+    Workspace two = freshWorkspace();
     const std::vector<uint8_t> firstOfOne = run(one);
     const std::vector<uint8_t> firstOfTwo = run(two);
     EXPECT_EQ(firstOfOne, firstOfTwo);

@@ -121,7 +121,7 @@ protected:
 
     // Our stereogram of the discs, as the window saves it.
     std::filesystem::path stereogramFile() {
-        Workspace made;
+        Workspace made = freshWorkspace();
         EXPECT_EQ(readPictureFile(made, depthMapFile(), SourceKind::DepthMap).kind, OutcomeKind::Done);
         const Progress none{nullptr, nullptr, nullptr};
         EXPECT_EQ(makePattern(made).kind, OutcomeKind::Done);
@@ -169,7 +169,7 @@ TEST_F(OutsideFile, TheUsersChoiceOverridesWhatThePictureLooksLike) {
     EXPECT_NE(ws.depthMap.pixels, nullptr);
     EXPECT_EQ(ws.stereogram.pixels, nullptr);
     releaseAll(ws);
-    ws = Workspace();
+    ws = freshWorkspace();
     open(depthMapFile(), FileKindChoice::Stereogram);
     EXPECT_EQ(recordedStatusTexts().back(), "Wczytano jako stereogram");
     EXPECT_NE(ws.stereogram.pixels, nullptr);
@@ -199,7 +199,7 @@ TEST_F(OutsideFile, AFileThatCannotBeOpenedLoadsNothingSilently) {
     open(testFile("missing.bmp"), FileKindChoice::Detect);
     EXPECT_EQ(countRecorded(UiCallKind::Message), 0);
     EXPECT_EQ(recordedStatusTexts().back(), "Nie wczytano pliku");
-    EXPECT_EQ(ws.displayDib.bytes, nullptr);
+    EXPECT_FALSE(ws.displayDib.present);
 }
 
 }  // namespace

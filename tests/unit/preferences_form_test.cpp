@@ -2,6 +2,8 @@
 
 #include "recording_platform.h"
 #include "shell/preferences_form.h"
+#include "workspace/preferences_table.h"
+#include "workspace_samples.h"
 
 namespace {
 
@@ -23,7 +25,7 @@ protected:
         EXPECT_EQ(recordedCaptions()[0], caption);
     }
 
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     PreferencesForm form;
 };
 

@@ -70,7 +70,7 @@ protected:
         }
     }
 
-    Workspace byHand;
+    Workspace byHand = freshWorkspace();
 };
 
 TEST_F(Batch, FivePassesEncodeWhatThePassBeforeDecoded) {

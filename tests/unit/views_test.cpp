@@ -13,42 +13,24 @@
 
 namespace {
 
-void putLe32(uint8_t* at, int32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-}
-
-// A workspace of the given size with a DisplayDib whose rows and padding
-// hold 0xAB, so untouched bytes show.
+// A workspace of the given size with a picture on show whose pixels and
+// padding hold 0xAB, so untouched bytes show.
 Workspace workspaceWithPicture(int32_t width, int32_t height) {
-    Workspace ws;
-    ws.imageWidth = width;
-    ws.imageHeight = height;
-    size_t size = DibHeaderSize + static_cast<size_t>(rowStride(width)) * static_cast<size_t>(height);
-    EXPECT_TRUE(replaceDisplayDib(ws.displayDib, size));
-    std::memset(ws.displayDib.bytes.get(), 0xAB, size);
-    std::memset(ws.displayDib.bytes.get(), 0, DibHeaderSize);
-    putLe32(ws.displayDib.bytes.get(), 40);
-    putLe32(ws.displayDib.bytes.get() + 4, width);
-    putLe32(ws.displayDib.bytes.get() + 8, height);
-    ws.displayDib.bytes[12] = 1;
-    ws.displayDib.bytes[14] = 24;
+    Workspace ws = freshWorkspace();
+    putPictureOnShow(ws, width, height, 0xAB);
     return ws;
 }
 
-void fillRaster(GreyImage& image, int32_t width, int32_t height, uint8_t (*valueAt)(int32_t x, int32_t y)) {
+void fillRaster(Picture& image, int32_t width, int32_t height, uint8_t (*valueAt)(int32_t x, int32_t y)) {
     ASSERT_TRUE(replaceGreyImage(image, width, height));
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) image.pixels[y * width + x] = valueAt(x, y);
 }
 
-// Grey value at (x, y), y counted from the top, checking the three bytes
+// Grey value at (x, y), y counted from the top, checking the colours
 // agree, in the picture on show as a save writes it.
 int shownAt(Workspace& ws, int32_t x, int32_t y) {
-    settleShownView(ws);
-    const uint8_t* pixel = ws.displayDib.bytes.get() + DibHeaderSize +
-                           (ws.imageHeight - 1 - y) * rowStride(ws.imageWidth) + 3 * x;
-    if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) return -1;
-    return pixel[0];
+    return shownGrey(ws, x, y);
 }
 
 uint8_t diagonal(int32_t x, int32_t y) { return static_cast<uint8_t>(x + 3 * y + 1); }
@@ -108,7 +90,7 @@ TEST_F(Views, PlainStereogramAndOriginalDepthAreTheRasterUpright) {
     for (int32_t y = 0; y < 5; ++y)
         for (int32_t x = 0; x < 7; ++x) EXPECT_EQ(shownAt(ws, x, y), diagonal(x, y));
     // The top raster row is stored last in the bitmap.
-    EXPECT_EQ(ws.displayDib.bytes[DibHeaderSize + 4 * rowStride(7)], diagonal(0, 0));
+    EXPECT_EQ(dibBytes(ws)[DibHeaderSize + 4 * rowStride(7)], diagonal(0, 0));
     renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthOriginal);
     for (int32_t y = 0; y < 5; ++y)
         for (int32_t x = 0; x < 7; ++x) EXPECT_EQ(shownAt(ws, x, y), 250 - x - 10 * y);
@@ -118,8 +100,8 @@ TEST_F(Views, PaddingBytesKeepTheirValues) {
     ws = workspaceWithPicture(5, 3);  // 15 bytes a row, stride 16
     fillRaster(ws.depthMap, 5, 3, diagonal);
     renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthOriginal);
-    settleShownView(ws);
-    for (int32_t j = 0; j < 3; ++j) EXPECT_EQ(ws.displayDib.bytes[DibHeaderSize + j * 16 + 15], 0xAB);
+    const std::vector<uint8_t> saved = dibBytes(ws);
+    for (int32_t j = 0; j < 3; ++j) EXPECT_EQ(saved[DibHeaderSize + j * 16 + 15], 0xAB);
 }
 
 TEST_F(Views, QuantisedDepthShowsTheLevelValues) {
@@ -170,27 +152,27 @@ TEST_F(Views, PatternWiderThanThePictureIsCutAtTheRightEdge) {
 TEST_F(Views, AbsentSourceShowsTheMessageAndChangesNothing) {
     ws = workspaceWithPicture(8, 2);
     fillRaster(ws.stereogram, 8, 2, diagonal);
-    std::vector<uint8_t> before(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + ws.displayDib.size);
+    const std::vector<uint8_t> before = dibBytes(ws);
     renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthQuantised);
     renderView(ws, nullptr, SourceKind::DepthMap, ViewKind::DepthOriginal);
     renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternTiled);
     EXPECT_EQ(recordedMessages(), (std::vector<std::string>(3, "Sorki, ale nie ma co wyświetlać")));
     EXPECT_EQ(recordedCaptions(), (std::vector<std::string>(3, "UWAGA")));
     EXPECT_EQ(countRecorded(UiCallKind::Present), 0);
-    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + ws.displayDib.size), before);
+    EXPECT_EQ(dibBytes(ws), before);
 }
 
 TEST_F(Views, PatternLeftFromAnotherHeightIsRefusedNotReadPastItsEnd) {
     ws = workspaceWithPicture(16, 6);
     ws.patternWidth = 4;
     fillRaster(ws.pattern, 4, 3, diagonal);
-    std::vector<uint8_t> before(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + ws.displayDib.size);
+    const std::vector<uint8_t> before = dibBytes(ws);
     renderView(ws, nullptr, SourceKind::Pattern, ViewKind::PatternStrip);
     ASSERT_EQ(recordedMessages().size(), 1u);
     EXPECT_EQ(recordedMessages()[0], "Wysokość wzorca różni się od wysokości obrazka!\nMuszą się zgadzać.");
     EXPECT_EQ(recordedCaptions()[0], "");
     EXPECT_EQ(countRecorded(UiCallKind::Present), 0);
-    EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + ws.displayDib.size), before);
+    EXPECT_EQ(dibBytes(ws), before);
 }
 
 // The grey that each view shows at (x, y), worked out pixel by pixel.
@@ -233,18 +215,16 @@ TEST_F(Views, WriteEveryPixelAndNotOneByteMore) {
         ASSERT_TRUE(replaceGreyImage(ws.stereogram, width, height));
         ASSERT_TRUE(replaceGreyImage(ws.depthMap, width, height));
         ASSERT_TRUE(replaceGreyImage(ws.pattern, ws.patternWidth, height));
-        for (GreyImage* raster : {&ws.stereogram, &ws.depthMap, &ws.pattern}) {
+        for (Picture* raster : {&ws.stereogram, &ws.depthMap, &ws.pattern}) {
             const std::vector<uint8_t> bytes =
                 draw.bytes(static_cast<size_t>(raster->width) * raster->height, 256);
             std::memcpy(raster->pixels.get(), bytes.data(), bytes.size());
         }
         ws.preferences.depthStep = 1 << draw.below(8);
         const size_t stride = static_cast<size_t>(rowStride(width));
-        // One spare byte after the picture: nothing may be written there.
-        ASSERT_TRUE(replaceDisplayDib(ws.displayDib, DibHeaderSize + stride * height + 1));
-        ws.displayDib.size -= 1;
+        putPictureOnShow(ws, width, height, 0x5A);
+        const std::vector<uint8_t> header(ws.displayDib.frame.header, ws.displayDib.frame.header + DibHeaderSize);
         for (int v = 0; v < 6; ++v) {
-            std::memset(ws.displayDib.bytes.get(), 0x5A, ws.displayDib.size + 1);
             renderView(ws, nullptr, sources[v], views[v]);
             // The window's picture: every pixel, top row first, opaque.
             showChosenPicture(ws, nullptr);
@@ -254,9 +234,13 @@ TEST_F(Views, WriteEveryPixelAndNotOneByteMore) {
                     ASSERT_EQ(recordedUi.screenPicture[static_cast<size_t>(y) * width + x],
                               0xFF000000u | 0x010101u * static_cast<uint32_t>(plainViewGrey(ws, views[v], x, y)))
                         << "width " << width << " view " << v << " at " << x << "," << y;
-            // The picture a save writes.
-            settleShownView(ws);
-            const uint8_t* rows = ws.displayDib.bytes.get() + DibHeaderSize;
+            // The picture a save writes: the grey picture of the view, in
+            // one channel, and its rows as a BMP file holds them.
+            const std::vector<uint8_t> saved = dibBytes(ws);
+            ASSERT_EQ(ws.displayDib.picture.channels, 1);
+            ASSERT_EQ(saved.size(), DibHeaderSize + stride * height);
+            EXPECT_EQ(std::vector<uint8_t>(saved.begin(), saved.begin() + DibHeaderSize), header);
+            const uint8_t* rows = saved.data() + DibHeaderSize;
             for (int32_t j = 0; j < height; ++j) {
                 for (size_t b = 0; b < stride; ++b) {
                     const size_t x = b / 3;
@@ -267,9 +251,6 @@ TEST_F(Views, WriteEveryPixelAndNotOneByteMore) {
                                                               << " byte " << b;
                 }
             }
-            ASSERT_EQ(ws.displayDib.bytes[ws.displayDib.size], 0x5A) << "width " << width << " view " << v;
-            EXPECT_EQ(std::vector<uint8_t>(ws.displayDib.bytes.get(), ws.displayDib.bytes.get() + DibHeaderSize),
-                      std::vector<uint8_t>(DibHeaderSize, 0x5A));
         }
     }
 }

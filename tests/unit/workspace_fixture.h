@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "recording_platform.h"
-#include "workspace/workspace.h"
+#include "workspace_samples.h"
 
 class WorkspaceTest : public ::testing::Test {
 protected:
@@ -21,7 +21,7 @@ protected:
         releaseAll(ws);
     }
 
-    Workspace ws;
+    Workspace ws = freshWorkspace();
 };
 
 inline void expectOutOfMemoryReport(const UiCall& message, const UiCall& quit) {

@@ -5,19 +5,19 @@
 #include "bmp_samples.h"
 #include "files/pictures.h"
 #include "operations/operations.h"
+#include "picture/little_endian.h"
 #include "recording_platform.h"
-#include "workspace/little_endian.h"
-#include "workspace/workspace.h"
+#include "workspace_samples.h"
 
 TEST(Workspace, StartsWithTheInitialValues) {
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     EXPECT_EQ(ws.imageWidth, 640);
     EXPECT_EQ(ws.imageHeight, 480);
     EXPECT_EQ(ws.patternWidth, 0);
     EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
     EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
     EXPECT_EQ(ws.stereogram.pixels.get(), nullptr);
-    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
+    EXPECT_FALSE(ws.displayDib.present);
     EXPECT_EQ(ws.preferences.depthStep, 32);
     EXPECT_EQ(levelCount(ws.preferences), 8);
     EXPECT_EQ(ws.preferences.repeatCount, 5);
@@ -26,18 +26,19 @@ TEST(Workspace, StartsWithTheInitialValues) {
     EXPECT_TRUE(ws.preferences.wallEyed);
     EXPECT_TRUE(ws.preferences.randomFill);
     EXPECT_EQ(ws.preferences.unresolvedPolicy, UnresolvedPolicy::KeepPrevious);
+    EXPECT_FALSE(ws.preferences.colour);
 }
 
 TEST(Workspace, RandomSourceFollowsTheFixedSequence) {
-    Workspace ws;
-    EXPECT_EQ(nextRandom(ws), 41);
-    EXPECT_EQ(nextRandom(ws), 18467);
-    EXPECT_EQ(nextRandom(ws), 6334);
-    Workspace again;
-    for (int i = 0; i < 3; ++i) nextRandom(again);
+    Workspace ws = freshWorkspace();
+    EXPECT_EQ(nextRandom(ws.randomState), 41);
+    EXPECT_EQ(nextRandom(ws.randomState), 18467);
+    EXPECT_EQ(nextRandom(ws.randomState), 6334);
+    Workspace again = freshWorkspace();
+    for (int i = 0; i < 3; ++i) nextRandom(again.randomState);
     for (int i = 0; i < 1000; ++i) {
-        int32_t a = nextRandom(ws);
-        ASSERT_EQ(a, nextRandom(again));
+        int32_t a = nextRandom(ws.randomState);
+        ASSERT_EQ(a, nextRandom(again.randomState));
         ASSERT_GE(a, 0);
         ASSERT_LE(a, 32767);
     }
@@ -67,17 +68,19 @@ TEST(Workspace, ThePictureOnShowHoldsTheHeaderAndThePaddedRows) {
     EXPECT_EQ(displayDibSize(-1, 5), UINT64_MAX);
     EXPECT_EQ(displayDibSize(5, -1), UINT64_MAX);
 
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     ws.imageWidth = 3;
     ws.imageHeight = 2;
     EXPECT_FALSE(pictureFitsImage(ws));
-    ASSERT_TRUE(replaceDisplayDib(ws.displayDib, 40 + 2 * 12 - 1));
+    putPictureOnShow(ws, 3, 1);
+    ws.imageHeight = 2;
     EXPECT_FALSE(pictureFitsImage(ws));
-    ASSERT_TRUE(replaceDisplayDib(ws.displayDib, 40 + 2 * 12));
+    putPictureOnShow(ws, 3, 2);
     EXPECT_TRUE(pictureFitsImage(ws));
     ws.imageHeight = -2;
     EXPECT_FALSE(pictureFitsImage(ws));
     releaseAll(ws);
+    EXPECT_FALSE(ws.displayDib.present);
 }
 
 // A raster is read only while it was made for the present image: the
@@ -102,12 +105,12 @@ TEST(Workspace, ARasterFitsOnlyTheImageItWasMadeFor) {
         {"pattern of another height", SourceKind::Pattern, 8, 29, false},
     };
     for (const Case& c : cases) {
-        Workspace ws;
+        Workspace ws = freshWorkspace();
         ws.imageWidth = 40;
         ws.imageHeight = 30;
         ws.patternWidth = 8;
         EXPECT_FALSE(rasterFitsImage(ws, c.kind)) << "absent " << c.what;
-        GreyImage& raster = c.kind == SourceKind::DepthMap     ? ws.depthMap
+        Picture& raster = c.kind == SourceKind::DepthMap     ? ws.depthMap
                             : c.kind == SourceKind::Stereogram ? ws.stereogram
                                                                : ws.pattern;
         ASSERT_TRUE(replaceGreyImage(raster, c.width, c.height));
@@ -116,7 +119,7 @@ TEST(Workspace, ARasterFitsOnlyTheImageItWasMadeFor) {
         releaseAll(ws);
     }
     // A strip of no columns is no pattern, whatever its rows.
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     ws.patternWidth = 0;
     ASSERT_TRUE(replaceGreyImage(ws.pattern, 0, ws.imageHeight));
     EXPECT_FALSE(rasterFitsImage(ws, SourceKind::Pattern));
@@ -138,16 +141,14 @@ TEST(Workspace, LittleEndianFieldsReadAndWriteByteByByte) {
 }
 
 TEST(Workspace, ReplacementReleasesFirstSoAFailedAllocationLeavesTheFieldAbsent) {
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     ASSERT_TRUE(replaceGreyImage(ws.depthMap, 4, 3));
     EXPECT_EQ(ws.depthMap.width, 4);
     EXPECT_EQ(ws.depthMap.height, 3);
     failAllocationsAfter(0);
     EXPECT_FALSE(replaceGreyImage(ws.depthMap, 4, 3));
-    EXPECT_FALSE(replaceDisplayDib(ws.displayDib, 100));
     failAllocationsAfter(-1);
     EXPECT_EQ(ws.depthMap.pixels.get(), nullptr);
-    EXPECT_EQ(ws.displayDib.bytes.get(), nullptr);
 }
 
 // A released block of a picture's size is handed out again for the next
@@ -156,8 +157,8 @@ TEST(Workspace, ReplacementReleasesFirstSoAFailedAllocationLeavesTheFieldAbsent)
 TEST(Workspace, APictureSizedBlockIsUsedAgainForTheNextOfItsSize) {
     // Blocks kept from earlier work in this process are given back by the
     // first request that none of them fits, as the first raster's is.
-    allocateBytes(size_t{48} << 20).reset();
-    Workspace ws;
+    allocateBytes(testRuntime(), size_t{48} << 20).reset();
+    Workspace ws = freshWorkspace();
     ASSERT_TRUE(replaceGreyImage(ws.stereogram, 1920, 1080));
     const uint8_t* first = ws.stereogram.pixels.get();
     ASSERT_TRUE(replaceGreyImage(ws.stereogram, 1920, 1080));
@@ -167,19 +168,19 @@ TEST(Workspace, APictureSizedBlockIsUsedAgainForTheNextOfItsSize) {
     EXPECT_FALSE(replaceGreyImage(ws.stereogram, 1920, 1080));
     failAllocationsAfter(-1);
 
-    // A load reads the file into a new block before the picture on show is
-    // released, so every second load of one size gets the block again.
-    const std::vector<uint8_t> file = makeGreyBmp(1024, 768, [](int32_t x, int32_t y) {
+    // A load releases the depth map it replaces before it makes the new
+    // one, so every load of one size gets the block again.
+    const std::vector<uint8_t> file = makeGreyBmp(1280, 1024, [](int32_t x, int32_t y) {
         return static_cast<uint8_t>(x ^ y);
     });
-    std::vector<const uint8_t*> shown;
+    std::vector<const uint8_t*> loaded;
     for (int load = 0; load < 3; ++load) {
         ASSERT_EQ(readPictureBytes(ws, file.data(), file.size(), SourceKind::DepthMap).kind, OutcomeKind::Done);
-        shown.push_back(ws.displayDib.bytes.get());
+        loaded.push_back(ws.depthMap.pixels.get());
     }
-    EXPECT_NE(shown[1], shown[0]);
-    EXPECT_EQ(shown[2], shown[0]);
-    EXPECT_EQ(ws.depthMap.pixels[5 * 1024 + 3], 5 ^ 3) << "a used block holds what was read into it";
+    EXPECT_EQ(loaded[1], loaded[0]);
+    EXPECT_EQ(loaded[2], loaded[0]);
+    EXPECT_EQ(ws.depthMap.pixels[5 * 1280 + 3], 5 ^ 3) << "a used block holds what was read into it";
     releaseAll(ws);
 }
 

@@ -18,7 +18,7 @@
 #include "shell/outside_files.h"
 #include "shell/qt/main_window.h"
 #include "tavrelic_version.h"
-#include "workspace/parallel_rows.h"
+#include "picture/runtime.h"
 #include "workspace/workspace.h"
 
 namespace {
@@ -51,8 +51,9 @@ int main(int argc, char* argv[])
     // that no later dialog asks for: some 20 KB a dialog, up to the cache's
     // limit of 10 MB. The program's few widgets paint quickly without it.
     QPixmapCache::setCacheLimit(0);
-    setDefaultEngineThreads(threadsNamedByEnvironment());
+    Runtime runtime(threadsNamedByEnvironment());
     Workspace workspace;
+    workspace.runtime = &runtime;
     workspace.imageWidth = StartImageWidth;
     workspace.imageHeight = StartImageHeight;
     MainWindowRecord record;

@@ -22,7 +22,7 @@
 #include "shell/win32/main_window.h"
 #include "shell/win32/text_conversion.h"
 #include "tavrelic_version.h"
-#include "workspace/parallel_rows.h"
+#include "picture/runtime.h"
 #include "workspace/workspace.h"
 
 namespace {
@@ -84,8 +84,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showMode)
         return FailureExitCode;
     }
     registerBarClasses();
-    setDefaultEngineThreads(threadsNamedByEnvironment());
+    Runtime runtime(threadsNamedByEnvironment());
     Workspace workspace;
+    workspace.runtime = &runtime;
     workspace.imageWidth = StartImageWidth;
     workspace.imageHeight = StartImageHeight;
     MainWindow mainWindow;

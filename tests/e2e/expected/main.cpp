@@ -56,6 +56,7 @@
 #include "shell/preferences_form.h"
 #include "shell/preferences_ids.h"
 #include "texts/user_texts.h"
+#include "workspace_samples.h"
 
 namespace {
 
@@ -225,7 +226,7 @@ bool scriptFileAnswers(const std::vector<ScriptLine>& lines, size_t next) {
 // if any, loads as it would. Arguments the program refuses start nothing.
 bool replayStart(Workspace& ws, WindowHandle mainWindow, const std::vector<std::string>& words) {
     releaseAll(ws);
-    ws = Workspace();
+    ws = freshWorkspace();
     std::vector<std::string> arguments;
     for (size_t i = 1; i < words.size(); ++i) {
         std::filesystem::path word;
@@ -269,7 +270,7 @@ int replay(const std::string& scriptName, const std::string& only) {
         std::fprintf(stderr, "tavrelic_expected: %s\n", error.c_str());
         return 2;
     }
-    Workspace ws;
+    Workspace ws = freshWorkspace();
     bool skipping = false;
     for (size_t next = 0; next < lines.size(); ++next) {
         const ScriptLine& line = lines[next];

@@ -7,36 +7,28 @@
 #include <cstdint>
 #include <functional>
 
-#include "workspace/buffers.h"
-#include "workspace/outcome.h"
-
-// Sets how many threads work when a Progress leaves it to the engine; 0
-// restores one per core.
-void setDefaultEngineThreads(int32_t threads);
-
-// The number of threads the variable TAVRELIC_THREADS names, for a program
-// to pass to setDefaultEngineThreads (the tests run the programs on 1, 2
-// and 8); 0 when it names none.
-int32_t threadsNamedByEnvironment();
+#include "picture/bytes.h"
+#include "picture/outcome.h"
+#include "picture/runtime.h"
 
 // The threads a piece of work on `rows` rows uses: at least 1, at most one
 // per row.
-int32_t threadsFor(const Progress& progress, int32_t rows);
+int32_t threadsFor(const Runtime& runtime, const Progress& progress, int32_t rows);
 
 // Calls work(begin, end, thread) for consecutive runs of rows, together
 // covering 0 .. rows - 1, on `threads` threads numbered 0 .. threads - 1
 // (0 is the caller's). A progress step is reported for every row r with
 // r % RowsPerProgressStep == 0, once every row before it is done. False
 // when the caller asked to stop; the rows not yet begun are then left.
-bool forEachRowRun(int32_t rows, int32_t threads, const Progress& progress,
+bool forEachRowRun(Runtime& runtime, int32_t rows, int32_t threads, const Progress& progress,
                    const std::function<void(int32_t begin, int32_t end, int32_t thread)>& work);
 
 // Work that reports no progress and cannot be stopped (the conversion of a
-// picture), on the default number of threads: work(begin, end) for runs of
-// rows together covering 0 .. rows - 1.
-void forEachRowRunOnEveryCore(int32_t rows, const std::function<void(int32_t begin, int32_t end)>& work);
+// picture), on the runtime's number of threads: work(begin, end) for runs
+// of rows together covering 0 .. rows - 1.
+void forEachRowRunOnEveryCore(Runtime& runtime, int32_t rows, const std::function<void(int32_t begin, int32_t end)>& work);
 
 // One working row of rowSize bytes for each thread, in one block; when
 // there is no room for them all, `threads` becomes 1 and one row is made.
 // Null when not even that fits.
-OwnedBytes allocateWorkingRows(size_t rowSize, int32_t& threads);
+OwnedBytes allocateWorkingRows(Runtime& runtime, size_t rowSize, int32_t& threads);

@@ -20,8 +20,8 @@ enum class OutcomeKind : uint8_t {
     // Nothing was changed; `refusal` says why, or is no message for the
     // refusals that say nothing (a file that is no picture at all).
     Refused,
-    // A buffer could not be allocated; the workspace is left as the
-    // failing step found it, and the program is to end.
+    // A buffer could not be allocated; what the call was to replace is left
+    // as the failing step found it, and the program is to end.
     OutOfMemory,
     // The caller asked the work to stop before it was done.
     Stopped,
@@ -68,8 +68,7 @@ struct Progress {
     void (*step)(void* context) = nullptr;
     // Asked between rows; true ends the work with Stopped.
     bool (*stopRequested)(void* context) = nullptr;
-    // How many threads may share the rows; 0 for the engine's default, one
-    // per core unless the program set another.
+    // How many threads may share the rows; 0 for the runtime's number.
     int32_t threads = 0;
 };
 

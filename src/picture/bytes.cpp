@@ -1,9 +1,11 @@
-#include "workspace/buffers.h"
+#include "picture/bytes.h"
 
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
+
+#include "picture/runtime.h"
 
 #if defined(__APPLE__)
 #include <malloc/malloc.h>
@@ -28,11 +30,10 @@
 namespace {
 
 // Read by every allocation, on whichever thread it runs; written by tests.
-std::atomic<int32_t> allocationsBeforeFailure{-1};
-
-bool allocationAllowed() {
-    int32_t left = allocationsBeforeFailure.load();
-    while (left > 0 && !allocationsBeforeFailure.compare_exchange_weak(left, left - 1)) {
+bool allocationAllowed(Runtime& runtime) {
+    std::atomic<int32_t>& before = runtime.allocationsBeforeFailure;
+    int32_t left = before.load();
+    while (left > 0 && !before.compare_exchange_weak(left, left - 1)) {
     }
     return left != 0;
 }
@@ -63,21 +64,6 @@ void preferHugePages(uint8_t* bytes, size_t size) {
 // ten times as long as reading it into pages already touched).
 constexpr size_t SmallestKeptBlock = size_t{1} << 20;
 constexpr size_t MostBytesKept = size_t{256} << 20;
-constexpr int32_t MostBlocksKept = 4;
-
-struct KeptBlocks {
-    std::mutex lock;
-    uint8_t* bytes[MostBlocksKept] = {};
-    size_t sizes[MostBlocksKept] = {};
-    size_t total = 0;
-};
-
-// Never freed, so that a block released while the program ends never
-// meets a lock that is already gone.
-KeptBlocks& keptBlocks() {
-    static KeptBlocks* kept = new KeptBlocks;
-    return *kept;
-}
 
 size_t usableSize(uint8_t* bytes) {
 #if defined(_WIN32)
@@ -104,8 +90,7 @@ void markKept(uint8_t* bytes, size_t size, bool kept) {
 #endif
 }
 
-bool keepBlock(uint8_t* bytes, size_t size) {
-    KeptBlocks& kept = keptBlocks();
+bool keepBlock(KeptBlocks& kept, uint8_t* bytes, size_t size) {
     std::lock_guard<std::mutex> hold(kept.lock);
     if (kept.total + size > MostBytesKept) return false;
     for (int32_t i = 0; i < MostBlocksKept; ++i) {
@@ -119,24 +104,8 @@ bool keepBlock(uint8_t* bytes, size_t size) {
     return false;
 }
 
-// The smallest kept block that holds `size` bytes and is less than twice
-// as large; when none is, every kept block is given back, since the work
-// has moved on to pictures of another size. Null then.
-uint8_t* takeKeptBlock(size_t size) {
-    KeptBlocks& kept = keptBlocks();
-    std::lock_guard<std::mutex> hold(kept.lock);
-    int32_t best = -1;
-    for (int32_t i = 0; i < MostBlocksKept; ++i)
-        if (kept.bytes[i] != nullptr && kept.sizes[i] >= size && kept.sizes[i] / 2 < size &&
-            (best < 0 || kept.sizes[i] < kept.sizes[best]))
-            best = i;
-    if (best >= 0) {
-        uint8_t* bytes = kept.bytes[best];
-        markKept(bytes, kept.sizes[best], false);
-        kept.total -= kept.sizes[best];
-        kept.bytes[best] = nullptr;
-        return bytes;
-    }
+// Frees every kept block; the caller holds the lock.
+void giveBackKeptBlocks(KeptBlocks& kept) {
     for (int32_t i = 0; i < MostBlocksKept; ++i) {
         if (kept.bytes[i] == nullptr) continue;
         markKept(kept.bytes[i], kept.sizes[i], false);
@@ -144,7 +113,27 @@ uint8_t* takeKeptBlock(size_t size) {
         kept.bytes[i] = nullptr;
     }
     kept.total = 0;
-    return nullptr;
+}
+
+// The smallest kept block that holds `size` bytes and is less than twice
+// as large; when none is, every kept block is given back, since the work
+// has moved on to pictures of another size. Null then.
+uint8_t* takeKeptBlock(KeptBlocks& kept, size_t size) {
+    std::lock_guard<std::mutex> hold(kept.lock);
+    int32_t best = -1;
+    for (int32_t i = 0; i < MostBlocksKept; ++i)
+        if (kept.bytes[i] != nullptr && kept.sizes[i] >= size && kept.sizes[i] / 2 < size &&
+            (best < 0 || kept.sizes[i] < kept.sizes[best]))
+            best = i;
+    if (best < 0) {
+        giveBackKeptBlocks(kept);
+        return nullptr;
+    }
+    uint8_t* bytes = kept.bytes[best];
+    markKept(bytes, kept.sizes[best], false);
+    kept.total -= kept.sizes[best];
+    kept.bytes[best] = nullptr;
+    return bytes;
 }
 
 }  // namespace
@@ -152,21 +141,26 @@ uint8_t* takeKeptBlock(size_t size) {
 void ReleaseBytes::operator()(uint8_t* bytes) const {
     if (bytes == nullptr) return;
     const size_t size = usableSize(bytes);
-    if (size >= SmallestKeptBlock && keepBlock(bytes, size)) return;
+    if (runtime != nullptr && size >= SmallestKeptBlock && keepBlock(runtime->kept, bytes, size)) return;
     std::free(bytes);
 }
 
-OwnedBytes allocateBytes(size_t size) {
-    if (!allocationAllowed()) return nullptr;
+OwnedBytes allocateBytes(Runtime& runtime, size_t size) {
+    if (!allocationAllowed(runtime)) return OwnedBytes(nullptr, ReleaseBytes{&runtime});
     if (size >= SmallestKeptBlock) {
-        if (uint8_t* kept = takeKeptBlock(size)) return OwnedBytes(kept);
+        if (uint8_t* kept = takeKeptBlock(runtime.kept, size)) return OwnedBytes(kept, ReleaseBytes{&runtime});
     }
     // malloc(0) may return null; a zero-sized buffer is still a buffer.
     uint8_t* bytes = static_cast<uint8_t*>(std::malloc(size == 0 ? 1 : size));
     preferHugePages(bytes, size);
-    return OwnedBytes(bytes);
+    return OwnedBytes(bytes, ReleaseBytes{&runtime});
 }
 
-void failAllocationsAfter(int32_t count) {
-    allocationsBeforeFailure.store(count);
+void failAllocationsAfter(Runtime& runtime, int32_t count) {
+    runtime.allocationsBeforeFailure.store(count);
+}
+
+void freeKeptBlocks(KeptBlocks& kept) {
+    std::lock_guard<std::mutex> hold(kept.lock);
+    giveBackKeptBlocks(kept);
 }

@@ -1,17 +1,14 @@
-#include "workspace/parallel_rows.h"
+#include "picture/parallel_rows.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace {
-
-std::atomic<int32_t> defaultThreads{0};
 
 // Runs of up to this many rows, and at least four for each thread, keep
 // every thread busy to the end and the progress steps coming while still
@@ -57,36 +54,18 @@ void reportDoneRows(RowRuns& runs, const Progress& progress) {
         if (runs.reportedRows % RowsPerProgressStep == 0) reportStep(progress);
 }
 
-// Threads that help with the rows wait here between pieces of work rather
-// than being started for each: starting and ending a thread takes about
-// 0.05 ms on Linux but 6 ms under Wine, as long as generating a whole
-// 1920 x 1080 stereogram. One piece of work uses them at a time; another
-// that comes meanwhile (from a second thread of the caller's) does its
-// rows alone. The pool is never freed, so nothing the helpers wait on is
-// destroyed while the program ends.
-struct HelperPool {
-    std::mutex inUse;
-    std::mutex lock;
-    std::condition_variable wake;
-    std::condition_variable allDone;
-    std::vector<std::thread> helpers;
-    // The current task, for helpers 1 .. wanted, and how many are still in it.
-    std::function<void(int32_t helper)> task;
-    int32_t wanted = 0;
-    int32_t busy = 0;
-    uint64_t round = 0;
-};
-
-HelperPool& helperPool() {
-    static HelperPool* pool = new HelperPool;
-    return *pool;
-}
-
+// Threads that help with the rows wait in the runtime's pool between
+// pieces of work rather than being started for each: starting and ending a
+// thread takes about 0.05 ms on Linux but 6 ms under Wine, as long as
+// generating a whole 1920 x 1080 stereogram. One piece of work uses them at
+// a time; another that comes meanwhile (from a second thread of the
+// caller's) does its rows alone.
 void waitForTasks(HelperPool& pool, int32_t helper) {
     uint64_t seen = 0;
     std::unique_lock<std::mutex> hold(pool.lock);
     while (true) {
-        pool.wake.wait(hold, [&pool, seen] { return pool.round != seen; });
+        pool.wake.wait(hold, [&pool, seen] { return pool.round != seen || pool.ending; });
+        if (pool.ending) return;
         seen = pool.round;
         if (helper > pool.wanted) continue;
         hold.unlock();
@@ -120,22 +99,23 @@ void waitForHelpers(HelperPool& pool) {
 
 }  // namespace
 
-void setDefaultEngineThreads(int32_t threads) {
-    defaultThreads = std::max(threads, 0);
+void endHelpers(HelperPool& pool) {
+    {
+        std::lock_guard<std::mutex> hold(pool.lock);
+        pool.ending = true;
+        pool.wake.notify_all();
+    }
+    for (std::thread& helper : pool.helpers) helper.join();
+    pool.helpers.clear();
 }
 
-int32_t threadsNamedByEnvironment() {
-    const char* named = std::getenv("TAVRELIC_THREADS");
-    return named != nullptr ? std::max(0, std::atoi(named)) : 0;
-}
-
-int32_t threadsFor(const Progress& progress, int32_t rows) {
-    int32_t threads = progress.threads > 0 ? progress.threads : defaultThreads.load();
+int32_t threadsFor(const Runtime& runtime, const Progress& progress, int32_t rows) {
+    int32_t threads = progress.threads > 0 ? progress.threads : runtime.threads.load();
     if (threads <= 0) threads = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
     return std::max(1, std::min(threads, rows));
 }
 
-bool forEachRowRun(int32_t rows, int32_t threads, const Progress& progress,
+bool forEachRowRun(Runtime& runtime, int32_t rows, int32_t threads, const Progress& progress,
                    const std::function<void(int32_t begin, int32_t end, int32_t thread)>& work) {
     if (threads <= 1) {
         for (int32_t row = 0; row < rows; ++row) {
@@ -151,7 +131,7 @@ bool forEachRowRun(int32_t rows, int32_t threads, const Progress& progress,
     runs.rowsPerRun = std::max(1, std::min(LongestRun, rows / (4 * threads)));
     runs.runCount = (rows + runs.rowsPerRun - 1) / runs.rowsPerRun;
     runs.done.reset(new std::atomic<bool>[static_cast<size_t>(runs.runCount)]());
-    HelperPool& pool = helperPool();
+    HelperPool& pool = runtime.helpers;
     std::unique_lock<std::mutex> usingPool(pool.inUse, std::try_to_lock);
     const bool helped = usingPool.owns_lock();
     if (helped) startHelpers(pool, threads - 1, [&runs, &work](int32_t helper) { takeRuns(runs, helper, work); });
@@ -180,17 +160,18 @@ bool forEachRowRun(int32_t rows, int32_t threads, const Progress& progress,
     return !runs.stop;
 }
 
-void forEachRowRunOnEveryCore(int32_t rows, const std::function<void(int32_t begin, int32_t end)>& work) {
+void forEachRowRunOnEveryCore(Runtime& runtime, int32_t rows,
+                              const std::function<void(int32_t begin, int32_t end)>& work) {
     const Progress none{};
-    forEachRowRun(rows, threadsFor(none, rows), none,
+    forEachRowRun(runtime, rows, threadsFor(runtime, none, rows), none,
                   [&work](int32_t begin, int32_t end, int32_t) { work(begin, end); });
 }
 
-OwnedBytes allocateWorkingRows(size_t rowSize, int32_t& threads) {
-    OwnedBytes rows = allocateBytes(rowSize * static_cast<size_t>(threads));
+OwnedBytes allocateWorkingRows(Runtime& runtime, size_t rowSize, int32_t& threads) {
+    OwnedBytes rows = allocateBytes(runtime, rowSize * static_cast<size_t>(threads));
     if (rows == nullptr && threads > 1) {
         threads = 1;
-        rows = allocateBytes(rowSize);
+        rows = allocateBytes(runtime, rowSize);
     }
     return rows;
 }
