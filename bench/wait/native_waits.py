@@ -22,7 +22,6 @@ bus and the accessibility bus), with the program's tables in the files that
 TAVRELIC_MENU_TABLE and TAVRELIC_PREFERENCES_FIELDS name."""
 
 import os
-import re
 import statistics
 import sys
 import time
@@ -37,18 +36,18 @@ from program import Atspi, NoAnswer, call, press  # noqa: E402
 COMMAND_LIMIT_SECONDS = 120
 
 # In an order in which each finds what it works on: the name printed and
-# the command's identifier in the resource header.
+# the program's own name for the command, as its menu table gives it.
 COMMANDS = [
-    ("pattern", "CmdGeneratePattern"),
-    ("generate", "CmdGenerateStereogram"),
-    ("decode", "CmdDecodeStereogram"),
-    ("round_trip", "CmdRoundTrip"),
-    ("view/stereogram_dots", "CmdShowStereogramWithDots"),
-    ("view/stereogram_plain", "CmdShowStereogramPlain"),
-    ("view/depth_quantised", "CmdShowDepthQuantised"),
-    ("view/depth_original", "CmdShowDepthOriginal"),
-    ("view/pattern_strip", "CmdShowPatternStrip"),
-    ("view/pattern_tiled", "CmdShowPatternTiled"),
+    ("pattern", "generate-pattern"),
+    ("generate", "generate-stereogram"),
+    ("decode", "decode-stereogram"),
+    ("round_trip", "round-trip"),
+    ("view/stereogram_dots", "show-stereogram-with-dots"),
+    ("view/stereogram_plain", "show-stereogram-plain"),
+    ("view/depth_quantised", "show-depth-quantised"),
+    ("view/depth_original", "show-depth-original"),
+    ("view/pattern_strip", "show-pattern-strip"),
+    ("view/pattern_tiled", "show-pattern-tiled"),
 ]
 # The batch is long; it is timed a third as often.
 FEWER_RUNS = {"round_trip"}
@@ -56,13 +55,6 @@ FEWER_RUNS = {"round_trip"}
 
 class WaitError(Exception):
     pass
-
-
-def command_ids():
-    """The program's command identifiers, by name, as shell/commands.h defines them."""
-    header = os.path.join(ROOT, "src", "shell", "commands.h")
-    with open(header, encoding="utf-8") as text:
-        return {name: int(value) for name, value in re.findall(r"\b(Cmd\w+)\s*=\s*(\d+)", text.read())}
 
 
 def now_ms():
@@ -88,8 +80,8 @@ def measure(session, start):
     return held - start, painted - start
 
 
-def run_command(session, command_id):
-    item = steps.menu_item_of(session, str(command_id))
+def run_command(session, command):
+    item = steps.menu_item_of(session, command)
     start = now_ms()
     press(item)
     return measure(session, start)
@@ -103,12 +95,12 @@ def focus_file_name(session, dialog):
         raise WaitError("the file dialog's name field does not take the focus")
 
 
-def load_depth_map(session, load_id, path):
+def load_depth_map(session, path):
     """From the Enter that confirms the name typed into the file dialog. (A
     press of its button over the bus would be a click played out on the
     screen, which lets the button show as pressed for a while first.) The
     dialog's own loop answers the bus until it has closed."""
-    press(steps.menu_item_of(session, str(load_id)))
+    press(steps.menu_item_of(session, "load-depth-map"))
     dialog, _ = steps.fill_file_dialog(session, path)
     focus_file_name(session, dialog)
     start = now_ms()
@@ -126,12 +118,11 @@ def report(name, runs, measure_once):
 
 
 def run_all(session, depth_map, runs):
-    ids = command_ids()
     steps.step_start(session, [])
-    report("load", runs, lambda: load_depth_map(session, ids["CmdLoadDepthMap"], depth_map))
-    for name, id_name in COMMANDS:
+    report("load", runs, lambda: load_depth_map(session, depth_map))
+    for name, command in COMMANDS:
         times = max(1, runs // 3) if name in FEWER_RUNS else runs
-        report(name, times, lambda: run_command(session, ids[id_name]))
+        report(name, times, lambda: run_command(session, command))
 
 
 def main(arguments):

@@ -32,49 +32,63 @@ for frame in 1 2 3 4 5; do "$tool" depth-map "$in/klatka$frame.bmp" $((600 + 10 
 head -c 3000 "$in/kule.bmp" >"$in/uciety.bmp"
 
 # The window's commands for a run of tavrelic-cli: the menu items, the
-# Preferences dialog's fields and buttons, the file dialogs' names.
+# Preferences dialog's fields and buttons (each by the program's own name
+# for it), the file dialogs' names.
 window_steps() {
   local command=$1 input=$2 saved=$3; shift 3
   local prefs=() view="" pattern=""
   while [ $# -gt 0 ]; do
     case "$1" in
-      --depth-bits) prefs+=("prefs-set 1000 $2"); shift ;;
-      --repeat) prefs+=("prefs-set 1001 $2"); shift ;;
-      --min-match) prefs+=("prefs-set 1005 $2"); shift ;;
-      --search-range) prefs+=("prefs-set 1006 $2"); shift ;;
-      --cross-eyed) prefs+=("prefs-click 1003") ;;
-      --no-random-fill) prefs+=("prefs-click 1007") ;;
+      --depth-bits) prefs+=("prefs-set depth-bits $2"); shift ;;
+      --repeat) prefs+=("prefs-set repeat $2"); shift ;;
+      --min-match) prefs+=("prefs-set min-match $2"); shift ;;
+      --search-range) prefs+=("prefs-set search-range $2"); shift ;;
+      --cross-eyed) prefs+=("prefs-click wall-eyed") ;;
+      --no-random-fill) prefs+=("prefs-click random-fill") ;;
       --unresolved)
-        case "$2" in keep) prefs+=("prefs-click 1009") ;; random) prefs+=("prefs-click 1010") ;;
-                     background) prefs+=("prefs-click 1011") ;; esac
+        case "$2" in
+          keep) prefs+=("prefs-click unresolved-keep") ;;
+          random) prefs+=("prefs-click unresolved-random") ;;
+          background) prefs+=("prefs-click unresolved-background") ;;
+        esac
         shift ;;
       --pattern) pattern=$2; shift ;;
       --view)
-        case "$2" in stereogram) view=40004 ;; stereogram-plain) view=40005 ;; depth) view=40006 ;;
-                     depth-original) view=40009 ;; pattern) view=40012 ;; pattern-tiled) view=40013 ;; esac
+        case "$2" in
+          stereogram) view=show-stereogram-with-dots ;;
+          stereogram-plain) view=show-stereogram-plain ;;
+          depth) view=show-depth-quantised ;;
+          depth-original) view=show-depth-original ;;
+          pattern) view=show-pattern-strip ;;
+          pattern-tiled) view=show-pattern-tiled ;;
+        esac
         shift ;;
     esac
     shift
   done
   echo "scenario cli"
   echo "start"
-  if [ "$command" = decode ]; then echo "command 40020"; else echo "command 40001"; fi
+  if [ "$command" = decode ]; then echo "command load-stereogram"; else echo "command load-depth-map"; fi
   echo "choose-file \"$input\""
   if [ ${#prefs[@]} -gt 0 ]; then
-    echo "command 40007"
+    echo "command preferences"
     printf '%s\n' "${prefs[@]}"
-    echo "prefs-click 1002"
+    echo "prefs-click ok"
   fi
   if [ "$command" != decode ]; then
-    if [ -n "$pattern" ]; then printf 'command 40011\nchoose-file "%s"\n' "$pattern"; else echo "command 40010"; fi
+    if [ -n "$pattern" ]; then
+      printf 'command load-pattern\nchoose-file "%s"\n' "$pattern"
+    else
+      echo "command generate-pattern"
+    fi
   fi
   case "$command" in
-    generate) echo "command 40002" ;;
-    decode) echo "command 40018" ;;
-    batch) echo "command 40021" ;;
+    generate) echo "command generate-stereogram" ;;
+    decode) echo "command decode-stereogram" ;;
+    batch) echo "command round-trip" ;;
   esac
   [ -n "$view" ] && echo "command $view"
-  printf 'command 40016\nchoose-file "%s"\n' "$saved"
+  printf 'command save-picture\nchoose-file "%s"\n' "$saved"
 }
 
 # The file the window saves for the same commands.

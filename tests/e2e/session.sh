@@ -11,8 +11,10 @@
 #       --screen), the Wine prefix (at N
 #       dots per inch, 96 unless --dpi; under the Unix locale NAME) and the
 #       watcher that takes screenshots and drops files for the driver; with --native, the input BMP files, written by
-#       BUILD's tavrelic_expected, which the scenarios also need. Their state
-#       is kept in the folder SESSION
+#       BUILD's tavrelic_expected, which the scenarios also need, and the
+#       program's menu and Preferences tables, by which the driver turns the
+#       names in the scenarios into ids. Their state is kept in the folder
+#       SESSION
 #   session.sh wine SESSION PROGRAM [ARGUMENTS...]
 #       runs a Windows program in the session
 #   session.sh without-display SESSION PROGRAM VERSION
@@ -179,6 +181,9 @@ command_start() {
   start_prefix
   if [ -n "$native" ]; then
     bash "$here/write_inputs.sh" "$data" "$native" || fail "e2e-session: cannot write the input files"
+    "$native/tests/e2e/expected/tavrelic_expected" menu-table >"$session/menu-table.txt" &&
+      "$native/tests/e2e/expected/tavrelic_expected" preferences-fields >"$session/preferences-fields.txt" ||
+      fail "e2e-session: cannot write the program's tables"
   fi
   export shots xdnd=$here/xdnd.py
   setsid bash -c "$(declare -f unix_path take_screenshot drop_file watch_screenshots); watch_screenshots" \
@@ -238,6 +243,8 @@ command_run() {
   local log=$session/logs/$scenario.log
   (cd "$out" && E2E_DATA=$(windows_path "$data") E2E_OUT=$(windows_path "$out") \
     E2E_EXPECTED=$(windows_path "$expected") E2E_SHOTS=$(windows_path "$shots") \
+    TAVRELIC_MENU_TABLE=$(windows_path "$session/menu-table.txt") \
+    TAVRELIC_PREFERENCES_FIELDS=$(windows_path "$session/preferences-fields.txt") \
     timeout "${E2E_TIMEOUT:-1100}" wine "$driver" "$(windows_path "$script")" "$(windows_path "$program")" "$scenario") \
     >"$log" 2>"$log.err"
   # Under Wine the program's standard error is the driver's: both are

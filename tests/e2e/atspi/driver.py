@@ -15,7 +15,9 @@ the scenario. 2 for a bad call. The steps are those of the Win32 driver
 E2E_QT_PLATFORM=wayland), a session bus with the accessibility bus, and the program's
 tables in the files that TAVRELIC_MENU_TABLE and
 TAVRELIC_PREFERENCES_FIELDS name (tavrelic_expected menu-table and
-preferences-fields write them)."""
+preferences-fields write them): the scenarios call commands, menus and
+Preferences controls by the program's own names, and the tables give the
+texts by which the driver finds them on the bus."""
 
 import os
 import sys

@@ -14,7 +14,9 @@
 #       (QT_QPA_PLATFORM=wayland); there is no X display at all, and the
 #       scenarios with a step that needs one are skipped.
 #       BUILD's tavrelic_expected writes the input files and the program's
-#       menu and Preferences tables. Their state is kept in the folder SESSION
+#       menu and Preferences tables, through which the driver finds the
+#       commands and controls that the scenarios name. Their state is kept
+#       in the folder SESSION
 #   session.sh package BUILD DEB FOLDER
 #       makes the DEB package in BUILD, unpacks it into FOLDER and checks
 #       what it holds: the program, its desktop entry and AppStream

@@ -54,18 +54,35 @@ class StepFailed(Exception):
 
 
 class Tables:
-    """The program's own tables, as tavrelic_expected prints them: the menu
-    (command id -> menu text, item text) and the Preferences fields
-    (control id -> kind, label)."""
+    """The program's own tables, as tavrelic_expected prints them, by which
+    the scenarios call commands, menus and Preferences controls: the menu
+    (command name -> menu text, item text; ID NAME MENU ITEM a row), the
+    menus' titles in the menu bar's order, and the Preferences controls
+    (control name -> kind, label; ID NAME KIND LABEL a row), in the dialog's
+    order."""
 
     def __init__(self, menu_file, fields_file):
-        self.menu = {int(i): (menu, item) for i, menu, item in _rows(menu_file)}
-        self.fields = {int(i): (kind, label) for i, kind, label in _rows(fields_file)}
+        menu_rows = _rows(menu_file, "ID NAME MENU ITEM")
+        field_rows = _rows(fields_file, "ID NAME KIND LABEL")
+        self.menu = {name: (menu, item) for _, name, menu, item in menu_rows}
+        self.menu_titles = list(dict.fromkeys(menu for _, _, menu, _ in menu_rows))
+        self.fields = {name: (kind, label) for _, name, kind, label in field_rows}
+        self.text_fields = [name for _, name, kind, _ in field_rows if kind in ("number", "text")]
 
 
-def _rows(file_name):
+def _rows(file_name, shape):
+    """The rows of a table file, four tab-separated columns each, the first a
+    number and the second a name; a row of another shape is a ValueError."""
+    rows = []
     with open(file_name, encoding="utf-8") as table:
-        return [line.rstrip("\n").split("\t") for line in table if line.strip()]
+        for number, line in enumerate(table, 1):
+            if not line.strip():
+                continue
+            row = line.rstrip("\r\n").split("\t")
+            if len(row) != 4 or not row[0].isdigit() or not row[1]:
+                raise ValueError("%s:%d: expected %s (tab-separated), found %r" % (file_name, number, shape, line))
+            rows.append(row)
+    return rows
 
 
 class Session:
@@ -250,11 +267,11 @@ def step_expect_printed_error(session, args):
     expect_printed("standard error", session.program.printed_errors, args[0])
 
 
-def menu_item_of(session, word):
-    command = integer(word)
-    if command not in session.tables.menu:
-        raise StepFailed("the menu has no command %d" % command)
-    menu_text, item_text = session.tables.menu[command]
+def menu_item_of(session, name):
+    """The menu item of the command that the program calls by this name."""
+    if name not in session.tables.menu:
+        raise StepFailed("the program's menu table has no command " + name)
+    menu_text, item_text = session.tables.menu[name]
     item = session.program.menu_item(menu_text, item_text, session.wait_ms)
     if item is None:
         raise StepFailed("the menu %s has no item %s" % (quoted(menu_text), quoted(item_text)))
@@ -409,18 +426,18 @@ def step_expect_client(session, args):
                    if area[0] else "the client area is unreadable")
 
 
-# The Win32 classes of the two bars: what each is, and how the program's
-# window shows it.
-BARS = {"msctls_progress32": ("progress bar", Program.progress_bar),
-        "msctls_statusbar32": ("status bar", Program.status_text)}
+# The two bars by the scenarios' names for them: what each is, and how the
+# program's window shows it.
+BARS = {"progress-bar": ("progress bar", Program.progress_bar),
+        "status-bar": ("status bar", Program.status_text)}
 
 
 def step_expect_child_at(session, args):
-    """expect-child-at CLASS X Y: the bar has its top left corner there, in
-    the coordinates of the client area."""
+    """expect-child-at BAR X Y: the bar (progress-bar or status-bar) has its
+    top left corner there, in the coordinates of the client area."""
     x, y = integer(args[1]), integer(args[2])
     if args[0] not in BARS:
-        raise StepFailed("the main window has no bar of class " + args[0])
+        raise StepFailed("the main window has no bar called %s (%s)" % (args[0], " or ".join(BARS)))
     kind, find_bar = BARS[args[0]]
     seen = [None]
 
@@ -524,13 +541,12 @@ FIELD_ROLES = {"number": Role.TEXT, "text": Role.TEXT, "check": Role.CHECK_BOX, 
                "button": Role.PUSH_BUTTON}
 
 
-def preferences_control(session, word):
-    """The control of the Preferences dialog with this id, once the dialog
-    shows it."""
-    control_id = integer(word)
-    if control_id not in session.tables.fields:
-        raise StepFailed("the Preferences dialog has no control %d" % control_id)
-    kind, label = session.tables.fields[control_id]
+def preferences_control(session, name):
+    """The control of the Preferences dialog that the program calls by this
+    name, once the dialog shows it."""
+    if name not in session.tables.fields:
+        raise StepFailed("the program's Preferences table has no control " + name)
+    kind, label = session.tables.fields[name]
     role = FIELD_ROLES[kind]
 
     def control_in(window, ms):
@@ -588,17 +604,21 @@ KEYS = {"escape": 0xFF1B, "enter": 0xFF0D}  # X key symbols
 
 
 def step_prefs_key(session, args):
-    """prefs-key escape|enter: the key goes to the dialog's first field,
-    which gets the focus first. A digit typed after it shows when the dialog
-    has handled the key; the dialog must still be open then."""
+    """prefs-key escape|enter: the key goes to the dialog's first field that
+    takes typed text, which gets the focus first. A digit typed after it
+    shows when the dialog has handled the key; the dialog must still be open
+    then."""
     if args[0] not in KEYS:
         raise StepFailed("unknown key %s (escape or enter)" % args[0])
+    if not session.tables.text_fields:
+        raise StepFailed("the program's Preferences table has no number or text field")
     ms = session.wait_ms
-    dialog, field = preferences_control(session, "1000")
+    first_field = session.tables.text_fields[0]
+    dialog, field = preferences_control(session, first_field)
     focused = wait_until(session.wait_seconds, lambda t: call(t, field.grab_focus) and
                          call(t, field.get_state_set).contains(State.FOCUSED))
     if not focused:
-        raise StepFailed("the field 1000 does not take the focus")
+        raise StepFailed("the field %s does not take the focus" % first_field)
     before = field_text(field, ms)
     marker = "2" if before == "1" else "1"
     call(ms, Atspi.generate_keyboard_event, KEYS[args[0]], None, Atspi.KeySynthType.PRESSRELEASE | Atspi.KeySynthType.SYM)
@@ -832,14 +852,15 @@ def shown_popup(session, ms):
 
 
 def step_open_menu(session, args):
-    """open-menu N: opens the N-th menu of the menu bar (1 = "Plik") as a
-    click on its title does. It stays open until close-menu."""
+    """open-menu TITLE: opens the menu of the menu bar with this title
+    ("Plik") as a click on its title does. It stays open until close-menu."""
     require_running(session)
-    index = integer(args[0])
-    menus = session.program.menus(session.wait_ms)
-    if not 1 <= index <= len(menus):
-        raise StepFailed("the menu bar has %d menus" % len(menus))
-    press(menus[index - 1])
+    if args[0] not in session.tables.menu_titles:
+        raise StepFailed("the program's menu table has no menu " + quoted(args[0]))
+    menu = session.program.menu(args[0], session.wait_ms)
+    if menu is None:
+        raise StepFailed("the menu bar has no menu " + quoted(args[0]))
+    press(menu)
     if not wait_until(session.wait_seconds, lambda ms: shown_popup(session, ms) is not None):
         raise StepFailed("no menu opened within " + session.limit_text())
     wait_for_idle(session)
@@ -906,15 +927,18 @@ def long_session_cycle():
         return [["command", command]]
 
     def load(file_name):
-        return [["command", "40001"], ["choose-file", file_name]]
+        return [["command", "load-depth-map"], ["choose-file", file_name]]
 
     def depth(bits):
-        return [["command", "40007"], ["prefs-set", "1000", bits], ["prefs-click", "1002"], ["expect-no-dialog"]]
+        return [["command", "preferences"], ["prefs-set", "depth-bits", bits], ["prefs-click", "ok"],
+                ["expect-no-dialog"]]
 
-    return [load("%E2E_DATA%\\depth400.bmp"), one("40010"), one("40002"), one("40004"), one("40005"),
-            one("40018"), one("40006"), one("40009"), one("40012"), one("40013"), depth("4"), one("40002"),
-            one("40018"), load("%E2E_DATA%\\depth300.bmp"), one("40010"), one("40002"), one("40004"),
-            depth("3"), one("40018"), one("40006")]
+    return [load("%E2E_DATA%\\depth400.bmp"), one("generate-pattern"), one("generate-stereogram"),
+            one("show-stereogram-with-dots"), one("show-stereogram-plain"), one("decode-stereogram"),
+            one("show-depth-quantised"), one("show-depth-original"), one("show-pattern-strip"),
+            one("show-pattern-tiled"), depth("4"), one("generate-stereogram"), one("decode-stereogram"),
+            load("%E2E_DATA%\\depth300.bmp"), one("generate-pattern"), one("generate-stereogram"),
+            one("show-stereogram-with-dots"), depth("3"), one("decode-stereogram"), one("show-depth-quantised")]
 
 
 def read_usage(program):

@@ -7,7 +7,11 @@
 // A script is a list of steps (see steps.cpp), one a line, in scenarios
 // that each begin with "scenario NAME" and start the program afresh; with
 // SCENARIO only that one runs. The first failing step ends its scenario;
-// the program is then ended too.
+// the program is then ended too. The steps call commands, menus and
+// Preferences controls by the program's own names, which the driver looks
+// up in the program's tables: the files that TAVRELIC_MENU_TABLE and
+// TAVRELIC_PREFERENCES_FIELDS name (tavrelic_expected menu-table and
+// preferences-fields write them; tests/e2e/session.sh does so).
 #include <windows.h>
 
 #include <shellapi.h>
@@ -44,9 +48,11 @@ void finishScenario(Session& session, const Scenario& scenario, int& failures) {
     }
 }
 
-int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programPath, const std::string& only) {
+int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programPath, const ProgramTables& tables,
+              const std::string& only) {
     Session session;
     session.programPath = programPath;
+    session.tables = tables;
     Scenario scenario;
     int failures = 0;
     bool skipping = false;
@@ -75,6 +81,13 @@ int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programP
     return failures == 0 ? 0 : 1;
 }
 
+bool readTablesNamedByEnvironment(ProgramTables& tables, std::string& error) {
+    std::string menuFile, controlsFile;
+    return expandVariables("%TAVRELIC_MENU_TABLE%", menuFile, error) &&
+           expandVariables("%TAVRELIC_PREFERENCES_FIELDS%", controlsFile, error) &&
+           readProgramTables(menuFile, controlsFile, tables, error);
+}
+
 }  // namespace
 
 int main() {
@@ -94,5 +107,10 @@ int main() {
         printLine("FAIL script: " + error);
         return 2;
     }
-    return runScript(lines, programPath, only);
+    ProgramTables tables;
+    if (!readTablesNamedByEnvironment(tables, error)) {
+        printLine("FAIL script: cannot read the program's tables: " + error);
+        return 2;
+    }
+    return runScript(lines, programPath, tables, only);
 }

@@ -127,12 +127,10 @@ bool waitUntilClosed(const Session& session, HWND dialog, const char* kind, std:
     return false;
 }
 
-bool controlOf(HWND dialog, const std::string& word, HWND& control, std::string& failure) {
-    long long id = 0;
-    if (!readInteger(word, id, failure)) return false;
-    control = GetDlgItem(dialog, static_cast<int>(id));
+bool controlOf(HWND dialog, int id, const std::string& name, HWND& control, std::string& failure) {
+    control = GetDlgItem(dialog, id);
     if (control != nullptr) return true;
-    failure = "the dialog has no control " + word;
+    failure = "the dialog has no control " + name + " (id " + std::to_string(id) + ")";
     return false;
 }
 
@@ -276,8 +274,8 @@ bool stepExpectPrintedError(Session& session, const Arguments& args, std::string
 // follows returns only when the command has ended or shows a modal window.
 // A posted command would come after that wait's own message.
 bool stepCommand(Session& session, const Arguments& args, std::string& failure) {
-    long long id = 0;
-    if (!readInteger(args[0], id, failure) || !requireRunning(session, failure)) return false;
+    int id = 0;
+    if (!commandId(session.tables, args[0], id, failure) || !requireRunning(session, failure)) return false;
     if (!SendNotifyMessageW(session.mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0)) {
         failure = "cannot deliver the command";
         return false;
@@ -393,16 +391,29 @@ bool stepExpectClient(Session& session, const Arguments& args, std::string& fail
     return false;
 }
 
-// expect-child-at CLASS X Y: the child window of that class has its top
-// left corner there, in client coordinates of the main window.
+// The window class of a bar of the main window that the scenarios name;
+// null for a name of no bar.
+const wchar_t* barClass(const std::string& name) {
+    if (name == "progress-bar") return PROGRESS_CLASSW;
+    if (name == "status-bar") return STATUSCLASSNAMEW;
+    return nullptr;
+}
+
+// expect-child-at BAR X Y: the bar (progress-bar or status-bar) has its
+// top left corner there, in client coordinates of the main window.
 bool stepExpectChildAt(Session& session, const Arguments& args, std::string& failure) {
     long long x = 0, y = 0;
     if (!readInteger(args[1], x, failure) || !readInteger(args[2], y, failure) ||
         !requireRunning(session, failure))
         return false;
-    HWND child = FindWindowExW(session.mainWindow, nullptr, widen(args[0]).c_str(), nullptr);
+    const wchar_t* windowClass = barClass(args[0]);
+    if (windowClass == nullptr) {
+        failure = "the main window has no bar called " + args[0] + " (progress-bar or status-bar)";
+        return false;
+    }
+    HWND child = FindWindowExW(session.mainWindow, nullptr, windowClass, nullptr);
     if (child == nullptr) {
-        failure = "the main window has no child of class " + args[0];
+        failure = "the main window has no " + args[0] + " (class " + narrow(windowClass) + ")";
         return false;
     }
     RECT place = {};
@@ -476,11 +487,12 @@ bool stepCancelFile(Session& session, const Arguments&, std::string& failure) {
     return finishFileDialog(session, nullptr, failure);
 }
 
-bool preferencesControl(Session& session, const std::string& id, HWND& dialog, HWND& control,
+bool preferencesControl(Session& session, const std::string& name, HWND& dialog, HWND& control,
                         std::string& failure) {
-    return requireRunning(session, failure) &&
+    int id = 0;
+    return preferencesControlId(session.tables, name, id, failure) && requireRunning(session, failure) &&
            waitForDialog(session, findPreferencesDialog, "Preferences dialog", dialog, failure) &&
-           controlOf(dialog, id, control, failure);
+           controlOf(dialog, id, name, control, failure);
 }
 
 bool stepPrefsSet(Session& session, const Arguments& args, std::string& failure) {
@@ -529,9 +541,10 @@ bool stepPrefsExpectCheck(Session& session, const Arguments& args, std::string& 
     return false;
 }
 
-// prefs-key escape|enter: the key goes to the dialog's first field, which
-// gets the focus first. A digit typed after it shows when the dialog has
-// handled the key; the dialog must still be open then.
+// prefs-key escape|enter: the key goes to the dialog's first field that
+// takes typed text, which gets the focus first. A digit typed after it
+// shows when the dialog has handled the key; the dialog must still be open
+// then.
 bool stepPrefsKey(Session& session, const Arguments& args, std::string& failure) {
     const WPARAM key = args[0] == "escape" ? VK_ESCAPE : args[0] == "enter" ? VK_RETURN : 0;
     if (key == 0) {
@@ -539,7 +552,10 @@ bool stepPrefsKey(Session& session, const Arguments& args, std::string& failure)
         return false;
     }
     HWND dialog = nullptr, field = nullptr;
-    if (!preferencesControl(session, "1000", dialog, field, failure)) return false;
+    std::string firstField;
+    if (!firstTextField(session.tables, firstField, failure) ||
+        !preferencesControl(session, firstField, dialog, field, failure))
+        return false;
     DWORD_PTR result = 0;
     std::wstring before;
     if (!sendWithTimeout(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE,
@@ -686,8 +702,8 @@ void releaseProgram(std::vector<HANDLE>& held) {
 // at least once. A picture of the window taken while both held goes to
 // SHOT.bmp in %E2E_SHOTS%.
 bool stepExpectBarsMoving(Session& session, const Arguments& args, std::string& failure) {
-    long long id = 0;
-    if (!readInteger(args[1], id, failure) || !requireRunning(session, failure)) return false;
+    int id = 0;
+    if (!commandId(session.tables, args[1], id, failure) || !requireRunning(session, failure)) return false;
     std::vector<const std::vector<uint32_t>*> texts;
     for (size_t i = 2; i < args.size(); ++i) {
         auto found = session.statusCaptures.find(args[i]);
@@ -753,15 +769,17 @@ bool stepExpectBarsMoving(Session& session, const Arguments& args, std::string& 
     return false;
 }
 
-// open-menu N: opens the N-th menu of the menu bar (1 = "Plik") as the
-// keyboard does: F10, N - 1 times right, then down. The program is then in
-// the menu's loop, which answers messages, until close-menu.
+// open-menu TITLE: opens the menu of the menu bar with this title ("Plik")
+// as the keyboard does: F10, right until it is reached, then down. The
+// program is then in the menu's loop, which answers messages, until
+// close-menu.
 bool stepOpenMenu(Session& session, const Arguments& args, std::string& failure) {
-    long long index = 0;
-    if (!readInteger(args[0], index, failure) || !requireRunning(session, failure)) return false;
+    int position = 0;
+    if (!menuPosition(session.tables, args[0], position, failure) || !requireRunning(session, failure))
+        return false;
     PostMessageW(session.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 0);
     if (!waitForIdle(session, failure)) return false;
-    for (long long i = 1; i < index; ++i) {
+    for (int i = 1; i < position; ++i) {
         PostMessageW(session.mainWindow, WM_KEYDOWN, VK_RIGHT, 0);
         if (!waitForIdle(session, failure)) return false;
     }
@@ -916,18 +934,22 @@ bool readUsage(const Session& session, ProgramUsage& usage) {
 // The commands of a long session, each with the steps that answer it; the
 // loads alternate between two sizes, the Preferences between two depths.
 std::vector<std::vector<std::vector<std::string>>> longSessionCycle() {
-    auto one = [](const char* id) { return std::vector<std::vector<std::string>>{{"command", id}}; };
+    auto one = [](const char* name) { return std::vector<std::vector<std::string>>{{"command", name}}; };
     auto load = [](const char* file) {
-        return std::vector<std::vector<std::string>>{{"command", "40001"}, {"choose-file", file}};
+        return std::vector<std::vector<std::string>>{{"command", "load-depth-map"}, {"choose-file", file}};
     };
     auto depth = [](const char* bits) {
-        return std::vector<std::vector<std::string>>{
-            {"command", "40007"}, {"prefs-set", "1000", bits}, {"prefs-click", "1002"}, {"expect-no-dialog"}};
+        return std::vector<std::vector<std::string>>{{"command", "preferences"},
+                                                     {"prefs-set", "depth-bits", bits},
+                                                     {"prefs-click", "ok"},
+                                                     {"expect-no-dialog"}};
     };
-    return {load("%E2E_DATA%\\depth400.bmp"), one("40010"), one("40002"), one("40004"), one("40005"),
-            one("40018"), one("40006"), one("40009"), one("40012"), one("40013"), depth("4"), one("40002"),
-            one("40018"), load("%E2E_DATA%\\depth300.bmp"), one("40010"), one("40002"), one("40004"),
-            depth("3"), one("40018"), one("40006")};
+    return {load("%E2E_DATA%\\depth400.bmp"), one("generate-pattern"), one("generate-stereogram"),
+            one("show-stereogram-with-dots"), one("show-stereogram-plain"), one("decode-stereogram"),
+            one("show-depth-quantised"), one("show-depth-original"), one("show-pattern-strip"),
+            one("show-pattern-tiled"), depth("4"), one("generate-stereogram"), one("decode-stereogram"),
+            load("%E2E_DATA%\\depth300.bmp"), one("generate-pattern"), one("generate-stereogram"),
+            one("show-stereogram-with-dots"), depth("3"), one("decode-stereogram"), one("show-depth-quantised")};
 }
 
 // long-session COMMANDS REPORT: runs COMMANDS menu commands of the cycle
@@ -1076,13 +1098,15 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
     return false;
 }
 
-// The steps of a script (texts are UTF-8, compared exactly):
+// The steps of a script (texts are UTF-8, compared exactly). A command, a
+// menu or a Preferences control goes by the program's own name for it, as
+// its tables give it (program_tables.h); a bar by its name here.
 //   start [ARGUMENTS...]             start the program, wait for its window
 //   run [ARGUMENTS...]               a run that ends by itself, no window
 //   expect-printed TEXT              what the run printed on standard output
 //   expect-printed-error TEXT        and on standard error
 //   drop FILE                        a file dragged and dropped on the window
-//   command ID                       a menu command, then wait until idle
+//   command NAME                     a menu command, then wait until idle
 //   close / expect-exit CODE         the close box; the process's exit code
 //   timeout SECONDS                  the limit of the waits that follow
 //   expect-message TEXT CAPTION      a box with these texts; OK closes it
@@ -1090,14 +1114,15 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
 //   expect-status TEXT               the status bar's text
 //   expect-client W H                the main window's client area
 //   expect-progress POS MIN MAX      the progress bar's position and range
-//   expect-child-at CLASS X Y        a bar's place in the client area
+//   expect-child-at BAR X Y          a bar's place in the client area
+//                                    (progress-bar or status-bar)
 //   choose-file PATH / cancel-file   answer the open or save dialog
-//   prefs-set ID TEXT, prefs-click ID, prefs-expect ID TEXT,
-//   prefs-expect-check ID STATE, prefs-key escape|enter
+//   prefs-set NAME TEXT, prefs-click NAME, prefs-expect NAME TEXT,
+//   prefs-expect-check NAME STATE, prefs-key escape|enter
 //                                    the Preferences dialog's controls
 //   expect-same-file A B             two files hold the same bytes
 //   screenshot NAME [EXPECTED]       a screenshot, see stepScreenshot
-//   open-menu N / close-menu         a menu of the menu bar, open on screen
+//   open-menu TITLE / close-menu     a menu of the menu bar, open on screen
 //   expect-code-page N               the session's ANSI code page
 //   long-session COMMANDS REPORT     many commands; the program must not grow
 //   expect-program-file VERSION MAX_BYTES

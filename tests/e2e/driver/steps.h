@@ -9,10 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "program_tables.h"
+
 constexpr DWORD DefaultWaitMs = 30000;
 
 struct Session {
     std::wstring programPath;
+    // The program's commands, menus and Preferences controls, by which the
+    // steps find what a scenario names.
+    ProgramTables tables;
     // The limit of every wait of a step. Each wait ends as soon as what it
     // waits for holds, so the limit is reached only when something is
     // wrong; it is long enough that a machine kept busy by other work does

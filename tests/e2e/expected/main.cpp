@@ -11,7 +11,9 @@
 //     replays the commands of a scenario script (or of its one scenario
 //     SCENARIO) on the portable core, from
 //     the state the program starts in, so that the files it saves are the
-//     files tavrelic.exe must save for the same commands. The file names
+//     files tavrelic.exe must save for the same commands. Its commands and
+//     Preferences controls go by their names in the two tables below (a
+//     name they lack fails the replay). The file names
 //     come from the script's choose-file steps (its %VARIABLES% expanded
 //     from this process's environment), and "screenshot NAME EXPECTED"
 //     saves the picture on show as EXPECTED. "start ARGUMENTS..." starts
@@ -30,9 +32,10 @@
 //     prints the Preferences dialog's controls, one a line:
 //     ID<TAB>NAME<TAB>KIND<TAB>LABEL, KIND one of number, text, check, radio,
 //     button. NAME is the program's own word for the command or control,
-//     which the scenarios use.
-//   The driver of the native program finds menu items and controls by these
-//   texts (UTF-8), so it reads them from the program's own tables.
+//     by which the scenarios call it.
+//   Both drivers read these two tables: the Win32 driver turns a name into
+//   its ID, the driver of the native program finds the menu item or control
+//   by its texts (UTF-8).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -169,6 +172,62 @@ int writePictureAsBmp(const std::string& input, const std::string& output) {
     return out ? 0 : 1;
 }
 
+// The Preferences dialog's two push buttons, which close it, beside its
+// fields.
+struct PreferencesButton {
+    int32_t controlId;
+    const char* name;
+    const char* text;
+};
+
+const PreferencesButton PreferencesButtons[] = {{PREFERENCES_OK, "ok", OkButtonText},
+                                                {PREFERENCES_CANCEL, "cancel", CancelButtonText}};
+
+// The menu command that the scenarios call by this name.
+bool commandNamed(const std::string& name, int32_t& id) {
+    for (const Menu& menu : MenuBar) {
+        for (size_t i = 0; i < menu.itemCount; ++i) {
+            if (isSeparator(menu.items[i]) || name != menu.items[i].name) continue;
+            id = menu.items[i].command;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The Preferences control, field or push button, that the scenarios call by
+// this name.
+bool preferencesControlNamed(const std::string& name, int32_t& id) {
+    for (const PreferencesField& field : PreferencesFields) {
+        if (name != field.name) continue;
+        id = field.controlId;
+        return true;
+    }
+    for (const PreferencesButton& button : PreferencesButtons) {
+        if (name != button.name) continue;
+        id = button.controlId;
+        return true;
+    }
+    return false;
+}
+
+// A step that names a command or a Preferences control names one that the
+// tables know; false with the reason otherwise.
+bool namesKnown(const std::vector<std::string>& words, std::string& error) {
+    int32_t id = 0;
+    if (words[0] == "command" && words.size() == 2 && !commandNamed(words[1], id)) {
+        error = "the menu table has no command " + words[1];
+        return false;
+    }
+    const bool preferencesStep = words[0] == "prefs-set" || words[0] == "prefs-click" ||
+                                 words[0] == "prefs-expect" || words[0] == "prefs-expect-check";
+    if (preferencesStep && words.size() >= 2 && !preferencesControlNamed(words[1], id)) {
+        error = "the Preferences dialog has no control " + words[1];
+        return false;
+    }
+    return true;
+}
+
 // The Preferences dialog as the scenario's prefs-set and prefs-click steps
 // work it: fields take their texts, a click on a check box or radio button
 // ticks it as the dialog would, OK stores what the rules accept (a refusal
@@ -177,8 +236,8 @@ void workPreferencesDialog(Workspace& ws, const std::vector<ScriptLine>& steps) 
     PreferencesForm form = preferencesFormFrom(ws.preferences);
     for (const ScriptLine& step : steps) {
         const std::vector<std::string>& words = step.words;
-        long long id = 0;
-        if (words.size() < 2 || !parseInteger(words[1], id)) continue;
+        int32_t id = 0;
+        if (words.size() < 2 || !preferencesControlNamed(words[1], id)) continue;
         if (words[0] == "prefs-click" && (id == PREFERENCES_CANCEL || (id == PREFERENCES_OK &&
                                                                        confirmPreferences(ws, form, nullptr))))
             return;
@@ -244,15 +303,15 @@ bool replayLine(Workspace& ws, const ScriptLine& line) {
     static int windowToken = 0;
     WindowHandle mainWindow = &windowToken;
     const std::vector<std::string>& words = line.words;
-    long long id = 0;
+    int32_t id = 0;
     if (words[0] == "start") {
         if (!replayStart(ws, mainWindow, words)) return false;
     } else if (words[0] == "drop" && words.size() == 2) {
         std::filesystem::path fileName;
         if (!scriptPath(words[1], fileName)) return false;
         openOutsideFile(ws, mainWindow, fileName, FileKindChoice::Detect);
-    } else if (words[0] == "command" && words.size() == 2 && parseInteger(words[1], id)) {
-        handleCommand(ws, mainWindow, static_cast<int32_t>(id));
+    } else if (words[0] == "command" && words.size() == 2 && commandNamed(words[1], id)) {
+        handleCommand(ws, mainWindow, id);
     } else if (words[0] == "close") {
         closeWorkspace(ws);
     } else if (words[0] == "screenshot" && words.size() == 3) {
@@ -276,6 +335,10 @@ int replay(const std::string& scriptName, const std::string& only) {
         const ScriptLine& line = lines[next];
         if (line.words[0] == "scenario") skipping = !only.empty() && (line.words.size() < 2 || line.words[1] != only);
         if (skipping) continue;
+        if (!namesKnown(line.words, error)) {
+            std::fprintf(stderr, "tavrelic_expected: %s:%d: %s\n", scriptName.c_str(), line.number, error.c_str());
+            return 1;
+        }
         if ((line.words[0] == "command" && !scriptFileAnswers(lines, next + 1)) || !replayLine(ws, line)) {
             std::fprintf(stderr, "tavrelic_expected: %s:%d failed\n", scriptName.c_str(), line.number);
             return 1;
@@ -310,8 +373,8 @@ int printPreferencesFields() {
     for (const PreferencesField& field : PreferencesFields)
         std::printf("%d\t%s\t%s\t%s\n", static_cast<int>(field.controlId), field.name, fieldKindName(field.kind),
                     field.label);
-    std::printf("%d\tok\tbutton\t%s\n%d\tcancel\tbutton\t%s\n", PREFERENCES_OK, OkButtonText, PREFERENCES_CANCEL,
-                CancelButtonText);
+    for (const PreferencesButton& button : PreferencesButtons)
+        std::printf("%d\t%s\tbutton\t%s\n", static_cast<int>(button.controlId), button.name, button.text);
     return 0;
 }
 
