@@ -43,9 +43,17 @@ else()
   set(DEBIAN_DIR ${CMAKE_BINARY_DIR}/debian)
   set(MAN_PAGES tavrelic.1 tavrelic-cli.1)
   set(COMPRESSED)
+  # tavrelic-cli's page takes the Preferences options from their table.
+  set(CLI_PAGE_TEMPLATE ${PROJECT_SOURCE_DIR}/docs/man/tavrelic-cli.1.in)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tavrelic-cli.1
+                     COMMAND tavrelic_manual_page ${CLI_PAGE_TEMPLATE} ${CMAKE_BINARY_DIR}/tavrelic-cli.1
+                     DEPENDS tavrelic_manual_page ${CLI_PAGE_TEMPLATE}
+                     COMMENT "Writing tavrelic-cli's manual page" VERBATIM)
   foreach(source ${MAN_PAGES} changelog)
     if(source STREQUAL "changelog")
       set(path ${PROJECT_SOURCE_DIR}/cmake/debian/changelog)
+    elseif(source STREQUAL "tavrelic-cli.1")
+      set(path ${CMAKE_BINARY_DIR}/tavrelic-cli.1)
     else()
       set(path ${PROJECT_SOURCE_DIR}/docs/man/${source})
     endif()

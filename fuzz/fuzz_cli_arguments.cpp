@@ -50,11 +50,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (!holdsWork(request)) std::abort();
-    // The command line stores only what the dialog's rules accept.
-    const PreferenceOptions& options = request.preferences;
-    if (options.depthBits && checkDepthBits(*options.depthBits).kind != OutcomeKind::Done) return 0;
-    Preferences prefs;
+    // The command line stores only what the dialog's rules accept; every
+    // value it stores reads back as the last one given for its row.
+    for (const PreferenceSetting& setting : request.preferences)
+        if (checkPreferenceValueForAnyPicture(*setting.row, setting.value).kind != OutcomeKind::Done) return 0;
+    Preferences prefs = startPreferences();
     applyPreferenceOptions(request.preferences, prefs);
-    if (request.preferences.depthBits && prefs.depthBits != *request.preferences.depthBits) std::abort();
+    for (const PreferenceRow& row : preferenceRows()) {
+        const std::optional<int32_t> value = optionValueOf(request.preferences, row);
+        if (value && row.read(prefs) != *value) std::abort();
+    }
     return 0;
 }

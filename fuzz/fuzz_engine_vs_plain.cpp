@@ -91,7 +91,12 @@ Case caseFrom(EngineInput& in) {
     g.patternWidth = (flags & 4) != 0 ? 1 + in.byte() % (2 * stripWidth + 5) : stripWidth;
     g.randomState = in.number32();
     g.depth = in.raster(static_cast<size_t>(g.width) * g.height);
-    g.pattern = in.raster(static_cast<size_t>(g.patternWidth) * g.height);
+    // Colour: a grey or colour pattern, tiled down the rows when it is of
+    // another height.
+    g.colour = (flags & 64) != 0;
+    g.patternChannels = g.colour && (flags & 128) != 0 ? 3 : 1;
+    g.patternHeight = g.colour ? 1 + in.byte() % (g.height + 3) : g.height;
+    g.pattern = in.raster(static_cast<size_t>(g.patternWidth) * g.patternHeight * g.patternChannels);
     c.decoding.depthBits = g.depthBits;
     c.decoding.minMatch = anyCount(in);
     c.decoding.searchRange = anyCount(in);
@@ -120,6 +125,7 @@ void prepareWorkspace(Workspace& ws, const Case& c) {
                                          UnresolvedPolicy::Background};
     ws.preferences.unresolvedPolicy = policies[c.decoding.policy];
     ws.randomState = g.randomState;
+    ws.preferences.colour = g.colour;
 }
 
 void comparePatternGeneration(const Case& c) {
@@ -130,7 +136,7 @@ void comparePatternGeneration(const Case& c) {
     // A width that is no multiple of the repeat count is widened first.
     const int32_t stripWidth = (g.width + g.repeatCount - 1) / g.repeatCount;
     uint32_t state = g.randomState;
-    const std::vector<uint8_t> expected = referencePattern(stripWidth, g.height, g.randomFill, state);
+    const std::vector<uint8_t> expected = referencePattern(stripWidth, g.height, g.randomFill, state, g.colour);
     compare("pattern generation", rasterBytes(ws.pattern), expected, ws.randomState, state);
     releaseAll(ws);
 }
@@ -141,10 +147,18 @@ void compareGenerationAndDecoding(const Case& c) {
     const GenerationInputs& g = c.generation;
     Workspace ws = freshWorkspace();
     prepareWorkspace(ws, c);
-    putPattern(ws, g.patternWidth, g.height, g.pattern);
+    ws.pattern = pictureOf(g.patternWidth, g.patternHeight, g.pattern, g.patternChannels);
+    ws.patternWidth = g.patternWidth;
     generateStereogram(ws, nullptr);
     const GeneratedStereogram generated = referenceGenerate(g);
     compare("generation", rasterBytes(ws.stereogram), generated.pixels, ws.randomState, generated.randomState);
+    if (generated.channels == 3) {
+        // The plain decoding reads grey: a colour stereogram is decoded for
+        // what the sanitizers see, on all three channels.
+        decodeStereogram(ws, nullptr);
+        releaseAll(ws);
+        return;
+    }
 
     const std::vector<uint8_t>& stereogram = c.loadedStereogram.empty() ? generated.pixels : c.loadedStereogram;
     putRaster(ws.stereogram, g.width, g.height, stereogram);

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the picture loader (BMP, PNG and JPEG, told by
-// their content) as a depth map, a stereogram and a pattern, each time on a
-// fresh workspace; a picture it takes as a stereogram is also classified,
-// as a file from outside is.
+// their content) as a depth map, a stereogram and a pattern (in grey and in
+// colour), each time on a fresh workspace; a picture it takes as a
+// stereogram is also classified, as a file from outside is.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -39,8 +39,9 @@ void addDepthMap(Workspace& ws, int32_t height) {
     putRaster(ws.depthMap, DepthMapWidth, height, std::vector<uint8_t>(static_cast<size_t>(DepthMapWidth) * height));
 }
 
-void loadAs(const uint8_t* data, size_t size, SourceKind kind) {
+void loadAs(const uint8_t* data, size_t size, SourceKind kind, bool colour) {
     Workspace ws = freshWorkspace();
+    ws.preferences.colour = colour;
     if (kind == SourceKind::Pattern) addDepthMap(ws, depthMapHeightFor(data, size));
     if (loadBmpBytes(ws, data, size, nullptr, kind) == 1 && kind == SourceKind::Stereogram)
         looksLikeStereogram(ws.stereogram);
@@ -51,8 +52,12 @@ void loadAs(const uint8_t* data, size_t size, SourceKind kind) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    loadAs(data, size, SourceKind::DepthMap);
-    loadAs(data, size, SourceKind::Stereogram);
-    loadAs(data, size, SourceKind::Pattern);
+    loadAs(data, size, SourceKind::DepthMap, false);
+    // With colour on, stereograms and patterns keep their colours, and a
+    // pattern of any height is taken.
+    for (bool colour : {false, true}) {
+        loadAs(data, size, SourceKind::Stereogram, colour);
+        loadAs(data, size, SourceKind::Pattern, colour);
+    }
     return 0;
 }

@@ -135,20 +135,18 @@ const int32_t LoadCommands[] = {CmdLoadDepthMap, CmdLoadStereogram, CmdLoadPatte
 const int32_t ViewCommands[] = {CmdShowStereogramWithDots, CmdShowStereogramPlain, CmdShowDepthQuantised,
                                 CmdShowDepthOriginal,      CmdShowPatternStrip,    CmdShowPatternTiled};
 
-// The Preferences dialog as a user fills it: every field and button from
-// the input, confirmed with OK (by the dialog's rules) or cancelled.
+// The Preferences dialog as a user fills it: every field, check box and
+// radio button from the input (colour among them), confirmed with OK (by
+// the dialog's rules) or cancelled.
 void answerPreferences(SessionInput& in, bool confirm) {
-    PreferencesForm form;
-    form.depthBits = in.text(12);
-    form.repeatCount = in.text(12);
-    form.minMatch = in.text(12);
-    form.searchRange = in.text(12);
-    const uint8_t ticks = in.byte();
-    form.wallEyed = (ticks & 1) != 0;
-    form.randomFill = (ticks & 2) != 0;
-    form.keepPrevious = (ticks & 12) == 4;
-    form.randomValue = (ticks & 12) == 8;
-    form.backgroundValue = (ticks & 12) == 12;
+    PreferencesForm form = preferencesFormFrom(startPreferences());
+    const std::vector<PreferencesControl>& controls = preferencesControls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (holdsText(controls[i]))
+            form.texts[i] = in.text(12);
+        else
+            form.ticks[i] = (in.byte() & 1) != 0;
+    }
     recordedUi.preferencesDialog = [form, confirm](Workspace& ws, WindowHandle owner) {
         if (confirm) confirmPreferences(ws, form, owner);
     };

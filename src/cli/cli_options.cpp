@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "texts/user_texts.h"
-#include "workspace/preferences_table.h"
 
 namespace {
 
@@ -33,17 +32,6 @@ constexpr NamedView Views[] = {
     {"pattern-tiled", ViewKind::PatternTiled},
 };
 
-struct NamedPolicy {
-    const char* name;
-    UnresolvedPolicy policy;
-};
-
-constexpr NamedPolicy Policies[] = {
-    {"keep", UnresolvedPolicy::KeepPrevious},
-    {"random", UnresolvedPolicy::Random},
-    {"background", UnresolvedPolicy::Background},
-};
-
 std::string formatted(const char* format, const std::string& first, const std::string& second = {}) {
     char text[1024];
     std::snprintf(text, sizeof text, format, first.c_str(), second.c_str());
@@ -52,8 +40,7 @@ std::string formatted(const char* format, const std::string& first, const std::s
 
 // A number field of the dialog, written as digits alone; read as the
 // dialog reads it, so that the same rules then apply to it.
-bool readNumber(const std::string& option, const std::string& text, std::optional<int32_t>& value,
-                std::string& error) {
+bool readNumber(const std::string& option, const std::string& text, int32_t& value, std::string& error) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
         error = formatted(CliBadNumberFormat, option, text);
         return false;
@@ -128,11 +115,29 @@ struct ArgumentReader {
     }
 };
 
+// The value a Preferences option gives its row: a flag's own, a number
+// as the dialog reads it, a choice by its name.
+bool readPreferenceValue(ArgumentReader& reader, const std::string& option, const PreferenceRow& row, int32_t& value,
+                         std::string& error) {
+    if (row.kind == PreferenceKind::Flag) {
+        value = row.optionSets;
+        return true;
+    }
+    std::string text;
+    if (!reader.value(option, text, error)) return false;
+    if (row.kind != PreferenceKind::Choice) return readNumber(option, text, value, error);
+    if (choiceValueNamed(row, text, value)) return true;
+    error = formatted(CliBadChoiceFormat, option, text);
+    return false;
+}
+
 // One option and its value into the request; false with the reason.
 bool readOption(ArgumentReader& reader, const std::string& option, CliRequest& request, std::string& error) {
-    PreferenceOptions& prefs = request.preferences;
-    if (option == "--cross-eyed" || option == "--no-random-fill") {
-        (option == "--cross-eyed" ? prefs.crossEyed : prefs.noRandomFill) = true;
+    for (const PreferenceRow& row : preferenceRows()) {
+        if (option != row.option) continue;
+        int32_t value = 0;
+        if (!readPreferenceValue(reader, option, row, value, error)) return false;
+        request.preferences.push_back(PreferenceSetting{&row, value});
         return true;
     }
     std::string text;
@@ -150,21 +155,6 @@ bool readOption(ArgumentReader& reader, const std::string& option, CliRequest& r
         request.pattern = std::filesystem::u8path(text);
         return true;
     }
-    struct NumberOption {
-        const char* name;
-        std::optional<int32_t> PreferenceOptions::*field;
-    };
-    static const NumberOption numbers[] = {
-        {"--depth-bits", &PreferenceOptions::depthBits},
-        {"--repeat", &PreferenceOptions::repeatCount},
-        {"--min-match", &PreferenceOptions::minMatch},
-        {"--search-range", &PreferenceOptions::searchRange},
-    };
-    for (const NumberOption& number : numbers)
-        if (option == number.name) return reader.value(option, text, error) && readNumber(option, text, prefs.*number.field, error);
-    if (option == "--unresolved")
-        return reader.value(option, text, error) &&
-               readNamed(Policies, &NamedPolicy::policy, option, text, prefs.unresolved, error);
     if (option == "--view")
         return reader.value(option, text, error) && readNamed(Views, &NamedView::view, option, text, request.view, error);
     error = formatted(CliUnknownOptionFormat, option);
@@ -224,12 +214,92 @@ bool parseCliArguments(const std::vector<std::string>& arguments, CliRequest& re
     return requestComplete(request, error);
 }
 
+std::optional<int32_t> optionValueOf(const PreferenceOptions& options, const PreferenceRow& row) {
+    std::optional<int32_t> value;
+    for (const PreferenceSetting& setting : options)
+        if (setting.row == &row) value = setting.value;
+    return value;
+}
+
 void applyPreferenceOptions(const PreferenceOptions& options, Preferences& prefs) {
-    if (options.depthBits) storeDepthBits(prefs, *options.depthBits);
-    if (options.repeatCount) prefs.repeatCount = *options.repeatCount;
-    if (options.minMatch) prefs.minMatch = *options.minMatch;
-    if (options.searchRange) prefs.searchRange = *options.searchRange;
-    if (options.crossEyed) prefs.wallEyed = false;
-    if (options.noRandomFill) prefs.randomFill = false;
-    if (options.unresolved) prefs.unresolvedPolicy = *options.unresolved;
+    for (const PreferenceSetting& setting : options) setting.row->store(prefs, setting.value);
+}
+
+namespace {
+
+// Where the help text of an option's line begins.
+constexpr size_t HelpColumn = 22;
+
+std::string choiceNames(const PreferenceRow& row, const char* between) {
+    std::string names;
+    for (size_t i = 0; i < row.choiceCount; ++i) names += (i == 0 ? "" : between) + std::string(row.choices[i].name);
+    return names;
+}
+
+// What follows the option: the value's name, a choice's names.
+std::string valueWords(const PreferenceRow& row) {
+    if (row.kind == PreferenceKind::Choice) return choiceNames(row, "|");
+    return row.valueName != nullptr ? row.valueName : "";
+}
+
+// The start value as the option writes it.
+std::string startWords(const PreferenceRow& row) {
+    for (size_t i = 0; i < row.choiceCount; ++i)
+        if (row.choices[i].value == row.start) return row.choices[i].name;
+    return std::to_string(row.start);
+}
+
+// The range a rule allows, in the words of --help: "1-8", "3 - szerokość/10".
+std::string ruleWords(const NumberRule& rule) {
+    if (rule.perWidth != 0)
+        return std::to_string(rule.least) + " - " + CliWidthWord + "/" + std::to_string(rule.perWidth);
+    return std::to_string(rule.least) + "-" + std::to_string(rule.most);
+}
+
+std::string helpLine(const PreferenceRow& row) {
+    std::string line = std::string("  ") + row.option;
+    const std::string value = valueWords(row);
+    if (!value.empty()) line += " " + value;
+    line += line.size() < HelpColumn ? std::string(HelpColumn - line.size(), ' ') : "\n" + std::string(HelpColumn, ' ');
+    line += row.help;
+    if (row.kind != PreferenceKind::Flag)
+        line += " (" + (row.rule != nullptr ? ruleWords(*row.rule) + "; " : std::string()) + startWords(row) + ")";
+    return line + "\n";
+}
+
+// roff's minus signs and hyphens in an option's name.
+std::string roffWords(const std::string& words) {
+    std::string escaped;
+    for (char c : words) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    return escaped;
+}
+
+std::string manualEntry(const PreferenceRow& row) {
+    const std::string value = valueWords(row);
+    std::string entry = ".TP\n";
+    entry += value.empty() ? ".B " + roffWords(row.option) + "\n"
+                           : ".BI " + roffWords(row.option) + " \" " + roffWords(value) + "\"\n";
+    entry += row.manual;
+    if (row.rule != nullptr) {
+        const NumberRule& rule = *row.rule;
+        entry += rule.perWidth != 0 ? " From " + std::to_string(rule.least) + " to the picture's width divided by " +
+                                          std::to_string(rule.perWidth) + "."
+                                    : " From " + std::to_string(rule.least) + " to " + std::to_string(rule.most) + ".";
+    }
+    if (row.kind != PreferenceKind::Flag) entry += " At start: \\fB" + roffWords(startWords(row)) + "\\fP.";
+    return entry + "\n";
+}
+
+}  // namespace
+
+std::string cliUsageText() {
+    std::string text = CliUsageHeadText;
+    for (const PreferenceRow& row : preferenceRows()) text += helpLine(row);
+    return text + CliUsageTailText;
+}
+
+std::string manualPreferenceOptions() {
+    std::string roff;
+    for (const PreferenceRow& row : preferenceRows()) roff += manualEntry(row);
+    return roff;
 }

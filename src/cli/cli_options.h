@@ -8,19 +8,22 @@
 
 #include "engine/preferences.h"
 #include "views/views.h"
+#include "workspace/preferences_table.h"
 
 enum class CliCommand { Generate, Decode, Batch, Info, Help, Version };
 
-// The Preferences the options name; the others keep their start values.
-struct PreferenceOptions {
-    std::optional<int32_t> depthBits;
-    std::optional<int32_t> repeatCount;
-    std::optional<int32_t> minMatch;
-    std::optional<int32_t> searchRange;
-    bool crossEyed = false;
-    bool noRandomFill = false;
-    std::optional<UnresolvedPolicy> unresolved;
+// A Preference an option names, and the value it gives.
+struct PreferenceSetting {
+    const PreferenceRow* row;
+    int32_t value;
 };
+
+// The Preferences the options name, in the order given (a later one of the
+// same row wins); the others keep their start values.
+using PreferenceOptions = std::vector<PreferenceSetting>;
+
+// The value the options give a row, if they name it.
+std::optional<int32_t> optionValueOf(const PreferenceOptions& options, const PreferenceRow& row);
 
 struct CliRequest {
     CliCommand command = CliCommand::Help;
@@ -38,3 +41,9 @@ bool parseCliArguments(const std::vector<std::string>& arguments, CliRequest& re
 // Sets what the options name on a fresh start's Preferences, as the dialog
 // stores them.
 void applyPreferenceOptions(const PreferenceOptions& options, Preferences& prefs);
+
+// --help: the usage, with a line for each Preferences option.
+std::string cliUsageText();
+
+// The manual page's entries for the Preferences options, in roff.
+std::string manualPreferenceOptions();

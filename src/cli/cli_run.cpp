@@ -202,7 +202,7 @@ bool viewDrawn(Job& job, ViewKind view, Picture& shown) {
 // Load, Preferences, the work, the view, the save: what the window saves
 // after the same commands from a fresh start.
 InputResult runJob(Run& run, const fs::path& input, const fs::path& output) {
-    Job job{run, input, {}, FirstRandomState, {}, {}, {}, {}, 0, InputResult::Written};
+    Job job{run, input, startPreferences(), FirstRandomState, {}, {}, {}, {}, 0, InputResult::Written};
     applyPreferenceOptions(run.request.preferences, job.prefs);
     if (!inputLoaded(job, run.request.command == CliCommand::Decode)) return job.result;
     ViewKind view = ViewKind::DepthOriginal;
@@ -263,21 +263,39 @@ bool outputsFor(const CliRequest& request, std::vector<fs::path>& outputs, std::
     return true;
 }
 
-// The Preferences dialog's rules for the values the options give, with the
-// dialog's message: the depth first, then the repeat count against each
-// input's width, which is what the dialog would check once it is loaded.
-bool optionsAllowed(Runtime& runtime, const CliRequest& request, std::string& error) {
-    const PreferenceOptions& options = request.preferences;
-    Outcome check = checkDepthBits(options.depthBits.value_or(Preferences{}.depthBits));
-    for (size_t i = 0; check.kind == OutcomeKind::Done && options.repeatCount && i < request.inputs.size(); ++i) {
-        PictureFacts facts;
-        if (!probePictureFile(runtime, request.inputs[i], facts)) continue;  // refused when it is loaded
-        check = checkRepeatCount(facts.width, *options.repeatCount);
-    }
-    if (check.kind == OutcomeKind::Done) return true;
-    error = check.refusal.caption[0] != '\0' ? std::string(check.refusal.caption) + ": " + check.refusal.text
+// The dialog's message for a refused value, as a line.
+std::string refusalLine(const Outcome& check) {
+    return check.refusal.caption[0] != '\0' ? std::string(check.refusal.caption) + ": " + check.refusal.text
                                              : check.refusal.text;
-    return false;
+}
+
+// The Preferences dialog's rules for the values the options give, with the
+// dialog's message, in the dialog's order: first every value that no
+// picture could take, before any input is read; then a value that depends
+// on the picture (the repeat count) against each input's width, which is
+// what the dialog would check once it is loaded.
+bool optionsAllowed(Runtime& runtime, const CliRequest& request, std::string& error) {
+    for (const PreferenceRow& row : preferenceRows()) {
+        const std::optional<int32_t> value = optionValueOf(request.preferences, row);
+        if (!value) continue;
+        const Outcome check = checkPreferenceValueForAnyPicture(row, *value);
+        if (check.kind == OutcomeKind::Done) continue;
+        error = refusalLine(check);
+        return false;
+    }
+    for (const PreferenceRow& row : preferenceRows()) {
+        const std::optional<int32_t> value = optionValueOf(request.preferences, row);
+        if (!value || row.rule == nullptr || row.rule->perWidth == 0) continue;
+        for (const std::filesystem::path& input : request.inputs) {
+            PictureFacts facts;
+            if (!probePictureFile(runtime, input, facts)) continue;  // refused when it is loaded
+            const Outcome check = checkPreferenceValue(row, *value, facts.width);
+            if (check.kind == OutcomeKind::Done) continue;
+            error = refusalLine(check);
+            return false;
+        }
+    }
+    return true;
 }
 
 int exitCodeOf(const std::vector<InputResult>& results) {
@@ -315,11 +333,11 @@ int runInfo(Runtime& runtime, const CliRequest& request) {
         PictureFacts facts;
         Picture picture;
         BmpFrame frame;
-        const Outcome loaded = readPictureFile(runtime, input, ReadRequest{}, picture, frame);
+        const Outcome loaded = readPictureFile(runtime, input, ReadRequest{ColourChannels}, picture, frame);
         if (loaded.kind == OutcomeKind::Done && probePictureFile(runtime, input, facts)) {
             char text[1024];
-            std::snprintf(text, sizeof text, CliInfoFormat, input.u8string().c_str(), facts.format, picture.width,
-                          picture.height);
+            std::snprintf(text, sizeof text, everyPixelGrey(picture) ? CliInfoFormat : CliInfoColourFormat,
+                          input.u8string().c_str(), facts.format, picture.width, picture.height);
             std::printf("%s\n", text);
             continue;
         }

@@ -33,7 +33,7 @@ int runWith(const std::vector<std::string>& arguments) {
     }
     switch (request.command) {
         case CliCommand::Help:
-            std::fputs(CliUsageText, stdout);
+            std::fputs(cliUsageText().c_str(), stdout);
             return CliAllWritten;
         case CliCommand::Version:
             std::printf("tavrelic-cli %s\n", TAVRELIC_VERSION_TEXT);

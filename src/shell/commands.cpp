@@ -124,12 +124,15 @@ void closeWorkspace(Workspace& ws) {
 
 void showPictureInfo(const Workspace& ws, WindowHandle mainWindow) {
     std::string text;
-    text += ws.stereogram.pixels != nullptr ? formatted(StereogramSizeFormat, ws.imageWidth, ws.imageHeight)
-                                            : NoStereogramInfoText;
-    text += ws.depthMap.pixels != nullptr ? formatted(DepthMapSizeFormat, ws.imageWidth, ws.imageHeight)
-                                          : NoDepthMapInfoText;
-    text += ws.pattern.pixels != nullptr ? formatted(PatternSizeFormat, ws.patternWidth, ws.imageHeight)
-                                         : NoPatternInfoText;
+    const Picture& stereogram = ws.stereogram;
+    text += isPresent(stereogram) ? formatted(isColour(stereogram) ? StereogramColourSizeFormat : StereogramSizeFormat,
+                                              ws.imageWidth, ws.imageHeight)
+                                  : NoStereogramInfoText;
+    text += isPresent(ws.depthMap) ? formatted(DepthMapSizeFormat, ws.imageWidth, ws.imageHeight) : NoDepthMapInfoText;
+    const Picture& pattern = ws.pattern;
+    text += isPresent(pattern) ? formatted(isColour(pattern) ? PatternColourSizeFormat : PatternSizeFormat,
+                                           ws.patternWidth, ws.imageHeight)
+                               : NoPatternInfoText;
     text += formatted(LevelCountFormat, levelCount(ws.preferences), 0);
     showMessage(mainWindow, text.c_str(), PictureInfoCaption);
 }

@@ -1,8 +1,6 @@
-// Every text the user reads, in Polish, each written once and used by name.
-// The Preferences dialog's template in the resource script repeats the
-// dialog's labels (resource compilers read no C++); a unit test holds the two
-// to the same words. Messages use \n for their line ends; formats take %d for
-// a signed decimal number.
+// Every text the user reads, in Polish, each written once and used by name
+// (the manual page's, in English, at the end). Messages use \n for their
+// line ends; formats take %d for a signed decimal number.
 #pragma once
 
 // Status bar.
@@ -71,6 +69,9 @@ inline constexpr char NoDepthMapInfoText[] = "Mapy głebokości nie załadowano.
 inline constexpr char PatternSizeFormat[] = "Wymiary wzorca: %d x %d\n";
 inline constexpr char NoPatternInfoText[] = "Wzorca nie załadowano.\n";
 inline constexpr char LevelCountFormat[] = "Ilość poziomów: %d";
+// A stereogram or pattern in colour says so after its size.
+inline constexpr char StereogramColourSizeFormat[] = "Wymiary sterogramu: %d x %d, w kolorze\n";
+inline constexpr char PatternColourSizeFormat[] = "Wymiary wzorca: %d x %d, w kolorze\n";
 
 inline constexpr char AboutText[] =
     "Tavrelic\n\n"
@@ -129,6 +130,7 @@ inline constexpr char SearchRangeLabel[] = "Maksymalny zakres poszukiwania";
 inline constexpr char KeepPreviousLabel[] = "Zostaw starą wartość";
 inline constexpr char RandomValueLabel[] = "Losuj wartość";
 inline constexpr char BackgroundValueLabel[] = "Przyjmij wartość tła";
+inline constexpr char ColourLabel[] = "Stereogram w kolorze";
 inline constexpr char OkButtonText[] = "OK";
 inline constexpr char CancelButtonText[] = "Anuluj";
 
@@ -164,7 +166,9 @@ inline constexpr char StartAloneOptionFormat[] = "%s nie łączy się z innymi a
 
 // The command line, tavrelic-cli. Its boxes are the window's texts, each a
 // line on standard error; these are its own.
-inline constexpr char CliUsageText[] =
+// --help: the usage, then a line for each Preferences option (made from the
+// Preferences table), then the rest.
+inline constexpr char CliUsageHeadText[] =
     "Użycie:\n"
     "  tavrelic-cli generate MAPA... -o WYJŚCIE [opcje]    stereogram z mapy głębokości\n"
     "  tavrelic-cli decode STEREOGRAM... -o WYJŚCIE [opcje] mapa głębokości ze stereogramu\n"
@@ -172,15 +176,8 @@ inline constexpr char CliUsageText[] =
     "  tavrelic-cli info PLIK...                           rodzaj i wymiary plików\n"
     "  tavrelic-cli --help | --version\n"
     "\n"
-    "Opcje, jak w oknie Preferencje:\n"
-    "  --depth-bits N      ilość poziomów głębokości 2^N (1-8; 3)\n"
-    "  --repeat N          ile razy wzorzec ma być powielony (3 - szerokość/10; 5)\n"
-    "  --cross-eyed        zbieżny zamiast rozbieżnego (WALLEYED)\n"
-    "  --no-random-fill    bez losowych wartości (wzorzec i wypełnienie)\n"
-    "  --min-match N       minimum wrażliwości (2)\n"
-    "  --search-range N    maksymalny zakres poszukiwania (165)\n"
-    "  --unresolved keep|random|background\n"
-    "                      nieokreślona wartość punktu: stara, losowa lub tła (keep)\n"
+    "Opcje, jak w oknie Preferencje:\n";
+inline constexpr char CliUsageTailText[] =
     "  --pattern PLIK      wzorzec z pliku zamiast wygenerowanego (generate, batch)\n"
     "  --view WIDOK        zapisany widok: stereogram, stereogram-plain, depth,\n"
     "                      depth-original, pattern, pattern-tiled\n"
@@ -190,6 +187,17 @@ inline constexpr char CliUsageText[] =
     "kończący się na .png jest zapisywany jako PNG, każdy inny jako BMP.\n"
     "Kod wyjścia: 0 wszystko zapisane, 1 któreś wejście odrzucone, 2 błędne\n"
     "wywołanie lub opcja, 3 brak pamięci.\n";
+// The words of the options' ranges in --help: "3 - szerokość/10".
+inline constexpr char CliWidthWord[] = "szerokość";
+// The Preferences options' lines in --help, after the option and its value.
+inline constexpr char DepthBitsHelp[] = "ilość poziomów głębokości 2^N";
+inline constexpr char RepeatCountHelp[] = "ile razy wzorzec ma być powielony";
+inline constexpr char CrossEyedHelp[] = "zbieżny zamiast rozbieżnego (WALLEYED)";
+inline constexpr char NoRandomFillHelp[] = "bez losowych wartości (wzorzec i wypełnienie)";
+inline constexpr char MinMatchHelp[] = "minimum wrażliwości";
+inline constexpr char SearchRangeHelp[] = "maksymalny zakres poszukiwania";
+inline constexpr char UnresolvedHelp[] = "nieokreślona wartość punktu: stara, losowa lub tła";
+inline constexpr char ColourHelp[] = "stereogram w kolorze: kolory wzorca i kolorowe kropki";
 inline constexpr char CliSeeHelpText[] = "Pomoc: tavrelic-cli --help";
 inline constexpr char CliUnknownCommandFormat[] = "nieznane polecenie: %s";
 inline constexpr char CliUnknownOptionFormat[] = "nieznana opcja: %s";
@@ -205,6 +213,23 @@ inline constexpr char CliUnreadableText[] = "nie można odczytać pliku albo nie
 inline constexpr char CliProgressFormat[] = "%d z %d";
 // info: the kind of a file and its size.
 inline constexpr char CliInfoFormat[] = "%s: %s, %d x %d";
+inline constexpr char CliInfoColourFormat[] = "%s: %s, %d x %d, w kolorze";
 inline constexpr char BmpFormatName[] = "BMP 24-bitowy";
 inline constexpr char PngFormatName[] = "PNG";
 inline constexpr char JpegFormatName[] = "JPEG";
+
+// The manual page's paragraphs for the Preferences options (English, as the
+// manual pages are): what each option sets.
+inline constexpr char DepthBitsManual[] = "The number of depth levels as a power of two, 2^\\fIN\\fP.";
+inline constexpr char RepeatCountManual[] = "How many times the pattern strip repeats across the picture.";
+inline constexpr char CrossEyedManual[] = "Make the stereogram for cross-eyed viewing instead of wall-eyed.";
+inline constexpr char NoRandomFillManual[] = "Fill the pattern with a grey ramp instead of random dots.";
+inline constexpr char MinMatchManual[] = "The shortest run of matching points that decoding counts as a match.";
+inline constexpr char SearchRangeManual[] = "The widest strip, in pixels, that decoding looks for.";
+inline constexpr char UnresolvedManual[] =
+    "What decoding gives a point it cannot resolve: \\fBkeep\\fP, the depth of the last point it resolved; "
+    "\\fBrandom\\fP, a random value; \\fBbackground\\fP, the background.";
+inline constexpr char ColourManual[] =
+    "Keep the colours: a pattern loaded with \\fB\\-\\-pattern\\fP keeps its colours (a strip of another "
+    "height is tiled down the rows), generated dots and random fill are drawn in colour, and a stereogram to decode "
+    "keeps its colours and is matched on all three channels. A depth map is always read as grey.";

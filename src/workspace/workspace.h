@@ -12,6 +12,7 @@
 #include "picture/outcome.h"
 #include "picture/picture.h"
 #include "views/views.h"
+#include "workspace/preferences_table.h"
 
 enum class SourceKind : int32_t { Stereogram = 1, DepthMap = 2, Pattern = 3 };
 
@@ -53,7 +54,7 @@ struct Workspace {
     Picture stereogram;
     DisplayDib displayDib;
     ShownView shownView;
-    Preferences preferences;
+    Preferences preferences = startPreferences();
     uint32_t randomState = FirstRandomState;
 };
 

@@ -36,7 +36,7 @@ head -c 3000 "$in/kule.bmp" >"$in/uciety.bmp"
 # for it), the file dialogs' names.
 window_steps() {
   local command=$1 input=$2 saved=$3; shift 3
-  local prefs=() view="" pattern=""
+  local prefs=() view="" pattern="" colour=""
   while [ $# -gt 0 ]; do
     case "$1" in
       --depth-bits) prefs+=("prefs-set depth-bits $2"); shift ;;
@@ -45,6 +45,7 @@ window_steps() {
       --search-range) prefs+=("prefs-set search-range $2"); shift ;;
       --cross-eyed) prefs+=("prefs-click wall-eyed") ;;
       --no-random-fill) prefs+=("prefs-click random-fill") ;;
+      --colour) colour=1 ;;
       --unresolved)
         case "$2" in
           keep) prefs+=("prefs-click unresolved-keep") ;;
@@ -68,6 +69,9 @@ window_steps() {
   done
   echo "scenario cli"
   echo "start"
+  # --colour is as if colour was on before the input was loaded, so that a
+  # stereogram keeps its colours.
+  [ -n "$colour" ] && printf 'command preferences\nprefs-click colour\nprefs-click ok\n'
   if [ "$command" = decode ]; then echo "command load-stereogram"; else echo "command load-depth-map"; fi
   echo "choose-file \"$input\""
   if [ ${#prefs[@]} -gt 0 ]; then
@@ -124,6 +128,16 @@ same_as_window decode-no-width decode "$in/szum.bmp" --unresolved background
 same_as_window batch-default batch "$in/kule.bmp"
 same_as_window batch-options batch "$in/waski.bmp" --depth-bits 4 --repeat 12 --unresolved background
 same_as_window batch-pattern batch "$in/kule.bmp" --pattern "$in/wzorzec.bmp" --view stereogram-plain
+# In colour: dots drawn in colour, a colour tile repeated down the picture,
+# a colour stereogram decoded on its three channels, the pattern's views.
+# (The window's replay reads the BMP twin of the tile's pixels.)
+convert -size 48x40 -seed 9 plasma:fractal "$in/kafel.png" && "$tool" picture-as-bmp "$in/kafel.png" "$in/kafel.png.bmp" ||
+  echo "FAIL inputs: cannot make the colour tile"
+same_as_window colour-dots generate "$in/kule.bmp" --colour
+same_as_window colour-tile generate "$in/kule.bmp" --colour --pattern "$in/kafel.png"
+same_as_window colour-tile-view generate "$in/kule.bmp" --colour --pattern "$in/kafel.png" --view pattern-tiled
+same_as_window colour-decode decode "$work/out/colour-tile.bmp" --colour
+same_as_window colour-batch batch "$in/kule.bmp" --colour --depth-bits 4
 
 # A frame sequence into a folder, a worker per core: each frame is the
 # window's file, whatever the order the frames come in.
@@ -271,9 +285,10 @@ if wanted mixed-inputs; then
 fi
 
 if wanted info; then
-  run_cli info "$in/kule.bmp" "$in/uciety.bmp" >"$work/info.out" 2>"$work/info.err"
+  run_cli info "$in/kule.bmp" "$in/uciety.bmp" "$in/kafel.png" >"$work/info.out" 2>"$work/info.err"
   code=$?
   if [ "$code" -eq 1 ] && grep -qF "kule.bmp: BMP 24-bitowy, 640 x 480" "$work/info.out" &&
+     grep -qF "kafel.png: PNG, 48 x 40, w kolorze" "$work/info.out" &&
      grep -qF "uciety.bmp: Błąd: Uszkodzony lub nieobsługiwany plik BMP!" "$work/info.err"; then
     pass info
   else

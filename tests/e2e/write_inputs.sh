@@ -4,7 +4,8 @@
 # a depth map with a Polish name in a folder with a Polish name, the sample
 # depth maps of the package, the damaged BMP files of the loader's fuzz
 # corpus, and depth maps as a 16-bit grey PNG and as a JPEG, each with the
-# BMP twin of its pixels beside it, and a truncated PNG. BUILD is a native
+# BMP twin of its pixels beside it, a truncated PNG, and a colour texture
+# tile as PNG (with its twin) for the colour scenario. BUILD is a native
 # build that holds tavrelic_expected.
 #   write_inputs.sh FOLDER BUILD
 set -uo pipefail
@@ -23,4 +24,6 @@ mkdir -p "$folder/Zdjęcia"
   "$tool" picture-as-bmp "$folder/depth16.png" "$folder/depth16.png.bmp" &&
   convert -size 300x200 -seed 3 plasma:fractal -quality 90 "$folder/depth-colour.jpg" &&
   "$tool" picture-as-bmp "$folder/depth-colour.jpg" "$folder/depth-colour.jpg.bmp" &&
-  head -c 4000 "$folder/depth16.png" >"$folder/truncated.png"
+  head -c 4000 "$folder/depth16.png" >"$folder/truncated.png" &&
+  convert -size 60x50 -seed 11 plasma:fractal -depth 8 -define png:color-type=2 "$folder/tile-colour.png" &&
+  "$tool" picture-as-bmp "$folder/tile-colour.png" "$folder/tile-colour.png.bmp"

@@ -173,3 +173,31 @@ int32_t matchRunRight(const Workspace& ws, int32_t x, int32_t row, int32_t separ
 int32_t detectPatternWidth(const Workspace& ws) {
     return detectPatternWidth(fittingStereogram(ws), ws.preferences.minMatch);
 }
+
+namespace {
+
+size_t formIndexOf(const std::string& name) {
+    const std::vector<PreferencesControl>& controls = preferencesControls();
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].name == name) return i;
+    requireSample(false, "the Preferences dialog has no control of that name");
+    return 0;
+}
+
+}  // namespace
+
+void setFormText(PreferencesForm& form, const std::string& name, const std::string& text) {
+    form.texts[formIndexOf(name)] = text;
+}
+
+void setFormTick(PreferencesForm& form, const std::string& name, bool ticked) {
+    form.ticks[formIndexOf(name)] = ticked;
+}
+
+std::string formText(const PreferencesForm& form, const std::string& name) {
+    return form.texts[formIndexOf(name)];
+}
+
+bool formTick(const PreferencesForm& form, const std::string& name) {
+    return form.ticks[formIndexOf(name)];
+}

@@ -72,3 +72,10 @@ std::string firstDifference(const WorkspaceSnapshot& before, const WorkspaceSnap
 int32_t matchRunLeft(const Workspace& ws, int32_t x, int32_t row, int32_t distance);
 int32_t matchRunRight(const Workspace& ws, int32_t x, int32_t row, int32_t separation);
 int32_t detectPatternWidth(const Workspace& ws);
+
+// The Preferences dialog's form by its controls' names: the text of a
+// field, the tick of a check box or radio button.
+void setFormText(PreferencesForm& form, const std::string& name, const std::string& text);
+void setFormTick(PreferencesForm& form, const std::string& name, bool ticked);
+std::string formText(const PreferencesForm& form, const std::string& name);
+bool formTick(const PreferencesForm& form, const std::string& name);

@@ -154,7 +154,7 @@ TEST_F(Commands, PreferencesDialogRunsUnderItsStatusText) {
     recordedUi.preferencesDialog = [&](Workspace& shown, WindowHandle) {
         statusWhileOpen = recordedStatusTexts().back();
         PreferencesForm form = preferencesFormFrom(shown.preferences);
-        form.depthBits = "5";
+        setFormText(form, "depth-bits", "5");
         confirmPreferences(shown, form, nullptr);
     };
     run(CmdPreferences);

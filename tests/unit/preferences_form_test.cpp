@@ -32,7 +32,7 @@ protected:
 bool samePreferences(const Preferences& a, const Preferences& b) {
     return a.depthBits == b.depthBits && a.depthStep == b.depthStep && a.repeatCount == b.repeatCount &&
            a.minMatch == b.minMatch && a.searchRange == b.searchRange && a.wallEyed == b.wallEyed &&
-           a.randomFill == b.randomFill && a.unresolvedPolicy == b.unresolvedPolicy;
+           a.randomFill == b.randomFill && a.unresolvedPolicy == b.unresolvedPolicy && a.colour == b.colour;
 }
 
 const char* const DepthRefused = "Błędne wartości głębokości\ndozwolone wartości: 1-8";
@@ -58,34 +58,34 @@ TEST(PreferencesFieldNumbers, FormShowsTheStoredValuesUnsigned) {
     prefs.minMatch = -1;
     prefs.unresolvedPolicy = UnresolvedPolicy::Background;
     PreferencesForm form = preferencesFormFrom(prefs);
-    EXPECT_EQ(form.depthBits, "3");
-    EXPECT_EQ(form.repeatCount, "5");
-    EXPECT_EQ(form.minMatch, "4294967295");
-    EXPECT_EQ(form.searchRange, "165");
-    EXPECT_TRUE(form.wallEyed);
-    EXPECT_TRUE(form.randomFill);
-    EXPECT_FALSE(form.keepPrevious);
-    EXPECT_FALSE(form.randomValue);
-    EXPECT_TRUE(form.backgroundValue);
+    EXPECT_EQ(formText(form, "depth-bits"), "3");
+    EXPECT_EQ(formText(form, "repeat"), "5");
+    EXPECT_EQ(formText(form, "min-match"), "4294967295");
+    EXPECT_EQ(formText(form, "search-range"), "165");
+    EXPECT_TRUE(formTick(form, "wall-eyed"));
+    EXPECT_TRUE(formTick(form, "random-fill"));
+    EXPECT_FALSE(formTick(form, "unresolved-keep"));
+    EXPECT_FALSE(formTick(form, "unresolved-random"));
+    EXPECT_TRUE(formTick(form, "unresolved-background"));
 }
 
 TEST_F(PreferencesDialogRules, RepeatCountRangeFollowsTheImageWidth) {
     for (const char* accepted : {"3", "64"}) {
         resetRecordedUi();
-        form.repeatCount = accepted;
+        setFormText(form, "repeat", accepted);
         EXPECT_TRUE(confirm()) << accepted;
         EXPECT_TRUE(recordedMessages().empty());
     }
     for (const char* refused : {"2", "65", "", "0"}) {
         resetRecordedUi();
-        form.repeatCount = refused;
+        setFormText(form, "repeat", refused);
         EXPECT_FALSE(confirm()) << refused;
         expectOnlyMessage(RepeatRefused, "Uwaga");
     }
     ws.imageWidth = 29;  // no repeat count is allowed below 30 pixels
     for (const char* refused : {"2", "3", "4"}) {
         resetRecordedUi();
-        form.repeatCount = refused;
+        setFormText(form, "repeat", refused);
         EXPECT_FALSE(confirm());
         expectOnlyMessage(RepeatRefused, "Uwaga");
     }
@@ -93,18 +93,18 @@ TEST_F(PreferencesDialogRules, RepeatCountRangeFollowsTheImageWidth) {
 
 TEST_F(PreferencesDialogRules, DepthIsCheckedFirstAndRefusalsStoreNothing) {
     const Preferences before = ws.preferences;
-    form.minMatch = "7";
-    form.searchRange = "9";
-    form.wallEyed = false;
+    setFormText(form, "min-match", "7");
+    setFormText(form, "search-range", "9");
+    setFormTick(form, "wall-eyed", false);
     for (const char* refused : {"", "0", "9", "4294967297"}) {
         resetRecordedUi();
-        form.depthBits = refused;
-        form.repeatCount = "2";
+        setFormText(form, "depth-bits", refused);
+        setFormText(form, "repeat", "2");
         EXPECT_FALSE(confirm());
         expectOnlyMessage(DepthRefused, "Uwaga");
         EXPECT_TRUE(samePreferences(ws.preferences, before));
     }
-    form.depthBits = "4";
+    setFormText(form, "depth-bits", "4");
     resetRecordedUi();
     EXPECT_FALSE(confirm());
     EXPECT_TRUE(samePreferences(ws.preferences, before));
@@ -113,7 +113,7 @@ TEST_F(PreferencesDialogRules, DepthIsCheckedFirstAndRefusalsStoreNothing) {
 TEST_F(PreferencesDialogRules, DepthStepFollowsTheStoredDepthBits) {
     const int32_t steps[] = {128, 64, 32, 16, 8, 4, 2, 1};
     for (int32_t bits = 1; bits <= 8; ++bits) {
-        form.depthBits = std::to_string(bits);
+        setFormText(form, "depth-bits", std::to_string(bits));
         ASSERT_TRUE(confirm());
         EXPECT_EQ(ws.preferences.depthBits, bits);
         EXPECT_EQ(ws.preferences.depthStep, steps[bits - 1]);
@@ -122,12 +122,12 @@ TEST_F(PreferencesDialogRules, DepthStepFollowsTheStoredDepthBits) {
 
 TEST_F(PreferencesDialogRules, ChangedRepeatCountReleasesAPresentPattern) {
     givePattern();
-    form.repeatCount = "5";
+    setFormText(form, "repeat", "5");
     EXPECT_TRUE(confirm());
     EXPECT_TRUE(recordedMessages().empty());
     EXPECT_NE(ws.pattern.pixels.get(), nullptr);
 
-    form.repeatCount = "6";
+    setFormText(form, "repeat", "6");
     EXPECT_TRUE(confirm());
     expectOnlyMessage("Zmieniono szerokość wzorca.\nNależy ponownie go wygenerować", "Uwaga!");
     EXPECT_EQ(ws.pattern.pixels.get(), nullptr);
@@ -135,7 +135,7 @@ TEST_F(PreferencesDialogRules, ChangedRepeatCountReleasesAPresentPattern) {
     EXPECT_EQ(ws.preferences.repeatCount, 6);
 
     resetRecordedUi();
-    form.repeatCount = "7";  // no pattern: nothing to warn about
+    setFormText(form, "repeat", "7");  // no pattern: nothing to warn about
     EXPECT_TRUE(confirm());
     EXPECT_TRUE(recordedMessages().empty());
     EXPECT_EQ(ws.preferences.repeatCount, 7);
@@ -143,22 +143,22 @@ TEST_F(PreferencesDialogRules, ChangedRepeatCountReleasesAPresentPattern) {
 
 TEST_F(PreferencesDialogRules, RefusedConfirmKeepsThePattern) {
     givePattern();
-    form.repeatCount = "6";
-    form.depthBits = "9";
+    setFormText(form, "repeat", "6");
+    setFormText(form, "depth-bits", "9");
     EXPECT_FALSE(confirm());
     EXPECT_NE(ws.pattern.pixels.get(), nullptr);
     EXPECT_EQ(ws.preferences.repeatCount, 5);
 }
 
 TEST_F(PreferencesDialogRules, EveryFieldIsStored) {
-    form.depthBits = "6";
-    form.repeatCount = "10";
-    form.minMatch = "abc";
-    form.searchRange = "300px";
-    form.wallEyed = false;
-    form.randomFill = false;
-    form.keepPrevious = false;
-    form.randomValue = true;
+    setFormText(form, "depth-bits", "6");
+    setFormText(form, "repeat", "10");
+    setFormText(form, "min-match", "abc");
+    setFormText(form, "search-range", "300px");
+    setFormTick(form, "wall-eyed", false);
+    setFormTick(form, "random-fill", false);
+    setFormTick(form, "unresolved-keep", false);
+    setFormTick(form, "unresolved-random", true);
     ASSERT_TRUE(confirm());
     EXPECT_EQ(ws.preferences.depthBits, 6);
     EXPECT_EQ(ws.preferences.depthStep, 4);
@@ -168,15 +168,26 @@ TEST_F(PreferencesDialogRules, EveryFieldIsStored) {
     EXPECT_FALSE(ws.preferences.wallEyed);
     EXPECT_FALSE(ws.preferences.randomFill);
     EXPECT_EQ(ws.preferences.unresolvedPolicy, UnresolvedPolicy::Random);
+    EXPECT_FALSE(ws.preferences.colour);
 
-    form.randomValue = false;
-    form.backgroundValue = true;
+    setFormTick(form, "colour", true);
+    ASSERT_TRUE(confirm());
+    EXPECT_TRUE(ws.preferences.colour);
+
+    setFormTick(form, "unresolved-random", false);
+    setFormTick(form, "unresolved-background", true);
     ASSERT_TRUE(confirm());
     EXPECT_EQ(ws.preferences.unresolvedPolicy, UnresolvedPolicy::Background);
 
-    form.backgroundValue = false;  // no radio selected: the policy stays
+    setFormTick(form, "unresolved-background", false);  // no radio selected: the policy stays
     ASSERT_TRUE(confirm());
     EXPECT_EQ(ws.preferences.unresolvedPolicy, UnresolvedPolicy::Background);
+
+    // Two ticked (no dialog lets that happen): the first counts.
+    setFormTick(form, "unresolved-random", true);
+    setFormTick(form, "unresolved-background", true);
+    ASSERT_TRUE(confirm());
+    EXPECT_EQ(ws.preferences.unresolvedPolicy, UnresolvedPolicy::Random);
 }
 
 }  // namespace

@@ -13,52 +13,49 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "shell/preferences_fields.h"
 #include "shell/preferences_form.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_texts.h"
-#include "shell/preferences_ids.h"
 #include "texts/user_texts.h"
 
 namespace {
 
-// Room for a few digits, as the Windows template gives its fields.
+// Room for a few digits, as the Windows dialog gives its fields.
 constexpr int FieldWidthInDigits = 7;
 
-// The dialog's controls, each field at its index in PreferencesFields.
+// The dialog's controls, each at its index in preferencesControls().
 struct PreferencesControls {
-    QGroupBox* groups[PreferencesGroupCount] = {};
-    QFormLayout* groupLayouts[PreferencesGroupCount] = {};
-    QLineEdit* edits[PreferencesFieldCount] = {};
-    QAbstractButton* toggles[PreferencesFieldCount] = {};
-    QPushButton* ok = nullptr;
-    QPushButton* cancel = nullptr;
+    QGroupBox* frames[PreferencesFrameCount] = {};
+    QFormLayout* frameLayouts[PreferencesFrameCount] = {};
+    std::vector<QLineEdit*> edits;
+    std::vector<QAbstractButton*> toggles;
+    QPushButton* buttons[PreferencesButtonCount] = {};
 };
 
 // The frames, each placed in its enclosing frame once that frame's own
-// fields are in (placeGroups), or in the dialog.
-void makeGroups(QDialog& dialog, PreferencesControls& controls)
+// fields are in (placeFrames), or in the dialog.
+void makeFrames(QDialog& dialog, PreferencesControls& controls)
 {
-    for (size_t g = 0; g < PreferencesGroupCount; ++g) {
-        const int32_t enclosing = PreferencesGroups[g].enclosing;
-        QWidget* parent = enclosing == NoEnclosingGroup ? static_cast<QWidget*>(&dialog) : controls.groups[enclosing];
-        controls.groups[g] = new QGroupBox(withoutMnemonic(PreferencesGroups[g].title), parent);
-        controls.groupLayouts[g] = new QFormLayout(controls.groups[g]);
-        controls.groupLayouts[g]->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    for (size_t f = 0; f < PreferencesFrameCount; ++f) {
+        const int32_t enclosing = PreferencesFrames[f].enclosing;
+        QWidget* parent = enclosing == NoEnclosingFrame ? static_cast<QWidget*>(&dialog) : controls.frames[enclosing];
+        controls.frames[f] = new QGroupBox(withoutMnemonic(PreferencesFrames[f].title), parent);
+        controls.frameLayouts[f] = new QFormLayout(controls.frames[f]);
+        controls.frameLayouts[f]->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     }
 }
 
 // A number or text field with its label as its buddy, so that the field
 // carries the label's words as its name on the accessibility bus.
-QLineEdit* makeTextField(const PreferencesField& field, QGroupBox& group, QFormLayout& layout)
+QLineEdit* makeTextField(const PreferencesControl& control, QGroupBox& frame, QFormLayout& layout)
 {
-    auto* edit = new QLineEdit(&group);
+    auto* edit = new QLineEdit(&frame);
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(FieldWidthInDigits, QLatin1Char('0'))));
-    if (field.kind == FieldKind::Number) {
+    if (control.kind == ControlKind::Number) {
         edit->setAlignment(Qt::AlignRight);
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     }
-    auto* label = new QLabel(withoutMnemonic(field.label), &group);
+    auto* label = new QLabel(withoutMnemonic(control.label), &frame);
     label->setBuddy(edit);
     layout.addRow(label, edit);
     return edit;
@@ -66,13 +63,13 @@ QLineEdit* makeTextField(const PreferencesField& field, QGroupBox& group, QFormL
 
 // A check box, or a radio button: the radio buttons of one frame exclude
 // each other, and none is a Tab stop.
-QAbstractButton* makeToggle(const PreferencesField& field, QGroupBox& group, QFormLayout& layout)
+QAbstractButton* makeToggle(const PreferencesControl& control, QGroupBox& frame, QFormLayout& layout)
 {
     QAbstractButton* toggle = nullptr;
-    if (field.kind == FieldKind::CheckBox) {
-        toggle = new QCheckBox(withoutMnemonic(field.label), &group);
+    if (control.kind == ControlKind::CheckBox) {
+        toggle = new QCheckBox(withoutMnemonic(control.label), &frame);
     } else {
-        toggle = new QRadioButton(withoutMnemonic(field.label), &group);
+        toggle = new QRadioButton(withoutMnemonic(control.label), &frame);
         toggle->setFocusPolicy(Qt::ClickFocus);
     }
     layout.addRow(toggle);
@@ -81,26 +78,22 @@ QAbstractButton* makeToggle(const PreferencesField& field, QGroupBox& group, QFo
 
 void makeFields(PreferencesControls& controls)
 {
-    for (size_t i = 0; i < PreferencesFieldCount; ++i) {
-        const PreferencesField& field = PreferencesFields[i];
-        QGroupBox& group = *controls.groups[field.group];
-        QFormLayout& layout = *controls.groupLayouts[field.group];
-        if (holdsText(field)) {
-            controls.edits[i] = makeTextField(field, group, layout);
-        } else {
-            controls.toggles[i] = makeToggle(field, group, layout);
-        }
+    for (const PreferencesControl& control : preferencesControls()) {
+        QGroupBox& frame = *controls.frames[control.frame];
+        QFormLayout& layout = *controls.frameLayouts[control.frame];
+        controls.edits.push_back(holdsText(control) ? makeTextField(control, frame, layout) : nullptr);
+        controls.toggles.push_back(holdsText(control) ? nullptr : makeToggle(control, frame, layout));
     }
 }
 
-void placeGroups(QVBoxLayout& dialogLayout, const PreferencesControls& controls)
+void placeFrames(QVBoxLayout& dialogLayout, const PreferencesControls& controls)
 {
-    for (size_t g = 0; g < PreferencesGroupCount; ++g) {
-        const int32_t enclosing = PreferencesGroups[g].enclosing;
-        if (enclosing == NoEnclosingGroup) {
-            dialogLayout.addWidget(controls.groups[g]);
+    for (size_t f = 0; f < PreferencesFrameCount; ++f) {
+        const int32_t enclosing = PreferencesFrames[f].enclosing;
+        if (enclosing == NoEnclosingFrame) {
+            dialogLayout.addWidget(controls.frames[f]);
         } else {
-            controls.groupLayouts[enclosing]->addRow(controls.groups[g]);
+            controls.frameLayouts[enclosing]->addRow(controls.frames[f]);
         }
     }
 }
@@ -116,16 +109,24 @@ QPushButton* makeButton(QDialog& dialog, const char* text, QHBoxLayout& row)
     return button;
 }
 
+QPushButton* buttonWithId(const PreferencesControls& controls, int32_t controlId)
+{
+    for (size_t b = 0; b < PreferencesButtonCount; ++b) {
+        if (PreferencesButtons[b].controlId == controlId) {
+            return controls.buttons[b];
+        }
+    }
+    return nullptr;
+}
+
 QWidget* controlWithId(const PreferencesControls& controls, int32_t controlId)
 {
-    if (controlId == PREFERENCES_OK) {
-        return controls.ok;
+    if (QPushButton* button = buttonWithId(controls, controlId)) {
+        return button;
     }
-    if (controlId == PREFERENCES_CANCEL) {
-        return controls.cancel;
-    }
-    for (size_t i = 0; i < PreferencesFieldCount; ++i) {
-        if (PreferencesFields[i].controlId == controlId) {
+    const std::vector<PreferencesControl>& all = preferencesControls();
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (all[i].controlId == controlId) {
             return controls.edits[i] != nullptr ? static_cast<QWidget*>(controls.edits[i]) : controls.toggles[i];
         }
     }
@@ -134,9 +135,9 @@ QWidget* controlWithId(const PreferencesControls& controls, int32_t controlId)
 
 void setTabOrder(const PreferencesControls& controls)
 {
-    for (size_t i = 1; i < PreferencesTabStopCount; ++i) {
-        QWidget::setTabOrder(controlWithId(controls, PreferencesTabOrder[i - 1]),
-                             controlWithId(controls, PreferencesTabOrder[i]));
+    const std::vector<int32_t> order = preferencesTabOrder();
+    for (size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(controlWithId(controls, order[i - 1]), controlWithId(controls, order[i]));
     }
 }
 
@@ -144,24 +145,24 @@ void buildControls(QDialog& dialog, PreferencesControls& controls)
 {
     auto* dialogLayout = new QVBoxLayout(&dialog);
     dialogLayout->setSizeConstraint(QLayout::SetFixedSize);
-    makeGroups(dialog, controls);
+    makeFrames(dialog, controls);
     makeFields(controls);
-    placeGroups(*dialogLayout, controls);
+    placeFrames(*dialogLayout, controls);
     auto* buttons = new QHBoxLayout();
     dialogLayout->addLayout(buttons);
-    controls.ok = makeButton(dialog, OkButtonText, *buttons);
-    controls.cancel = makeButton(dialog, CancelButtonText, *buttons);
+    for (size_t b = 0; b < PreferencesButtonCount; ++b) {
+        controls.buttons[b] = makeButton(dialog, PreferencesButtons[b].label, *buttons);
+    }
     setTabOrder(controls);
 }
 
-// A radio button is only ever ticked here: the one of the stored policy.
+// A radio button is only ever ticked here: the one of the stored choice.
 void fillControls(const PreferencesControls& controls, const PreferencesForm& form)
 {
-    for (size_t i = 0; i < PreferencesFieldCount; ++i) {
-        const PreferencesField& field = PreferencesFields[i];
-        if (holdsText(field)) {
-            controls.edits[i]->setText(fromUtf8((form.*field.text).c_str()));
-        } else if (form.*field.ticked) {
+    for (size_t i = 0; i < controls.edits.size(); ++i) {
+        if (controls.edits[i] != nullptr) {
+            controls.edits[i]->setText(fromUtf8(form.texts[i].c_str()));
+        } else if (form.ticks[i]) {
             controls.toggles[i]->setChecked(true);
         }
     }
@@ -170,13 +171,9 @@ void fillControls(const PreferencesControls& controls, const PreferencesForm& fo
 PreferencesForm readControls(const PreferencesControls& controls)
 {
     PreferencesForm form;
-    for (size_t i = 0; i < PreferencesFieldCount; ++i) {
-        const PreferencesField& field = PreferencesFields[i];
-        if (holdsText(field)) {
-            form.*field.text = controls.edits[i]->text().toStdString();
-        } else {
-            form.*field.ticked = controls.toggles[i]->isChecked();
-        }
+    for (size_t i = 0; i < controls.edits.size(); ++i) {
+        form.texts.push_back(controls.edits[i] != nullptr ? controls.edits[i]->text().toStdString() : std::string());
+        form.ticks.push_back(controls.toggles[i] != nullptr && controls.toggles[i]->isChecked());
     }
     return form;
 }
@@ -204,11 +201,12 @@ void showPreferencesDialog(Workspace& ws, QWidget* owner)
     PreferencesControls controls;
     buildControls(dialog, controls);
     fillControls(controls, preferencesFormFrom(ws.preferences));
-    QObject::connect(controls.ok, &QPushButton::clicked, &dialog,
+    QObject::connect(buttonWithId(controls, PreferencesOkId), &QPushButton::clicked, &dialog,
                      [&ws, &dialog, &controls] { confirmOrStay(ws, dialog, controls); });
     // Anuluj is a close request, which the dialog ends with 0.
-    QObject::connect(controls.cancel, &QPushButton::clicked, &dialog, [&dialog] { dialog.close(); });
-    controlWithId(controls, PreferencesTabOrder[0])->setFocus();
+    QObject::connect(buttonWithId(controls, PreferencesCancelId), &QPushButton::clicked, &dialog,
+                     [&dialog] { dialog.close(); });
+    controlWithId(controls, preferencesTabOrder().front())->setFocus();
     dialog.exec();
 }
 

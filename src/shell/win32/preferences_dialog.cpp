@@ -1,23 +1,152 @@
 #include "shell/win32/preferences_dialog.h"
 
+#include <cstring>
 #include <string>
+#include <vector>
 
-#include "shell/preferences_fields.h"
 #include "shell/preferences_form.h"
-#include "shell/resources/resource_ids.h"
+#include "shell/preferences_layout.h"
 #include "shell/win32/text_conversion.h"
-#include "workspace/workspace.h"
+#include "texts/user_texts.h"
 
 namespace {
+
+// The predefined window classes of a dialog template, by their atoms.
+constexpr WORD ButtonClass = 0x0080;
+constexpr WORD EditClass = 0x0081;
+constexpr WORD StaticClass = 0x0082;
+
+// An in-memory DLGTEMPLATEEX: the header, then each item on a 4-byte
+// boundary, every string UTF-16 with its terminating zero.
+struct DialogTemplate {
+    std::vector<uint8_t> bytes;
+    WORD itemCount = 0;
+};
+
+template <class Value>
+void append(DialogTemplate& dialog, Value value)
+{
+    const size_t at = dialog.bytes.size();
+    dialog.bytes.resize(at + sizeof value);
+    std::memcpy(dialog.bytes.data() + at, &value, sizeof value);
+}
+
+void appendText(DialogTemplate& dialog, const char* utf8)
+{
+    for (wchar_t c : widen(utf8)) append(dialog, static_cast<WORD>(c));
+    append(dialog, WORD{0});
+}
+
+void alignToFour(DialogTemplate& dialog)
+{
+    while (dialog.bytes.size() % 4 != 0) dialog.bytes.push_back(0);
+}
+
+void appendRect(DialogTemplate& dialog, const DialogRect& rect)
+{
+    append(dialog, static_cast<short>(rect.x));
+    append(dialog, static_cast<short>(rect.y));
+    append(dialog, static_cast<short>(rect.width));
+    append(dialog, static_cast<short>(rect.height));
+}
+
+// The place of the item count in the header, filled in once all are made.
+constexpr size_t ItemCountOffset = 16;
+
+// A modal frame with a caption and no system menu, so no close box.
+void beginDialog(DialogTemplate& dialog, const DialogRect& rect)
+{
+    append(dialog, WORD{1});       // dlgVer
+    append(dialog, WORD{0xFFFF});  // signature
+    append(dialog, DWORD{0});      // helpID
+    append(dialog, DWORD{0});      // exStyle
+    append(dialog, static_cast<DWORD>(DS_MODALFRAME | DS_SHELLFONT | WS_POPUP | WS_CAPTION));
+    append(dialog, WORD{0});  // the item count
+    appendRect(dialog, rect);
+    append(dialog, WORD{0});  // no menu
+    append(dialog, WORD{0});  // the dialog's own class
+    appendText(dialog, PreferencesItem);
+    append(dialog, WORD{8});    // points
+    append(dialog, WORD{0});    // weight
+    append(dialog, BYTE{0});    // not italic
+    append(dialog, BYTE{1});    // the default character set
+    appendText(dialog, "MS Shell Dlg 2");
+}
+
+void addItem(DialogTemplate& dialog, WORD windowClass, DWORD style, const DialogRect& rect, int32_t id,
+             const char* text)
+{
+    alignToFour(dialog);
+    append(dialog, DWORD{0});  // helpID
+    append(dialog, DWORD{0});  // exStyle
+    append(dialog, static_cast<DWORD>(style | WS_CHILD | WS_VISIBLE));
+    appendRect(dialog, rect);
+    append(dialog, static_cast<DWORD>(id));
+    append(dialog, WORD{0xFFFF});
+    append(dialog, windowClass);
+    appendText(dialog, text);
+    append(dialog, WORD{0});  // no creation data
+    ++dialog.itemCount;
+}
+
+const char* const NoText = "";
+
+void addControl(DialogTemplate& dialog, const PreferencesControl& control, const DialogRect& rect)
+{
+    switch (control.kind) {
+    case ControlKind::Number:
+        addItem(dialog, EditClass, ES_NUMBER | ES_RIGHT | WS_BORDER | WS_TABSTOP, rect, control.controlId, NoText);
+        return;
+    case ControlKind::Text:
+        addItem(dialog, EditClass, ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, rect, control.controlId,
+                NoText);
+        return;
+    case ControlKind::CheckBox:
+        addItem(dialog, ButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, rect, control.controlId, control.label);
+        return;
+    case ControlKind::RadioButton:
+        break;
+    }
+    // The first radio button of a choice starts a group, which runs to the
+    // next one's: the buttons of one choice exclude each other.
+    const DWORD group = control.choice == 0 ? WS_GROUP : 0;
+    addItem(dialog, ButtonClass, BS_AUTORADIOBUTTON | group, rect, control.controlId, control.label);
+}
+
+// The items in the order of the Tab key (which visits them in the
+// template's order), the labels before their fields so that each names
+// its field; then the frames; then the radio buttons, which are no Tab
+// stops, each choice's in a group of its own.
+std::vector<uint8_t> preferencesTemplate()
+{
+    const PreferencesLayout layout = layOutPreferences();
+    const std::vector<PreferencesControl>& controls = preferencesControls();
+    DialogTemplate dialog;
+    beginDialog(dialog, layout.dialog);
+    for (int32_t id : preferencesTabOrder()) {
+        for (size_t b = 0; b < PreferencesButtonCount; ++b)
+            if (PreferencesButtons[b].controlId == id)
+                addItem(dialog, ButtonClass, BS_PUSHBUTTON | WS_TABSTOP, layout.buttons[b], id,
+                        PreferencesButtons[b].label);
+        for (size_t i = 0; i < controls.size(); ++i) {
+            if (controls[i].controlId != id) continue;
+            if (holdsText(controls[i]))
+                addItem(dialog, StaticClass, SS_LEFT | SS_CENTERIMAGE, layout.labels[i], -1, controls[i].label);
+            addControl(dialog, controls[i], layout.controls[i]);
+        }
+    }
+    for (size_t f = 0; f < PreferencesFrameCount; ++f)
+        addItem(dialog, ButtonClass, BS_GROUPBOX, layout.frames[f], -1, PreferencesFrames[f].title);
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].kind == ControlKind::RadioButton) addControl(dialog, controls[i], layout.controls[i]);
+    std::memcpy(dialog.bytes.data() + ItemCountOffset, &dialog.itemCount, sizeof dialog.itemCount);
+    alignToFour(dialog);
+    return dialog.bytes;
+}
 
 Workspace& workspaceOf(HWND dialog)
 {
     return *reinterpret_cast<Workspace*>(GetWindowLongPtrW(dialog, DWLP_USER));
-}
-
-void setField(HWND dialog, int id, const std::string& text)
-{
-    SetDlgItemTextW(dialog, id, widen(text.c_str()).c_str());
 }
 
 // The whole text, however long it was typed or pasted.
@@ -30,39 +159,38 @@ std::string fieldText(HWND dialog, int id)
     return narrow(text.c_str());
 }
 
-void tickIf(HWND dialog, int id, bool on)
-{
-    if (on) {
-        CheckDlgButton(dialog, id, BST_CHECKED);
-    }
-}
-
-bool isTicked(HWND dialog, int id)
-{
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-
 // A radio button makes itself a Tab stop whenever it is checked; the
-// dialog keeps all three out of the Tab order.
+// dialog keeps them all out of the Tab order.
 void keepRadiosOutOfTabOrder(HWND dialog)
 {
-    for (const PreferencesField& field : PreferencesFields) {
-        if (field.kind != FieldKind::RadioButton) {
+    for (const PreferencesControl& control : preferencesControls()) {
+        if (control.kind != ControlKind::RadioButton) {
             continue;
         }
-        HWND radio = GetDlgItem(dialog, field.controlId);
+        HWND radio = GetDlgItem(dialog, control.controlId);
         LONG_PTR style = GetWindowLongPtrW(radio, GWL_STYLE);
         SetWindowLongPtrW(radio, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_TABSTOP));
     }
 }
 
+bool isRadioButton(int32_t id)
+{
+    for (const PreferencesControl& control : preferencesControls()) {
+        if (control.controlId == id) {
+            return control.kind == ControlKind::RadioButton;
+        }
+    }
+    return false;
+}
+
 void fillControls(HWND dialog, const PreferencesForm& form)
 {
-    for (const PreferencesField& field : PreferencesFields) {
-        if (holdsText(field)) {
-            setField(dialog, field.controlId, form.*field.text);
-        } else {
-            tickIf(dialog, field.controlId, form.*field.ticked);
+    const std::vector<PreferencesControl>& controls = preferencesControls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (holdsText(controls[i])) {
+            SetDlgItemTextW(dialog, controls[i].controlId, widen(form.texts[i].c_str()).c_str());
+        } else if (form.ticks[i]) {
+            CheckDlgButton(dialog, controls[i].controlId, BST_CHECKED);
         }
     }
     keepRadiosOutOfTabOrder(dialog);
@@ -71,12 +199,9 @@ void fillControls(HWND dialog, const PreferencesForm& form)
 PreferencesForm readControls(HWND dialog)
 {
     PreferencesForm form;
-    for (const PreferencesField& field : PreferencesFields) {
-        if (holdsText(field)) {
-            form.*field.text = fieldText(dialog, field.controlId);
-        } else {
-            form.*field.ticked = isTicked(dialog, field.controlId);
-        }
+    for (const PreferencesControl& control : preferencesControls()) {
+        form.texts.push_back(holdsText(control) ? fieldText(dialog, control.controlId) : std::string());
+        form.ticks.push_back(!holdsText(control) && IsDlgButtonChecked(dialog, control.controlId) == BST_CHECKED);
     }
     return form;
 }
@@ -99,24 +224,15 @@ void onConfirm(HWND dialog)
 // Enter and Esc, are ignored like every other command.
 INT_PTR onCommand(HWND dialog, int commandId)
 {
-    switch (commandId) {
-    case PREFERENCES_OK:
+    if (commandId == PreferencesOkId) {
         onConfirm(dialog);
-        return TRUE;
-    case PREFERENCES_CANCEL:
+    } else if (commandId == PreferencesCancelId) {
         SendMessageW(dialog, WM_CLOSE, 0, 0);
-        return TRUE;
-    case PREFERENCES_KEEP_PREVIOUS:
-    case PREFERENCES_RANDOM_VALUE:
-    case PREFERENCES_BACKGROUND_VALUE:
+    } else if (isRadioButton(commandId)) {
         keepRadiosOutOfTabOrder(dialog);
-        return TRUE;
-    default:
-        return TRUE;
     }
+    return TRUE;
 }
-
-}  // namespace
 
 INT_PTR CALLBACK preferencesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -131,4 +247,13 @@ INT_PTR CALLBACK preferencesDialogProc(HWND dialog, UINT message, WPARAM wParam,
     default:
         return FALSE;
     }
+}
+
+}  // namespace
+
+void showPreferencesDialog(HINSTANCE instance, HWND owner, Workspace& ws)
+{
+    const std::vector<uint8_t> dialog = preferencesTemplate();
+    DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner, preferencesDialogProc,
+                            reinterpret_cast<LPARAM>(&ws));
 }

@@ -82,8 +82,7 @@ void runPreferencesDialog(Workspace& ws, WindowHandle owner)
 {
     MainWindow* record = mainWindowRecordOf(asWindow(owner));
     HINSTANCE instance = record != nullptr ? record->instance : GetModuleHandleW(nullptr);
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PREFERENCES), asWindow(owner), preferencesDialogProc,
-                    reinterpret_cast<LPARAM>(&ws));
+    showPreferencesDialog(instance, asWindow(owner), ws);
 }
 
 void requestClose(WindowHandle owner)

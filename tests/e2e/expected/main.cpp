@@ -55,9 +55,7 @@
 #include "shell/commands.h"
 #include "shell/menu_table.h"
 #include "shell/outside_files.h"
-#include "shell/preferences_fields.h"
 #include "shell/preferences_form.h"
-#include "shell/preferences_ids.h"
 #include "texts/user_texts.h"
 #include "workspace_samples.h"
 
@@ -172,17 +170,6 @@ int writePictureAsBmp(const std::string& input, const std::string& output) {
     return out ? 0 : 1;
 }
 
-// The Preferences dialog's two push buttons, which close it, beside its
-// fields.
-struct PreferencesButton {
-    int32_t controlId;
-    const char* name;
-    const char* text;
-};
-
-const PreferencesButton PreferencesButtons[] = {{PREFERENCES_OK, "ok", OkButtonText},
-                                                {PREFERENCES_CANCEL, "cancel", CancelButtonText}};
-
 // The menu command that the scenarios call by this name.
 bool commandNamed(const std::string& name, int32_t& id) {
     for (const Menu& menu : MenuBar) {
@@ -198,9 +185,9 @@ bool commandNamed(const std::string& name, int32_t& id) {
 // The Preferences control, field or push button, that the scenarios call by
 // this name.
 bool preferencesControlNamed(const std::string& name, int32_t& id) {
-    for (const PreferencesField& field : PreferencesFields) {
-        if (name != field.name) continue;
-        id = field.controlId;
+    for (const PreferencesControl& control : preferencesControls()) {
+        if (name != control.name) continue;
+        id = control.controlId;
         return true;
     }
     for (const PreferencesButton& button : PreferencesButtons) {
@@ -234,24 +221,26 @@ bool namesKnown(const std::vector<std::string>& words, std::string& error) {
 // leaves the dialog open for the next steps) and Anuluj closes it.
 void workPreferencesDialog(Workspace& ws, const std::vector<ScriptLine>& steps) {
     PreferencesForm form = preferencesFormFrom(ws.preferences);
+    const std::vector<PreferencesControl>& controls = preferencesControls();
     for (const ScriptLine& step : steps) {
         const std::vector<std::string>& words = step.words;
         int32_t id = 0;
         if (words.size() < 2 || !preferencesControlNamed(words[1], id)) continue;
-        if (words[0] == "prefs-click" && (id == PREFERENCES_CANCEL || (id == PREFERENCES_OK &&
-                                                                       confirmPreferences(ws, form, nullptr))))
+        if (words[0] == "prefs-click" && (id == PreferencesCancelId || (id == PreferencesOkId &&
+                                                                        confirmPreferences(ws, form, nullptr))))
             return;
-        for (const PreferencesField& field : PreferencesFields) {
-            if (field.controlId != id) continue;
-            if (words[0] == "prefs-set" && words.size() == 3 && holdsText(field)) form.*field.text = words[2];
-            if (words[0] != "prefs-click" || holdsText(field)) continue;
-            if (field.kind == FieldKind::CheckBox) {
-                form.*field.ticked = !(form.*field.ticked);
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const PreferencesControl& control = controls[i];
+            if (control.controlId != id) continue;
+            if (words[0] == "prefs-set" && words.size() == 3 && holdsText(control)) form.texts[i] = words[2];
+            if (words[0] != "prefs-click" || holdsText(control)) continue;
+            if (control.kind == ControlKind::CheckBox) {
+                form.ticks[i] = !form.ticks[i];
                 continue;
             }
-            for (const PreferencesField& other : PreferencesFields)
-                if (other.kind == FieldKind::RadioButton && other.group == field.group) form.*other.ticked = false;
-            form.*field.ticked = true;
+            for (size_t other = 0; other < controls.size(); ++other)
+                if (controls[other].row == control.row) form.ticks[other] = false;
+            form.ticks[i] = true;
         }
     }
 }
@@ -359,22 +348,22 @@ int printMenuTable() {
     return 0;
 }
 
-const char* fieldKindName(FieldKind kind) {
+const char* controlKindName(ControlKind kind) {
     switch (kind) {
-        case FieldKind::Number: return "number";
-        case FieldKind::Text: return "text";
-        case FieldKind::CheckBox: return "check";
-        case FieldKind::RadioButton: return "radio";
+        case ControlKind::Number: return "number";
+        case ControlKind::Text: return "text";
+        case ControlKind::CheckBox: return "check";
+        case ControlKind::RadioButton: return "radio";
     }
     return "unknown";
 }
 
 int printPreferencesFields() {
-    for (const PreferencesField& field : PreferencesFields)
-        std::printf("%d\t%s\t%s\t%s\n", static_cast<int>(field.controlId), field.name, fieldKindName(field.kind),
-                    field.label);
+    for (const PreferencesControl& control : preferencesControls())
+        std::printf("%d\t%s\t%s\t%s\n", static_cast<int>(control.controlId), control.name.c_str(),
+                    controlKindName(control.kind), control.label);
     for (const PreferencesButton& button : PreferencesButtons)
-        std::printf("%d\t%s\tbutton\t%s\n", static_cast<int>(button.controlId), button.name, button.text);
+        std::printf("%d\t%s\tbutton\t%s\n", static_cast<int>(button.controlId), button.name, button.label);
     return 0;
 }
 
