@@ -84,8 +84,11 @@ std::vector<uint8_t> dibBytes(Workspace& ws) {
     const DisplayDib& dib = ws.displayDib;
     if (!dib.present) return {};
     if (!isPresent(dib.picture)) return std::vector<uint8_t>(dib.frame.header, dib.frame.header + DibHeaderSize);
+    // Packed on a runtime of its own, which the tests' out-of-memory hook
+    // does not reach: a look at what is on show never fails for want of it.
+    Runtime looking(1);
     size_t size = 0;
-    const OwnedBytes packed = packBmpRows(testRuntime(), dib.picture, dib.frame, size);
+    const OwnedBytes packed = packBmpRows(looking, dib.picture, dib.frame, size);
     requireSample(packed != nullptr, "no memory to pack the picture on show");
     return std::vector<uint8_t>(packed.get(), packed.get() + size);
 }
