@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <istream>
 
-#include "files/pictures.h"
+#include "files/bmp_frame.h"
+#include "files/read_request.h"
+#include "picture/outcome.h"
 
 // The file header and a 40-byte info header: every field the checks read.
 constexpr size_t BmpCheckedPrefixSize = 54;

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "files/pictures.h"
+#include "files/bmp_frame.h"
+#include "files/read_request.h"
+#include "picture/outcome.h"
 
 enum class CompressedFormat { None, Png, Jpeg };
 

@@ -7,27 +7,9 @@
 #include <filesystem>
 
 #include "files/bmp_frame.h"
+#include "files/read_request.h"
 #include "picture/outcome.h"
 #include "picture/picture.h"
-
-// What a read is to give.
-struct ReadRequest {
-    // GreyChannels: the grey of every pixel, (red + green + blue) / 3;
-    // ColourChannels: red, green and blue as they are.
-    int32_t channels = GreyChannels;
-    // A file of another height is refused ("Wysokość wzorca różni się...");
-    // 0 takes any height.
-    int32_t requiredHeight = 0;
-    // Told the picture's size once the file is taken, just before the
-    // picture is replaced, so that the caller can make way for it; may be
-    // null.
-    void (*taking)(void* context, int32_t width, int32_t height) = nullptr;
-    void* context = nullptr;
-};
-
-inline void tellTaking(const ReadRequest& request, int32_t width, int32_t height) {
-    if (request.taking != nullptr) request.taking(request.context, width, height);
-}
 
 // Reads a picture file; its format is told by its content. Once the file's
 // checks have passed, `picture` is replaced (released first, so that after
@@ -48,14 +30,6 @@ Outcome readPictureBytes(Runtime& runtime, const uint8_t* bytes, size_t size, co
 // Refused with "Błąd zapisu pliku!" when it could not.
 Outcome writePictureFile(Runtime& runtime, const std::filesystem::path& fileName, const Picture& picture,
                          const BmpFrame& frame);
-
-// What a picture file is, from its headers alone: its format's name for
-// the user and its size.
-struct PictureFacts {
-    const char* format = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-};
 
 // False when the file cannot be opened or is no picture the program reads.
 // Nothing more is checked: loading the file says whether it is whole.
