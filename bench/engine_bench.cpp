@@ -222,6 +222,18 @@ void benchLoadBmp(benchmark::State& state, const Samples& s) {
     std::filesystem::remove(file, ignored);
 }
 
+// The stereo pair of the depth map, in one of its forms, at the automatic
+// parallax.
+void benchStereoPair(benchmark::State& state, const Samples& s, PairForm form) {
+    const Picture depth = pictureOf(s.width, s.height, s.depth);
+    Picture pair;
+    for (auto _ : state) {
+        makeStereoPair(testRuntime(), depth, parallaxFor(0, s.width), form, pair);
+        benchmark::DoNotOptimize(pair.pixels.get());
+    }
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
 // A view written into the picture on show, as a save wants it, or for the
 // screen, as the window paints it.
 enum class ViewTarget { PictureOnShow, Screen };
@@ -313,6 +325,14 @@ void registerFor(const Samples& s) {
     const auto roundTrip = [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, roundTripOnce); };
     add("round_trip" + at, roundTrip);
     add("round_trip/1core" + at, onOneCore(roundTrip));
+    const std::pair<const char*, PairForm> pairs[] = {
+        {"anaglyph", PairForm::Anaglyph}, {"side_by_side", PairForm::SideBySide}, {"cross_view", PairForm::CrossView}};
+    for (const auto& [name, form] : pairs) {
+        const PairForm chosen = form;
+        const auto pair = [&s, chosen](benchmark::State& st) { benchStereoPair(st, s, chosen); };
+        add(std::string("stereo_pair/") + name + at, pair);
+        add(std::string("stereo_pair/") + name + "/1core" + at, onOneCore(pair));
+    }
     for (const ViewBench& v : ViewBenches) {
         add(std::string("view/") + v.name + at,
             [&s, &v](benchmark::State& st) { benchView(st, s, v.view, ViewTarget::PictureOnShow); });

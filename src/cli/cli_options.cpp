@@ -20,16 +20,19 @@ constexpr NamedCommand Commands[] = {
 
 struct NamedView {
     const char* name;
-    ViewKind view;
+    SavedView view;
 };
 
 constexpr NamedView Views[] = {
-    {"stereogram", ViewKind::StereogramWithDots},
-    {"stereogram-plain", ViewKind::StereogramPlain},
-    {"depth", ViewKind::DepthQuantised},
-    {"depth-original", ViewKind::DepthOriginal},
-    {"pattern", ViewKind::PatternStrip},
-    {"pattern-tiled", ViewKind::PatternTiled},
+    {"stereogram", {ViewKind::StereogramWithDots, false, PairForm::Anaglyph}},
+    {"stereogram-plain", {ViewKind::StereogramPlain, false, PairForm::Anaglyph}},
+    {"depth", {ViewKind::DepthQuantised, false, PairForm::Anaglyph}},
+    {"depth-original", {ViewKind::DepthOriginal, false, PairForm::Anaglyph}},
+    {"pattern", {ViewKind::PatternStrip, false, PairForm::Anaglyph}},
+    {"pattern-tiled", {ViewKind::PatternTiled, false, PairForm::Anaglyph}},
+    {"anaglyph", {ViewKind::Anaglyph, false, PairForm::Anaglyph}},
+    {"side-by-side", {ViewKind::Anaglyph, true, PairForm::SideBySide}},
+    {"cross-view", {ViewKind::Anaglyph, true, PairForm::CrossView}},
 };
 
 std::string formatted(const char* format, const std::string& first, const std::string& second = {}) {

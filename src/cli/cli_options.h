@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "engine/preferences.h"
 #include "views/views.h"
 #include "workspace/preferences_table.h"
@@ -25,13 +26,21 @@ using PreferenceOptions = std::vector<PreferenceSetting>;
 // The value the options give a row, if they name it.
 std::optional<int32_t> optionValueOf(const PreferenceOptions& options, const PreferenceRow& row);
 
+// What is saved: one of the window's views, or the depth map's stereo pair
+// side by side.
+struct SavedView {
+    ViewKind view;
+    bool pair;
+    PairForm form;
+};
+
 struct CliRequest {
     CliCommand command = CliCommand::Help;
     std::vector<std::filesystem::path> inputs;
     std::filesystem::path output;
     PreferenceOptions preferences;
     std::filesystem::path pattern;  // empty: a pattern is generated
-    std::optional<ViewKind> view;
+    std::optional<SavedView> view;
 };
 
 // Reads the arguments after the program's name. False, with the reason in

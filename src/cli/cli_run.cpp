@@ -178,25 +178,44 @@ bool workDone(Job& job, ViewKind& shown) {
     return false;
 }
 
-// The picture a view is made of.
-const Picture& viewedPicture(const Job& job, ViewKind view) {
+// The picture a view is made of; the anaglyph is made from the depth map
+// into `made`, as the window makes it when it is chosen.
+const Picture* viewedPicture(Job& job, ViewKind view, Picture& made) {
     switch (view) {
         case ViewKind::StereogramWithDots:
-        case ViewKind::StereogramPlain: return job.stereogram;
+        case ViewKind::StereogramPlain: return &job.stereogram;
         case ViewKind::DepthQuantised:
-        case ViewKind::DepthOriginal: return job.depth;
+        case ViewKind::DepthOriginal: return &job.depth;
         case ViewKind::PatternTiled:
-        case ViewKind::PatternStrip: break;
+        case ViewKind::PatternStrip: return &job.pattern;
+        case ViewKind::Anaglyph: break;
     }
-    return job.pattern;
+    if (!isPresent(job.depth)) return &job.depth;
+    const Outcome anaglyph = makeStereoPair(job.run.runtime, job.depth, parallaxFor(job.prefs.parallax, imageWidthOf(job)),
+                                            PairForm::Anaglyph, made);
+    return carriedOut(job, anaglyph) ? &made : nullptr;
 }
 
 // The view the window would show, refused as the window refuses it.
 bool viewDrawn(Job& job, ViewKind view, Picture& shown) {
-    const Picture& raster = viewedPicture(job, view);
-    if (!isPresent(raster)) return carriedOut(job, refusedOutcome(NothingToShowText, ViewWarningCaption));
-    const ViewInputs inputs{&raster, imageWidthOf(job), imageHeightOf(job), job.patternWidth, job.prefs.depthStep};
+    Picture made;
+    const Picture* raster = viewedPicture(job, view, made);
+    if (raster == nullptr) return false;
+    if (!isPresent(*raster)) return carriedOut(job, refusedOutcome(NothingToShowText, ViewWarningCaption));
+    const ViewInputs inputs{raster, imageWidthOf(job), imageHeightOf(job), job.patternWidth, job.prefs.depthStep};
     return drawView(job.run.runtime, view, inputs, shown) || carriedOut(job, outOfMemoryOutcome());
+}
+
+// The depth map's stereo pair side by side, as the window's save of a pair
+// writes it.
+bool pairWritten(Job& job, PairForm form, const fs::path& output) {
+    Picture pair;
+    if (!carriedOut(job, makeStereoPair(job.run.runtime, job.depth, parallaxFor(job.prefs.parallax, imageWidthOf(job)),
+                                        form, pair)))
+        return false;
+    BmpFrame frame;
+    makePlainFrame(frame, pair.width, pair.height);
+    return carriedOut(job, writePictureFile(job.run.runtime, output, pair, frame));
 }
 
 // Load, Preferences, the work, the view, the save: what the window saves
@@ -207,7 +226,9 @@ InputResult runJob(Run& run, const fs::path& input, const fs::path& output) {
     if (!inputLoaded(job, run.request.command == CliCommand::Decode)) return job.result;
     ViewKind view = ViewKind::DepthOriginal;
     if (!workDone(job, view)) return job.result;
-    if (run.request.view) view = *run.request.view;
+    if (run.request.view && run.request.view->pair)
+        return pairWritten(job, run.request.view->form, output) ? InputResult::Written : job.result;
+    if (run.request.view) view = run.request.view->view;
     Picture shown;
     if (!viewDrawn(job, view, shown) || !carriedOut(job, writePictureFile(run.runtime, output, shown, job.frame)))
         return job.result;

@@ -85,3 +85,23 @@ StripWidth findStripWidth(const Picture& stereogram, const Preferences& prefs, i
 // leaves the depth map cleared.
 Outcome decodeRows(Runtime& runtime, const Picture& stereogram, int32_t stripWidth, const Preferences& prefs,
                    uint32_t& randomState, const Progress& progress, Picture& depth);
+
+// --- Stereo pairs
+
+// How the two eyes' pictures are put together: an anaglyph for red/cyan
+// glasses (red from the left eye, green and blue from the right; the
+// picture's size), or side by side, twice as wide: left | right for
+// parallel viewing and 3D screens, right | left for crossed eyes.
+enum class PairForm { Anaglyph, SideBySide, CrossView };
+
+// The largest parallax, in pixels, for a picture `width` wide: the setting,
+// or, when it is 0 (automatic), 3 % of the width.
+int32_t parallaxFor(int32_t setting, int32_t width);
+
+// Replaces `pair` with the form of the two eyes' pictures of the depth
+// map's relief: each point moves sideways by half of `parallax` x depth /
+// 255, in opposite directions for the two eyes; a nearer point hides a
+// farther one; a gap beside a near edge takes the farther side's shade; the
+// surface is shaded by a light from the upper left. Refused without a
+// depth map.
+Outcome makeStereoPair(Runtime& runtime, const Picture& depth, int32_t parallax, PairForm form, Picture& pair);

@@ -19,6 +19,8 @@ struct Preferences {
     UnresolvedPolicy unresolvedPolicy = UnresolvedPolicy::KeepPrevious;
     // Patterns, dots and stereograms keep their colours.
     bool colour = false;
+    // The largest parallax of stereo pairs, in pixels; 0 for automatic.
+    int32_t parallax = 0;
 };
 
 // 2^depthBits, the number of depth levels.

@@ -104,6 +104,10 @@ int32_t saveDisplayedPicture(Workspace& ws, const std::filesystem::path& fileNam
     return shownAsDone(ws, writeDisplayedPicture(ws, fileName), mainWindow) ? 1 : 0;
 }
 
+int32_t saveStereoPair(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow, PairForm form) {
+    return shownAsDone(ws, writeStereoPair(ws, fileName, form), mainWindow) ? 1 : 0;
+}
+
 void renderView(Workspace& ws, WindowHandle mainWindow, SourceKind source, ViewKind view) {
     if (!shownAsDone(ws, chooseView(ws, source, view), mainWindow)) return;
     showPicture(mainWindow, ws.imageWidth, ws.imageHeight);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "engine/engine.h"
 #include "platform/platform.h"
 #include "workspace/workspace.h"
 
@@ -28,6 +29,11 @@ int32_t loadBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, WindowHan
 // Writes the picture on show as a BMP file. Returns 1 when the whole file
 // was written, 0 otherwise (with a message; nothing partial is left).
 int32_t saveDisplayedPicture(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow);
+
+// Writes the stereo pair of the depth map side by side as a picture file.
+// Returns 1 when the whole file was written, 0 otherwise (with a message;
+// nothing partial is left).
+int32_t saveStereoPair(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow, PairForm form);
 
 // Makes the view of the source raster the picture on show and asks the
 // window to repaint; the pixels are made when it paints (or a save wants

@@ -36,6 +36,20 @@ bool saveChosenFile(Workspace& ws, WindowHandle mainWindow) {
     return true;
 }
 
+// Saves the depth map's stereo pair, side by side, under a name the save
+// dialog gives; without a depth map the user is told so before any dialog.
+void saveChosenPair(Workspace& ws, WindowHandle mainWindow, PairForm form) {
+    setStatusText(SavingPairText);
+    if (!rasterFitsImage(ws, SourceKind::DepthMap)) {
+        showMessage(mainWindow, NoDepthMapText, NoCaption);
+        setStatusText(ReadyText);
+        return;
+    }
+    std::filesystem::path fileName;
+    if (chooseFileToSave(mainWindow, fileName)) saveStereoPair(ws, fileName, mainWindow, form);
+    setStatusText(ReadyText);
+}
+
 void runAction(Workspace& ws, WindowHandle mainWindow, const char* statusText,
                void (*operation)(Workspace&, WindowHandle)) {
     if (statusText != nullptr) setStatusText(statusText);
@@ -67,6 +81,12 @@ bool handleCommand(Workspace& ws, WindowHandle mainWindow, int32_t commandId) {
             break;
         case CmdSavePicture:
             return saveChosenFile(ws, mainWindow);
+        case CmdSaveParallelPair:
+            saveChosenPair(ws, mainWindow, PairForm::SideBySide);
+            break;
+        case CmdSaveCrossedPair:
+            saveChosenPair(ws, mainWindow, PairForm::CrossView);
+            break;
         case CmdPreferences:
             setStatusText(ChangingPreferencesText);
             runPreferencesDialog(ws, mainWindow);
@@ -104,6 +124,9 @@ bool handleCommand(Workspace& ws, WindowHandle mainWindow, int32_t commandId) {
             break;
         case CmdShowPatternTiled:
             renderView(ws, mainWindow, SourceKind::Pattern, ViewKind::PatternTiled);
+            break;
+        case CmdShowAnaglyph:
+            renderView(ws, mainWindow, SourceKind::Anaglyph, ViewKind::Anaglyph);
             break;
         case CmdPictureInfo:
             showPictureInfo(ws, mainWindow);

@@ -25,6 +25,9 @@ enum CommandId : int32_t {
     CmdShowDepthOriginal = 40009,
     CmdShowPatternStrip = 40012,
     CmdShowPatternTiled = 40013,
+    CmdShowAnaglyph = 40022,
+    CmdSaveParallelPair = 40023,
+    CmdSaveCrossedPair = 40024,
     CmdPictureInfo = 40015,
     CmdAbout = 40014,
 };

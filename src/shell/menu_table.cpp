@@ -13,6 +13,8 @@ const MenuItem FileItems[] = {
     {LoadStereogramItem, CmdLoadStereogram, "load-stereogram"},
     {LoadPatternItem, CmdLoadPattern, "load-pattern"},
     {SavePictureItem, CmdSavePicture, "save-picture"},
+    {SaveParallelPairItem, CmdSaveParallelPair, "save-parallel-pair"},
+    {SaveCrossedPairItem, CmdSaveCrossedPair, "save-crossed-pair"},
     Separator,
     {PreferencesItem, CmdPreferences, "preferences"},
     Separator,
@@ -33,6 +35,8 @@ const MenuItem ShowItems[] = {
     {ShowDepthOriginalItem, CmdShowDepthOriginal, "show-depth-original"},
     {ShowPatternStripItem, CmdShowPatternStrip, "show-pattern-strip"},
     {ShowPatternTiledItem, CmdShowPatternTiled, "show-pattern-tiled"},
+    Separator,
+    {ShowAnaglyphItem, CmdShowAnaglyph, "show-anaglyph"},
 };
 
 const MenuItem InfoItems[] = {

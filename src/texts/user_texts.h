@@ -9,6 +9,7 @@ inline constexpr char LoadingDepthMapText[] = "Wczytywanie mapy głębokości...
 inline constexpr char LoadingStereogramText[] = "Wczytywanie stereogramu...";
 inline constexpr char LoadingPatternText[] = "Wczytywanie wzorca...";
 inline constexpr char SavingPictureText[] = "Zapisywanie wyświetlanego obrazka...";
+inline constexpr char SavingPairText[] = "Zapisywanie pary stereo...";
 inline constexpr char ChangingPreferencesText[] = "Zmiana preferencji...";
 inline constexpr char GeneratingPatternText[] = "Generowanie losowego wzorca...";
 inline constexpr char GeneratingStereogramText[] = "Generowanie stereogramu...";
@@ -59,6 +60,7 @@ inline constexpr char NothingToShowText[] = "Sorki, ale nie ma co wyświetlać";
 inline constexpr char BadDepthBitsText[] = "Błędne wartości głębokości\ndozwolone wartości: 1-8";
 inline constexpr char BadRepeatCountRangeText[] =
     "Błędne wartości ilości powtórzeń wzorca\ndozwolone wartości: 3 - szeokość ekarnu/10";
+inline constexpr char BadParallaxText[] = "Błędna paralaksa par stereo\ndozwolone wartości: 0 - 10000";
 inline constexpr char PatternWidthChangedText[] = "Zmieniono szerokość wzorca.\nNależy ponownie go wygenerować";
 
 // Picture Info, four pieces joined as they are.
@@ -98,6 +100,10 @@ inline constexpr char LoadDepthMapItem[] = "Ładuj mapę głębokości";
 inline constexpr char LoadStereogramItem[] = "Ładuj stereogram";
 inline constexpr char LoadPatternItem[] = "Ładuj wzorzec";
 inline constexpr char SavePictureItem[] = "Zapisz aktualny obrazek";
+// The stereo pairs of the depth map, side by side: for parallel viewing and
+// 3D screens (left | right), and for crossed eyes (right | left).
+inline constexpr char SaveParallelPairItem[] = "Zapisz parę stereo (patrzenie równoległe)";
+inline constexpr char SaveCrossedPairItem[] = "Zapisz parę stereo (patrzenie zezem)";
 // Also the title of the dialog that the item opens.
 inline constexpr char PreferencesItem[] = "Preferencje";
 inline constexpr char ExitItem[] = "Koniec";
@@ -113,6 +119,7 @@ inline constexpr char ShowDepthQuantisedItem[] = "Mapę głębokości (przeskalo
 inline constexpr char ShowDepthOriginalItem[] = "Mapę głębokości (oryginalną)";
 inline constexpr char ShowPatternStripItem[] = "Wzorzec (jeden pasek)";
 inline constexpr char ShowPatternTiledItem[] = "Wzorzec (powielony)";
+inline constexpr char ShowAnaglyphItem[] = "Anaglif (czerwony/cyjan)";
 inline constexpr char InfoMenuTitle[] = "Info";
 inline constexpr char PictureInfoItem[] = "Picture Info";
 inline constexpr char AboutItem[] = "About";
@@ -131,6 +138,7 @@ inline constexpr char KeepPreviousLabel[] = "Zostaw starą wartość";
 inline constexpr char RandomValueLabel[] = "Losuj wartość";
 inline constexpr char BackgroundValueLabel[] = "Przyjmij wartość tła";
 inline constexpr char ColourLabel[] = "Stereogram w kolorze";
+inline constexpr char ParallaxLabel[] = "Paralaksa par stereo (0 = auto):";
 inline constexpr char OkButtonText[] = "OK";
 inline constexpr char CancelButtonText[] = "Anuluj";
 
@@ -180,7 +188,9 @@ inline constexpr char CliUsageHeadText[] =
 inline constexpr char CliUsageTailText[] =
     "  --pattern PLIK      wzorzec z pliku zamiast wygenerowanego (generate, batch)\n"
     "  --view WIDOK        zapisany widok: stereogram, stereogram-plain, depth,\n"
-    "                      depth-original, pattern, pattern-tiled\n"
+    "                      depth-original, pattern, pattern-tiled; para stereo z mapy\n"
+    "                      głębokości: anaglyph (czerwony/cyjan), side-by-side\n"
+    "                      (równolegle), cross-view (zezem), dwa razy szersze\n"
     "  -o WYJŚCIE          plik dla jednego wejścia, folder dla kilku\n"
     "\n"
     "Każde wejście jest przetwarzane od startu programu, tak jak w oknie; plik\n"
@@ -198,6 +208,7 @@ inline constexpr char MinMatchHelp[] = "minimum wrażliwości";
 inline constexpr char SearchRangeHelp[] = "maksymalny zakres poszukiwania";
 inline constexpr char UnresolvedHelp[] = "nieokreślona wartość punktu: stara, losowa lub tła";
 inline constexpr char ColourHelp[] = "stereogram w kolorze: kolory wzorca i kolorowe kropki";
+inline constexpr char ParallaxHelp[] = "największa paralaksa par stereo w pikselach, 0: 3% szerokości";
 inline constexpr char CliSeeHelpText[] = "Pomoc: tavrelic-cli --help";
 inline constexpr char CliUnknownCommandFormat[] = "nieznane polecenie: %s";
 inline constexpr char CliUnknownOptionFormat[] = "nieznana opcja: %s";
@@ -233,3 +244,7 @@ inline constexpr char ColourManual[] =
     "Keep the colours: a pattern loaded with \\fB\\-\\-pattern\\fP keeps its colours (a strip of another "
     "height is tiled down the rows), generated dots and random fill are drawn in colour, and a stereogram to decode "
     "keeps its colours and is matched on all three channels. A depth map is always read as grey.";
+inline constexpr char ParallaxManual[] =
+    "The largest parallax of the stereo pairs (\\fB\\-\\-view anaglyph\\fP, \\fBside\\-by\\-side\\fP, "
+    "\\fBcross\\-view\\fP), in pixels: the distance between a point's two places in the two eyes at depth 255. "
+    "0 is automatic: 3 % of the picture's width, a common comfort limit for 3D screens.";

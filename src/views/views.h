@@ -14,6 +14,8 @@ enum class ViewKind : int32_t {
     DepthOriginal = 4,
     PatternTiled = 5,
     PatternStrip = 6,
+    // The stereo pair of the depth map as an anaglyph, drawn as it was made.
+    Anaglyph = 7,
 };
 
 // What a view is drawn from beside its kind.

@@ -11,6 +11,7 @@ namespace {
 
 constexpr NumberRule DepthBitsRule = {1, 8, 0, BadDepthBitsText, PreferencesWarningCaption};
 constexpr NumberRule RepeatCountRule = {3, INT32_MAX, 10, BadRepeatCountRangeText, PreferencesWarningCaption};
+constexpr NumberRule ParallaxRule = {0, 10000, 0, BadParallaxText, PreferencesWarningCaption};
 
 constexpr PreferenceChoice UnresolvedChoices[] = {
     {"keep", KeepPreviousLabel, static_cast<int32_t>(UnresolvedPolicy::KeepPrevious), 1009, 0},
@@ -48,6 +49,9 @@ const PreferenceRow PreferenceRows[] = {
     {"colour", PreferenceKind::Flag, 0, nullptr, ColourLabel, GenerationFrame, 1012, 9, nullptr, 0, "--colour", 1,
      nullptr, ColourHelp, ColourManual, [](const Preferences& p) { return static_cast<int32_t>(p.colour); },
      [](Preferences& p, int32_t v) { p.colour = v != 0; }},
+    {"parallax", PreferenceKind::Number, 0, &ParallaxRule, ParallaxLabel, GenerationFrame, 1013, 10, nullptr, 0,
+     "--parallax", 0, "N", ParallaxHelp, ParallaxManual, [](const Preferences& p) { return p.parallax; },
+     [](Preferences& p, int32_t v) { p.parallax = v; }},
     {"min-match", PreferenceKind::Text, 2, nullptr, MinMatchLabel, DecodingFrame, 1005, 6, nullptr, 0, "--min-match",
      0, "N", MinMatchHelp, MinMatchManual, [](const Preferences& p) { return p.minMatch; },
      [](Preferences& p, int32_t v) { p.minMatch = v; }},

@@ -109,6 +109,7 @@ bool shownViewDrawable(const Workspace& ws) {
 
 uint32_t inputsOf(ViewKind view) {
     switch (view) {
+        case ViewKind::Anaglyph: return ReadsAnaglyph;
         case ViewKind::StereogramWithDots: return ReadsStereogram | ReadsPatternWidth;
         case ViewKind::StereogramPlain: return ReadsStereogram;
         case ViewKind::DepthQuantised: return ReadsDepthMap | ReadsDepthStep;
@@ -137,6 +138,7 @@ ViewKind viewShownAfterLoading(SourceKind kind) {
     switch (kind) {
         case SourceKind::DepthMap: return ViewKind::DepthOriginal;
         case SourceKind::Stereogram: return ViewKind::StereogramPlain;
+        case SourceKind::Anaglyph: return ViewKind::Anaglyph;
         case SourceKind::Pattern: break;
     }
     return ViewKind::PatternStrip;
@@ -149,6 +151,17 @@ Outcome writeDisplayedPicture(Workspace& ws, const std::filesystem::path& fileNa
     // that ran out of memory) is not written.
     if (!pictureFitsImage(ws)) return refusedOutcome(WriteErrorText, ErrorCaption);
     return writePictureFile(*ws.runtime, fileName, ws.displayDib.picture, ws.displayDib.frame);
+}
+
+Outcome writeStereoPair(Workspace& ws, const std::filesystem::path& fileName, PairForm form) {
+    if (!rasterFitsImage(ws, SourceKind::DepthMap)) return refusedOutcome(NoDepthMapText, NoCaption);
+    Picture pair;
+    const Outcome made =
+        makeStereoPair(*ws.runtime, ws.depthMap, parallaxFor(ws.preferences.parallax, ws.imageWidth), form, pair);
+    if (refused(made)) return made;
+    BmpFrame frame;
+    makePlainFrame(frame, pair.width, pair.height);
+    return writePictureFile(*ws.runtime, fileName, pair, frame);
 }
 
 Outcome makePattern(Workspace& ws) {
@@ -202,7 +215,20 @@ Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) 
     return decodeRows(*ws.runtime, ws.stereogram, stripWidth, ws.preferences, ws.randomState, progress, ws.depthMap);
 }
 
+// The anaglyph is made from the depth map when it is chosen, at the
+// Preferences' parallax, and stays what it was made of.
+Outcome makeAnaglyph(Workspace& ws) {
+    if (!rasterFitsImage(ws, SourceKind::DepthMap)) return refusedOutcome(NothingToShowText, ViewWarningCaption);
+    if (!pictureFitsImage(ws)) return silentRefusal();
+    return makeStereoPair(*ws.runtime, ws.depthMap, parallaxFor(ws.preferences.parallax, ws.imageWidth),
+                          PairForm::Anaglyph, ws.anaglyph);
+}
+
 Outcome chooseView(Workspace& ws, SourceKind source, ViewKind view) {
+    if (source == SourceKind::Anaglyph) {
+        const Outcome made = makeAnaglyph(ws);
+        if (refused(made)) return made;
+    }
     const bool fits = rasterFitsImage(ws, source);
     // A pattern made for an image of another height is kept but not shown;
     // a stereogram of another size counts as absent.

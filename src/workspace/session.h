@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "engine/engine.h"
 #include "workspace/workspace.h"
 
 // --- Files
@@ -62,6 +63,11 @@ DecodingStart startDecoding(Workspace& ws);
 // map is for the caller to show.
 Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress);
 
+// Writes the stereo pair of the depth map, side by side (twice as wide as
+// the picture), as PNG when the name ends in .png and as BMP otherwise, at
+// the Preferences' parallax. Refused without a depth map.
+Outcome writeStereoPair(Workspace& ws, const std::filesystem::path& fileName, PairForm form);
+
 // --- The picture on show
 
 // Makes the view the one on show, its pixels not yet written anywhere.
@@ -89,7 +95,8 @@ enum ViewInput : uint32_t {
     ReadsPattern = 4,
     ReadsPatternWidth = 8,
     ReadsDepthStep = 16,
-    ReadsAnything = 31,
+    ReadsAnaglyph = 32,
+    ReadsAnything = 63,
 };
 
 // True when the chosen view still waits to be written somewhere and is

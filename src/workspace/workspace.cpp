@@ -4,6 +4,7 @@ void releaseAll(Workspace& ws) {
     releasePicture(ws.pattern);
     releasePicture(ws.stereogram);
     releasePicture(ws.depthMap);
+    releasePicture(ws.anaglyph);
     ws.displayDib = DisplayDib{};
 }
 
@@ -11,6 +12,7 @@ const Picture& rasterOf(const Workspace& ws, SourceKind kind) {
     switch (kind) {
         case SourceKind::Stereogram: return ws.stereogram;
         case SourceKind::DepthMap: return ws.depthMap;
+        case SourceKind::Anaglyph: return ws.anaglyph;
         case SourceKind::Pattern: break;
     }
     return ws.pattern;

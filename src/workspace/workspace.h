@@ -14,7 +14,9 @@
 #include "views/views.h"
 #include "workspace/preferences_table.h"
 
-enum class SourceKind : int32_t { Stereogram = 1, DepthMap = 2, Pattern = 3 };
+// The pictures a view is made of: the three the user works with, and the
+// anaglyph, made from the depth map when it is chosen.
+enum class SourceKind : int32_t { Stereogram = 1, DepthMap = 2, Pattern = 3, Anaglyph = 4 };
 
 // The picture on show as a save writes it: present from the first depth
 // map or stereogram read, with that file's frame (or the frame a widening
@@ -52,6 +54,7 @@ struct Workspace {
     Picture depthMap;
     Picture pattern;
     Picture stereogram;
+    Picture anaglyph;
     DisplayDib displayDib;
     ShownView shownView;
     Preferences preferences = startPreferences();
@@ -61,7 +64,7 @@ struct Workspace {
 // Frees the pictures and the picture on show, as the window's close does.
 void releaseAll(Workspace& ws);
 
-// The picture of a kind: DepthMap, Stereogram or Pattern.
+// The picture of a kind: DepthMap, Stereogram, Pattern or Anaglyph.
 const Picture& rasterOf(const Workspace& ws, SourceKind kind);
 Picture& rasterOf(Workspace& ws, SourceKind kind);
 

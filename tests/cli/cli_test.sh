@@ -36,13 +36,14 @@ head -c 3000 "$in/kule.bmp" >"$in/uciety.bmp"
 # for it), the file dialogs' names.
 window_steps() {
   local command=$1 input=$2 saved=$3; shift 3
-  local prefs=() view="" pattern="" colour=""
+  local prefs=() view="" pattern="" colour="" save=save-picture
   while [ $# -gt 0 ]; do
     case "$1" in
       --depth-bits) prefs+=("prefs-set depth-bits $2"); shift ;;
       --repeat) prefs+=("prefs-set repeat $2"); shift ;;
       --min-match) prefs+=("prefs-set min-match $2"); shift ;;
       --search-range) prefs+=("prefs-set search-range $2"); shift ;;
+      --parallax) prefs+=("prefs-set parallax $2"); shift ;;
       --cross-eyed) prefs+=("prefs-click wall-eyed") ;;
       --no-random-fill) prefs+=("prefs-click random-fill") ;;
       --colour) colour=1 ;;
@@ -62,6 +63,9 @@ window_steps() {
           depth-original) view=show-depth-original ;;
           pattern) view=show-pattern-strip ;;
           pattern-tiled) view=show-pattern-tiled ;;
+          anaglyph) view=show-anaglyph ;;
+          side-by-side) save=save-parallel-pair ;;
+          cross-view) save=save-crossed-pair ;;
         esac
         shift ;;
     esac
@@ -92,7 +96,7 @@ window_steps() {
     batch) echo "command round-trip" ;;
   esac
   [ -n "$view" ] && echo "command $view"
-  printf 'command save-picture\nchoose-file "%s"\n' "$saved"
+  printf 'command %s\nchoose-file "%s"\n' "$save" "$saved"
 }
 
 # The file the window saves for the same commands.
@@ -138,6 +142,11 @@ same_as_window colour-tile generate "$in/kule.bmp" --colour --pattern "$in/kafel
 same_as_window colour-tile-view generate "$in/kule.bmp" --colour --pattern "$in/kafel.png" --view pattern-tiled
 same_as_window colour-decode decode "$work/out/colour-tile.bmp" --colour
 same_as_window colour-batch batch "$in/kule.bmp" --colour --depth-bits 4
+# Stereo pairs of the depth map: loaded, decoded, after the batch.
+same_as_window anaglyph generate "$in/kule.bmp" --view anaglyph
+same_as_window side-by-side generate "$in/kule.bmp" --view side-by-side --parallax 30
+same_as_window cross-view decode "$work/out/generate-default.bmp" --view cross-view
+same_as_window anaglyph-batch batch "$in/kule.bmp" --view anaglyph --parallax 12
 
 # A frame sequence into a folder, a worker per core: each frame is the
 # window's file, whatever the order the frames come in.

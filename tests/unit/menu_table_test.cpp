@@ -24,6 +24,8 @@ const std::vector<ExpectedMenu> ExpectedMenuBar = {
       {"Ładuj stereogram", 40020},
       {"Ładuj wzorzec", 40011},
       {"Zapisz aktualny obrazek", 40016},
+      {"Zapisz parę stereo (patrzenie równoległe)", 40023},
+      {"Zapisz parę stereo (patrzenie zezem)", 40024},
       {"-", 0},
       {"Preferencje", 40007},
       {"-", 0},
@@ -39,7 +41,9 @@ const std::vector<ExpectedMenu> ExpectedMenuBar = {
       {"Mapę głębokości (przeskalowaną)", 40006},
       {"Mapę głębokości (oryginalną)", 40009},
       {"Wzorzec (jeden pasek)", 40012},
-      {"Wzorzec (powielony)", 40013}}},
+      {"Wzorzec (powielony)", 40013},
+      {"-", 0},
+      {"Anaglif (czerwony/cyjan)", 40022}}},
     {"Info", {{"Picture Info", 40015}, {"-", 0}, {"About", 40014}}},
 };
 
@@ -84,7 +88,7 @@ TEST(MenuTable, NoMnemonicsAndEveryCommandOnce) {
             ++items;
         }
     }
-    EXPECT_EQ(items, 18u);
+    EXPECT_EQ(items, 21u);
     EXPECT_EQ(commands.size(), items);
 }
 

@@ -26,6 +26,7 @@ const std::vector<ExpectedControl> ExpectedControls = {
     {1003, "wall-eyed", ControlKind::CheckBox, "Rozbieżny (WALLEYED)", "Generacja"},
     {1007, "random-fill", ControlKind::CheckBox, "Nieokreśloną wartość losuj", "Generacja"},
     {1012, "colour", ControlKind::CheckBox, "Stereogram w kolorze", "Generacja"},
+    {1013, "parallax", ControlKind::Number, "Paralaksa par stereo (0 = auto):", "Generacja"},
     {1005, "min-match", ControlKind::Text, "Minimum wrażliwości:", "Dekodowanie"},
     {1006, "search-range", ControlKind::Text, "Maksymalny zakres poszukiwania", "Dekodowanie"},
     {1009, "unresolved-keep", ControlKind::RadioButton, "Zostaw starą wartość",
@@ -53,7 +54,8 @@ TEST(PreferencesTable, ControlsNamesKindsLabelsAndFramesInOrder) {
 }
 
 TEST(PreferencesTable, TabVisitsTheFirstFieldsTheButtonsThenTheRest) {
-    EXPECT_EQ(preferencesTabOrder(), (std::vector<int32_t>{1000, 1001, 1002, 1004, 1003, 1005, 1006, 1007, 1012}));
+    EXPECT_EQ(preferencesTabOrder(),
+              (std::vector<int32_t>{1000, 1001, 1002, 1004, 1003, 1005, 1006, 1007, 1012, 1013}));
 }
 
 // Each row has one name, one option and one control id of its own: a new
@@ -96,10 +98,11 @@ TEST(PreferencesTable, EachControlShowsAndStoresItsOwnSetting) {
     prefs.wallEyed = true;
     prefs.randomFill = false;
     prefs.colour = true;
+    prefs.parallax = 23;
     prefs.unresolvedPolicy = UnresolvedPolicy::Random;
     const PreferencesForm form = preferencesFormFrom(prefs);
     const std::map<std::string, std::string> texts = {
-        {"depth-bits", "4"}, {"repeat", "7"}, {"min-match", "11"}, {"search-range", "200"}};
+        {"depth-bits", "4"}, {"repeat", "7"}, {"min-match", "11"}, {"search-range", "200"}, {"parallax", "23"}};
     const std::map<std::string, bool> ticks = {{"wall-eyed", true},         {"random-fill", false},
                                                {"colour", true},            {"unresolved-keep", false},
                                                {"unresolved-random", true}, {"unresolved-background", false}};

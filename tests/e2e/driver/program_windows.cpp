@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "script.h"
-#include "shell/preferences_ids.h"
+#include "workspace/preferences_table.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ std::vector<HWND> topLevelWindows(DWORD processId, const wchar_t* className) {
     return search.found;
 }
 
-bool isPreferencesDialog(HWND dialog) { return GetDlgItem(dialog, PREFERENCES_DEPTH_BITS) != nullptr; }
+// Only the Preferences dialog has its OK button's number.
+bool isPreferencesDialog(HWND dialog) { return GetDlgItem(dialog, PreferencesOkId) != nullptr; }
 bool isFileDialog(HWND dialog) { return GetDlgItem(dialog, FileNameComboId) != nullptr; }
 bool isMessageBox(HWND dialog) {
     return GetDlgItem(dialog, MessageTextId) != nullptr && !isPreferencesDialog(dialog) &&
