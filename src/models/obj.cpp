@@ -23,9 +23,9 @@ struct ByteStreamBuffer : std::streambuf {
 
 struct ObjWalk {
     MeshFill* fill;
-    // The largest vertex number a face names, which the file's vertices
-    // must reach by its end.
-    uint64_t mostVertices = 0;
+    // How many vertices the faces so far need (one more than the largest
+    // vertex number they name): the file must have as many by its end.
+    uint64_t verticesNeeded = 0;
     bool damaged = false;
 };
 
@@ -53,7 +53,7 @@ void takeFace(void* context, tinyobj::index_t* corners, int count) {
             walk.damaged = true;
             return;
         }
-        if (vertex + 1 > walk.mostVertices) walk.mostVertices = vertex + 1;
+        if (vertex + 1 > walk.verticesNeeded) walk.verticesNeeded = vertex + 1;
         addFanCorner(*walk.fill, fan, vertex);
     }
 }
@@ -82,5 +82,5 @@ bool walkObj(ByteSpan bytes, MeshFill& fill) {
     callbacks.index_cb = takeFace;
     ObjWalk walk{&fill};
     tinyobj::LoadObjWithCallback(stream, callbacks, &walk);
-    return !walk.damaged && walk.mostVertices <= fill.vertexCount;
+    return !walk.damaged && walk.verticesNeeded <= fill.vertexCount;
 }

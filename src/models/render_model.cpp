@@ -155,7 +155,7 @@ bool listTrianglesByBand(Runtime& runtime, const Mesh& mesh, const ScreenVertex*
     lists.starts = allocateBytes(runtime, (static_cast<size_t>(bandCount) + 1) * sizeof(uint64_t));
     if (lists.starts == nullptr) return false;
     uint64_t* starts = reinterpret_cast<uint64_t*>(lists.starts.get());
-    std::fill(starts, starts + bandCount + 1, 0);
+    std::fill(starts, starts + bandCount + 1, uint64_t{0});
     const uint32_t* corners = trianglesOf(mesh);
     const auto forEachListing = [&](auto&& list) {
         for (uint32_t t = 0; t < mesh.triangleCount; ++t) {

@@ -32,20 +32,29 @@ constexpr int32_t ColumnsPerStrip = 64;
 // form, a surrogate or a number beyond U+10FFFF.
 bool nextCodePoint(const std::string& text, size_t& at, uint32_t& codePoint) {
     const uint8_t lead = static_cast<uint8_t>(text[at]);
-    size_t length = 1;
-    uint32_t lowest = 0;
     if (lead < 0x80) {
         codePoint = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, codePoint = lead & 0x1Fu, lowest = 0x80;
+        ++at;
+        return true;
+    }
+    // The lead byte tells the length; the smallest code point of each
+    // length keeps every character to its one shortest form.
+    size_t length = 0;
+    uint32_t lowest = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        lowest = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, codePoint = lead & 0x0Fu, lowest = 0x800;
+        length = 3;
+        lowest = 0x800;
     } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, codePoint = lead & 0x07u, lowest = 0x10000;
+        length = 4;
+        lowest = 0x10000;
     } else {
         return false;
     }
     if (text.size() - at < length) return false;
+    codePoint = lead & (0x7Fu >> length);
     for (size_t i = 1; i < length; ++i) {
         const uint8_t next = static_cast<uint8_t>(text[at + i]);
         if ((next & 0xC0) != 0x80) return false;
@@ -236,9 +245,8 @@ void measureColumns(Runtime& runtime, const Picture& coverage, uint8_t* distance
             uint8_t* row = distances + static_cast<size_t>(y) * width;
             const uint8_t* above = y > 0 ? row - width : nullptr;
             for (int32_t x = first; x < last; ++x)
-                row[x] = inside[x] < InsideCoverage ? 0
-                                                    : static_cast<uint8_t>(std::min(
-                                                          FarColumnDistance, (above ? above[x] : 0) + 1));
+                row[x] = static_cast<uint8_t>(
+                    inside[x] < InsideCoverage ? 0 : std::min(FarColumnDistance, (above ? above[x] : 0) + 1));
         }
         for (int32_t y = height - 1; y >= 0; --y) {
             uint8_t* row = distances + static_cast<size_t>(y) * width;

@@ -459,7 +459,8 @@ int plainBevelDepth(const Picture& depth, int32_t x, int32_t y) {
     for (int32_t dy = -4; dy <= 4; ++dy)
         for (int32_t dx = -4; dx <= 4; ++dx) {
             const int32_t px = x + dx, py = y + dy;
-            const bool outside = px < 0 || py < 0 || px >= depth.width || py >= depth.height || depthAt(depth, px, py) == 0;
+            const bool outside =
+                px < 0 || py < 0 || px >= depth.width || py >= depth.height || depthAt(depth, px, py) == 0;
             if (outside) nearest = std::min(nearest, dx * dx + dy * dy);
         }
     return static_cast<int>(std::lround(50 * std::sqrt(nearest)));
@@ -487,7 +488,8 @@ TEST_F(Models, RaisedTextIsCentredAsLargeAsFitsAndBevelled) {
 TEST_F(Models, PolishLettersHaveGlyphsOfTheirOwn) {
     // U+10FFFD, a private use character, which no font draws: its box.
     const std::vector<uint8_t> missing = bytesOf(text("\xF4\x8F\xBF\xBD", 48, 48));
-    const std::string polish[] = {"ą", "ć", "ę", "ł", "ń", "ó", "ś", "ź", "ż", "Ą", "Ć", "Ę", "Ł", "Ń", "Ó", "Ś", "Ź", "Ż"};
+    const std::string polish[] = {"ą", "ć", "ę", "ł", "ń", "ó", "ś", "ź", "ż",
+                                  "Ą", "Ć", "Ę", "Ł", "Ń", "Ó", "Ś", "Ź", "Ż"};
     const char plain[] = "acelnoszzACELNOSZZ";
     for (size_t i = 0; i < sizeof polish / sizeof polish[0]; ++i) {
         const std::vector<uint8_t> letter = bytesOf(text(polish[i], 48, 48));

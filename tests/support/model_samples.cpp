@@ -11,7 +11,7 @@ constexpr double Pi = 3.14159265358979323846;
 
 uint32_t addVertex(MeshSketch& sketch, double x, double y, double z) {
     const uint32_t number = static_cast<uint32_t>(sketch.vertices.size() / 3);
-    sketch.vertices.insert(sketch.vertices.end(), {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)});
+    for (double coordinate : {x, y, z}) sketch.vertices.push_back(static_cast<float>(coordinate));
     return number;
 }
 
