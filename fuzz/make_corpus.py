@@ -263,6 +263,7 @@ OBJ_SEEDS = {
     "corners.obj": b"# every form of corner\nmtllib none.mtl\nv 0 0 0\nv 1 0 0 1\nv 0 1 0\nv 0 0 1\nvt 0 0\n"
                    b"vn 0 0 1\ng a b\nusemtl none\nf 1/1 2/1 3/1\nf 1//1 3//1 4//1\nf -4/1/1 -2/1/1 -1/1/1\n"
                    b"l 1 2\ns off\nf 2 3 4\r\n",
+    "stray_vertices.obj": b"v 0 0 0\nv 1 0 0\nv 0 1 1e-20\nv 0 0 1e30\nv 1e30 0 0\nf 1 2 3\n",
 }
 
 PLY_SEEDS = {

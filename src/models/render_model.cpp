@@ -76,7 +76,7 @@ struct Placement {
     double scale;
     double middle[2];
     double centre[2];
-    double nearestZ;
+    double farthestZ;
     double zRange;
 };
 
@@ -116,9 +116,12 @@ void placeVertices(const Mesh& mesh, const Rotation& rotation, const Placement& 
         const double x = placement.centre[0] + placement.scale * (turned[0] - placement.middle[0]);
         const double y = placement.centre[1] - placement.scale * (turned[1] - placement.middle[1]);
         const double depth = placement.zRange > 0
-                                 ? FarthestDepth + DepthRange * (turned[2] - placement.nearestZ) / placement.zRange
+                                 ? FarthestDepth + DepthRange * (turned[2] - placement.farthestZ) / placement.zRange
                                  : FlatDepth;
-        screen[v] = ScreenVertex{subpixelOf(x), subpixelOf(y), static_cast<float>(depth)};
+        // Only a vertex no triangle uses lies beyond the range, perhaps
+        // beyond the floats.
+        screen[v] = ScreenVertex{subpixelOf(x), subpixelOf(y),
+                                 static_cast<float>(std::clamp(depth, FarthestDepth, FlatDepth))};
     }
 }
 

@@ -154,6 +154,20 @@ TEST_F(Models, AModelSeenEdgeOnGivesTheGroundAloneAndAFlatOneIsNearest) {
     EXPECT_EQ(depthAt(faceOn, 1, 1), 0);
 }
 
+TEST_F(Models, VerticesThatNoTriangleUsesAreNotPartOfTheModel) {
+    // A right triangle whose corner (0, 1) stands a little nearer, and two
+    // vertices far off that no triangle names.
+    MeshSketch sketch{{0, 0, 0, 1, 0, 0, 0, 1, 1e-20f, 1e30f, 0, 0, 0, 0, -1e30f}, {0, 1, 2}};
+    const Picture depth = render(meshOf(sketch), 100, 100);
+    // Fitted as if alone: its right angle at (5, 95), its other corners at
+    // (95, 95) and (5, 5); depth 64 at the first two, 255 at the third, so
+    // 64 + 191 * y at model height y = (95 - centre's row) / 90.
+    EXPECT_EQ(depthAt(depth, 6, 93), 67);
+    EXPECT_EQ(depthAt(depth, 90, 93), 67);
+    EXPECT_EQ(depthAt(depth, 6, 8), 248);
+    EXPECT_EQ(depthAt(depth, 93, 6), 0);
+}
+
 TEST_F(Models, EveryCoreDrawsTheSameMap) {
     const Mesh torus = meshOf(torusSketch(64, 32, 1, 0.4f));
     Runtime oneThread(1), threeThreads(3);
