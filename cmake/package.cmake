@@ -73,6 +73,11 @@ endif()
 install(TARGETS ${PROGRAM_TARGET} tavrelic_cli RUNTIME DESTINATION ${PROGRAM_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/guide/PRZEWODNIK.txt ${PROJECT_SOURCE_DIR}/docs/guide/GUIDE.txt
         DESTINATION ${GUIDE_DIR})
+if(WIN32)
+  # The notices of the program and of what it builds in, the font's among
+  # them, which is to go with every copy of it.
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION ${GUIDE_DIR} RENAME COPYRIGHT.txt)
+endif()
 
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_FOUND)

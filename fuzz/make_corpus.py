@@ -8,7 +8,13 @@ fuzz_session:         sessions of menu commands, as fuzz_session.cpp reads
                       them: loads, generations, decodings, views, saves,
                       Preferences, an allocation that fails;
 fuzz_engine_vs_plain: states as fuzz_engine_vs_plain.cpp reads them;
-fuzz_cli_arguments:   tavrelic-cli's command lines, right and wrong.
+fuzz_cli_arguments:   tavrelic-cli's command lines, right and wrong;
+fuzz_model_stl,       tiny models in every way each format is read,
+fuzz_model_obj,       written by samples/make_models.py (binary and ASCII
+fuzz_model_ply:       STL, OBJ with every form of corner, PLY in ASCII and
+                      both byte orders, with properties and elements
+                      passed over);
+fuzz_text_depth:      texts to raise, Polish, on lines, and not UTF-8.
     make_corpus.py [FOLDER]   (fuzz/corpus unless FOLDER)"""
 import pathlib
 import shutil
@@ -17,6 +23,9 @@ import subprocess
 import sys
 import tempfile
 import zlib
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "samples"))
+import make_models  # noqa: E402
 
 CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
 
@@ -232,9 +241,57 @@ def write(folder, files):
         (folder / name).write_bytes(data)
 
 
+TETRAHEDRON = make_models.mesh([(0, 0, 0), (1, 0, 0), (0, 1, 0), (0, 0, 1)], [(0, 2, 1), (0, 1, 3), (0, 3, 2), (1, 2, 3)])
+CUBE = make_models.mesh(*make_models.box((-1, -1, -1), (1, 1, 1)))
+
+
+def two_solids():
+    first = make_models.ascii_stl(TETRAHEDRON, "first")
+    return first + first.replace(b"first", b"SECOND").upper()
+
+
+STL_SEEDS = {
+    "tetrahedron.stl": make_models.binary_stl(TETRAHEDRON, "tetrahedron"),
+    "tetrahedron_ascii.stl": make_models.ascii_stl(TETRAHEDRON, "tetrahedron"),
+    "two_solids.stl": two_solids(),
+    "cube_of_quads.stl": make_models.ascii_stl(CUBE, "cube").replace(
+        b"    endloop\n  endfacet\n  facet normal", b"      vertex 0 0 0\n    endloop\n  endfacet\n  facet normal", 1),
+}
+
+OBJ_SEEDS = {
+    "cube.obj": make_models.obj(CUBE, "cube"),
+    "corners.obj": b"# every form of corner\nmtllib none.mtl\nv 0 0 0\nv 1 0 0 1\nv 0 1 0\nv 0 0 1\nvt 0 0\n"
+                   b"vn 0 0 1\ng a b\nusemtl none\nf 1/1 2/1 3/1\nf 1//1 3//1 4//1\nf -4/1/1 -2/1/1 -1/1/1\n"
+                   b"l 1 2\ns off\nf 2 3 4\r\n",
+    "stray_vertices.obj": b"v 0 0 0\nv 1 0 0\nv 0 1 1e-20\nv 0 0 1e30\nv 1e30 0 0\nf 1 2 3\n",
+}
+
+PLY_SEEDS = {
+    "tetrahedron_ascii.ply": make_models.ascii_ply(TETRAHEDRON, "tetrahedron"),
+    "cube_le.ply": make_models.binary_ply(CUBE, "cube"),
+    "cube_be.ply": make_models.binary_ply(CUBE, "cube", big_endian=True),
+    "passed_over.ply": b"ply\r\nformat ascii 1.0\r\nobj_info a test\r\nelement material 1\r\nproperty uchar red\r\n"
+                       b"element vertex 3\r\nproperty short x\r\nproperty ushort y\r\nproperty int8 z\r\n"
+                       b"property list uint8 float texture\r\nelement face 1\r\nproperty uint flags\r\n"
+                       b"property list int int vertex_index\r\nelement edge 1\r\nproperty list char uint16 ends\r\n"
+                       b"end_header\r\n7\r\n0 0 0 0\r\n1 0 -1 2 0.5 1\r\n0 1 1 0\r\n0 3 0 1 2\r\n2 0 1\r\n",
+}
+
+TEXTS = {
+    "word": "Tavrelic".encode(),
+    "polish_lines": "Źdźbło\nżółwia ĄĆĘŁŃÓŚŹŻ\r\n".encode(),
+    "missing_glyphs": "\u4e2d\U0010fffd\t\x7f".encode(),
+    "not_utf8": b"\xc0\xaf\xed\xa0\x80",
+    "empty": b"",
+}
+
 if __name__ == "__main__":
     root = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else CORPUS
     write(root / "fuzz_load_bmp", {**SEEDS, **PNG_SEEDS, **jpeg_seeds()})
     write(root / "fuzz_session", SESSIONS)
     write(root / "fuzz_engine_vs_plain", ENGINE_STATES)
     write(root / "fuzz_cli_arguments", COMMAND_LINES)
+    write(root / "fuzz_model_stl", STL_SEEDS)
+    write(root / "fuzz_model_obj", OBJ_SEEDS)
+    write(root / "fuzz_model_ply", PLY_SEEDS)
+    write(root / "fuzz_text_depth", TEXTS)

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine wine64 xvfb xdotool imagemagick python3 locales
-          libstb-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils dpkg-dev lintian appstream
+          libstb-dev libtinyobjloader-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils dpkg-dev lintian appstream
           dbus-daemon at-spi2-core libglib2.0-bin python3-pyatspi gir1.2-atspi-2.0
           python3-xlib weston qt6-wayland)
 

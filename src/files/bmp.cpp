@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "files/file_output.h"
+#include "picture/byte_span.h"
 #include "picture/little_endian.h"
 #include "picture/parallel_rows.h"
 #include "texts/user_texts.h"
@@ -14,16 +15,6 @@ constexpr size_t FileHeaderSize = BmpFileHeaderSize;
 constexpr size_t CheckedPrefixSize = BmpCheckedPrefixSize;
 constexpr uint32_t V4InfoSize = 108;
 constexpr uint32_t V5InfoSize = 124;
-
-// Bytes that came from outside; every read is checked against the end.
-struct ByteSpan {
-    const uint8_t* data;
-    size_t size;
-};
-
-bool holds(ByteSpan bytes, size_t offset, size_t count) {
-    return offset <= bytes.size && bytes.size - offset >= count;
-}
 
 // Fields that lie outside the span read as 0.
 uint32_t readU16le(ByteSpan bytes, size_t offset) {

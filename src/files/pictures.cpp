@@ -8,6 +8,7 @@
 #include "files/bmp.h"
 #include "files/compressed.h"
 #include "files/file_output.h"
+#include "picture/whole_file.h"
 #include "texts/user_texts.h"
 
 namespace {
@@ -31,29 +32,6 @@ bool readStart(std::ifstream& file, FileStart& start) {
     return true;
 }
 
-// The whole file, for the formats whose library reads from memory; null
-// (with the outcome saying why) when it does not fit.
-OwnedBytes readWhole(Runtime& runtime, std::ifstream& file, uint64_t length, Outcome& outcome) {
-    if (length > LargestFileSize) {
-        outcome = refusedOutcome(PictureTooLargeText, ErrorCaption);
-        return nullptr;
-    }
-    OwnedBytes bytes = allocateBytes(runtime, static_cast<size_t>(length));
-    if (bytes == nullptr) {
-        outcome = outOfMemoryOutcome();
-        return nullptr;
-    }
-    file.clear();
-    file.seekg(0);
-    file.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(length));
-    if (static_cast<uint64_t>(file.gcount()) != length) {
-        // The file shrank after its length was taken.
-        outcome = silentRefusal();
-        return nullptr;
-    }
-    return bytes;
-}
-
 bool namesPng(const std::filesystem::path& fileName) {
     std::string extension = fileName.extension().u8string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -73,7 +51,7 @@ Outcome readPictureFile(Runtime& runtime, const std::filesystem::path& fileName,
     const CompressedFormat format = compressedFormatOf(start.bytes, start.size);
     if (format == CompressedFormat::None) return silentRefusal();
     Outcome unread;
-    const OwnedBytes bytes = readWhole(runtime, file, start.length, unread);
+    const OwnedBytes bytes = readWholeFile(runtime, file, start.length, LargestFileSize, PictureTooLargeText, unread);
     if (bytes == nullptr) return unread;
     return readCompressedPicture(runtime, bytes.get(), static_cast<size_t>(start.length), format, request, picture,
                                  frame);
@@ -102,6 +80,6 @@ bool probePictureFile(Runtime& runtime, const std::filesystem::path& fileName, P
     const CompressedFormat format = compressedFormatOf(start.bytes, start.size);
     if (format == CompressedFormat::None) return false;
     Outcome unread;
-    const OwnedBytes bytes = readWhole(runtime, file, start.length, unread);
+    const OwnedBytes bytes = readWholeFile(runtime, file, start.length, LargestFileSize, PictureTooLargeText, unread);
     return bytes != nullptr && probeCompressed(bytes.get(), static_cast<size_t>(start.length), format, facts);
 }

@@ -44,6 +44,18 @@ inline constexpr char WriteErrorText[] = "Błąd zapisu pliku!";
 inline constexpr char CorruptPngText[] = "Uszkodzony lub nieobsługiwany plik PNG!";
 inline constexpr char CorruptJpegText[] = "Uszkodzony lub nieobsługiwany plik JPEG!";
 inline constexpr char PictureTooLargeText[] = "Obrazek jest zbyt duży, by go wczytać!";
+// Model files (STL, OBJ, PLY) and raised text, from which depth maps are
+// drawn; the caption is ErrorCaption, WarningCaption for what the user typed.
+inline constexpr char CorruptStlText[] = "Uszkodzony lub nieobsługiwany plik STL!";
+inline constexpr char CorruptObjText[] = "Uszkodzony lub nieobsługiwany plik OBJ!";
+inline constexpr char CorruptPlyText[] = "Uszkodzony lub nieobsługiwany plik PLY!";
+inline constexpr char UnknownModelText[] = "Nieznany rodzaj pliku modelu!\nObsługiwane są pliki STL, OBJ i PLY.";
+inline constexpr char NoTrianglesText[] = "Model nie ma żadnej ściany!";
+inline constexpr char ModelTooLargeText[] = "Model jest zbyt duży, by go wczytać!";
+inline constexpr char BadDepthMapSizeText[] = "Nieprawidłowe wymiary mapy głębokości!";
+inline constexpr char BadRotationText[] = "Nieprawidłowy kąt obrotu modelu!";
+inline constexpr char BadTextEncodingText[] = "Napis nie jest poprawnym tekstem UTF-8!";
+inline constexpr char EmptyTextText[] = "Napis jest pusty!";
 
 // Messages of the engine and the views.
 inline constexpr char NoPatternText[] = "Hej, nie ma wygenerowanego patternu!";

@@ -1,0 +1,8 @@
+// Feeds arbitrary bytes to the OBJ reader, and to the reader their content
+// names, and draws every model accepted.
+#include "model_fuzzing.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    readAndDraw(ModelFormat::Obj, data, size);
+    return 0;
+}
