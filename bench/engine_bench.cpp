@@ -1,6 +1,6 @@
-// Timings of the engine, the BMP loader, the views and the PNG writer on
-// 640 x 480, 1920 x 1080 and 3840 x 2160 pictures, each next to the plain
-// version that the unit tests compare against ("reference/...";
+// Timings of the engine, the BMP loader, the views and the PNG and GIF
+// writers on 640 x 480, 1920 x 1080 and 3840 x 2160 pictures, each next to
+// the plain version that the unit tests compare against ("reference/...";
 // for PNG, stb_image_write): the core's work alone, without the window's
 // share of a command. Generation, decoding and the batch run on every
 // core, and again on one ("/1core"). Every benchmark reports the wall
@@ -25,6 +25,7 @@
 #include "bmp_samples.h"
 #include "engine/engine.h"
 #include "engine/random_batch.h"
+#include "files/gif_encoder.h"
 #include "files/pictures.h"
 #include "files/png_encoder.h"
 #include "reference_decoding.h"
@@ -272,6 +273,20 @@ void benchStbPng(benchmark::State& state, const Samples& s, bool colour) {
     countPixels(state, pixelsOf(s.width, s.height));
 }
 
+void benchGifFrame(benchmark::State& state, const Samples& s, bool colour) {
+    const Picture stereogram = stereogramOf(s, colour);
+    EncodedBytes frame;
+    for (auto _ : state) {
+        if (!encodeGifFrame(testRuntime(), stereogram, 8, frame)) {
+            state.SkipWithError("out of memory");
+            break;
+        }
+        benchmark::DoNotOptimize(frame.bytes.get());
+    }
+    countBytes(state, frame.size);
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
 // A view written into the picture on show, as a save wants it, or for the
 // screen, as the window paints it.
 enum class ViewTarget { PictureOnShow, Screen };
@@ -363,12 +378,14 @@ void registerFor(const Samples& s) {
     const auto roundTrip = [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, roundTripOnce); };
     add("round_trip" + at, roundTrip);
     add("round_trip/1core" + at, onOneCore(roundTrip));
-    // Writing a stereogram as PNG on one core.
+    // Writing a stereogram as PNG, and as a frame of a GIF, on one core.
     for (const bool colour : {false, true}) {
         const std::string kind = colour ? "/colour" : "";
         add("png" + kind + "/1core" + at, onOneCore([&s, colour](benchmark::State& st) { benchPng(st, s, colour); }));
         add("reference/stb_png" + kind + "/1core" + at,
             onOneCore([&s, colour](benchmark::State& st) { benchStbPng(st, s, colour); }));
+        add("gif_frame" + kind + "/1core" + at,
+            onOneCore([&s, colour](benchmark::State& st) { benchGifFrame(st, s, colour); }));
     }
     for (const ViewBench& v : ViewBenches) {
         add(std::string("view/") + v.name + at,

@@ -45,6 +45,9 @@ inline constexpr char WriteErrorText[] = "Błąd zapisu pliku!";
 inline constexpr char CorruptPngText[] = "Uszkodzony lub nieobsługiwany plik PNG!";
 inline constexpr char CorruptJpegText[] = "Uszkodzony lub nieobsługiwany plik JPEG!";
 inline constexpr char PictureTooLargeText[] = "Obrazek jest zbyt duży, by go wczytać!";
+// Animations (APNG and GIF); the caption is ErrorCaption.
+inline constexpr char AnimationFrameSizeText[] = "Wszystkie klatki animacji muszą mieć takie same wymiary!";
+inline constexpr char GifTooLargeText[] = "Obrazek jest zbyt duży dla pliku GIF!\nGIF mieści najwyżej 65535 x 65535 punktów.";
 
 // Messages of the engine and the views.
 inline constexpr char NoPatternText[] = "Hej, nie ma wygenerowanego patternu!";
