@@ -1,9 +1,11 @@
-// Timings of the engine, the BMP loader and the views on 640 x 480,
-// 1920 x 1080 and 3840 x 2160 pictures, each next to the plain version that
-// the unit tests compare against ("reference/..."): the core's work alone,
-// without the window's share of a command. Generation, decoding and
-// the batch run on every core, and again on one ("/1core"). Every benchmark
-// reports the wall time, and per_px, the time per pixel of its input.
+// Timings of the engine, the BMP loader, the views and the PNG and GIF
+// writers on 640 x 480, 1920 x 1080 and 3840 x 2160 pictures, each next to
+// the plain version that the unit tests compare against ("reference/...";
+// for PNG, stb_image_write): the core's work alone, without the window's
+// share of a command. Generation, decoding and the batch run on every
+// core, and again on one ("/1core"). Every benchmark reports the wall
+// time, and per_px, the time per pixel of its input; the writers also
+// report the size of the file they made (bytes).
 //
 //   tavrelic_bench [Google Benchmark's flags]
 //   tavrelic_bench --write-depth-map FILE WIDTH HEIGHT
@@ -11,6 +13,7 @@
 //     BMP file, so that the wait of the real window is measured on the same
 //     picture.
 #include <benchmark/benchmark.h>
+#include <stb_image_write.h>
 
 #include <cstdlib>
 #include <deque>
@@ -22,7 +25,9 @@
 #include "bmp_samples.h"
 #include "engine/engine.h"
 #include "engine/random_batch.h"
+#include "files/gif_encoder.h"
 #include "files/pictures.h"
+#include "files/png_encoder.h"
 #include "reference_decoding.h"
 #include "reference_generation.h"
 #include "test_runtime.h"
@@ -234,6 +239,66 @@ void benchStereoPair(benchmark::State& state, const Samples& s, PairForm form) {
     countPixels(state, pixelsOf(s.width, s.height));
 }
 
+// The stereogram of the samples' depth map, grey or in colour.
+Picture stereogramOf(const Samples& s, bool colour) {
+    Session session;
+    prepare(session, s, s.depth, colour);
+    generateOnce(session);
+    return std::move(session.stereogram);
+}
+
+// The size of the file each pass made, beside the time.
+void countBytes(benchmark::State& state, size_t bytes) {
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+void benchPng(benchmark::State& state, const Samples& s, bool colour) {
+    const Picture stereogram = stereogramOf(s, colour);
+    EncodedBytes png;
+    for (auto _ : state) {
+        if (!encodePng(testRuntime(), stereogram, stereogram.channels, png)) {
+            state.SkipWithError("out of memory");
+            break;
+        }
+        benchmark::DoNotOptimize(png.bytes.get());
+    }
+    countBytes(state, png.size);
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
+void keepStbPng(void* context, void* data, int size) {
+    *static_cast<size_t*>(context) += static_cast<size_t>(size);
+    benchmark::DoNotOptimize(data);
+}
+
+// The PNG files of stb_image_write, which the program wrote before it had
+// its own writer.
+void benchStbPng(benchmark::State& state, const Samples& s, bool colour) {
+    const Picture stereogram = stereogramOf(s, colour);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        stbi_write_png_to_func(keepStbPng, &bytes, s.width, s.height, stereogram.channels,
+                               stereogram.pixels.get(), static_cast<int>(rowBytes(stereogram)));
+    }
+    countBytes(state, bytes);
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
+void benchGifFrame(benchmark::State& state, const Samples& s, bool colour) {
+    const Picture stereogram = stereogramOf(s, colour);
+    EncodedBytes frame;
+    for (auto _ : state) {
+        if (!encodeGifFrame(testRuntime(), stereogram, 8, frame)) {
+            state.SkipWithError("out of memory");
+            break;
+        }
+        benchmark::DoNotOptimize(frame.bytes.get());
+    }
+    countBytes(state, frame.size);
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
 // A view written into the picture on show, as a save wants it, or for the
 // screen, as the window paints it.
 enum class ViewTarget { PictureOnShow, Screen };
@@ -332,6 +397,15 @@ void registerFor(const Samples& s) {
         const auto pair = [&s, chosen](benchmark::State& st) { benchStereoPair(st, s, chosen); };
         add(std::string("stereo_pair/") + name + at, pair);
         add(std::string("stereo_pair/") + name + "/1core" + at, onOneCore(pair));
+    }
+    // Writing a stereogram as PNG, and as a frame of a GIF, on one core.
+    for (const bool colour : {false, true}) {
+        const std::string kind = colour ? "/colour" : "";
+        add("png" + kind + "/1core" + at, onOneCore([&s, colour](benchmark::State& st) { benchPng(st, s, colour); }));
+        add("reference/stb_png" + kind + "/1core" + at,
+            onOneCore([&s, colour](benchmark::State& st) { benchStbPng(st, s, colour); }));
+        add("gif_frame" + kind + "/1core" + at,
+            onOneCore([&s, colour](benchmark::State& st) { benchGifFrame(st, s, colour); }));
     }
     for (const ViewBench& v : ViewBenches) {
         add(std::string("view/") + v.name + at,

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, if missing.
 set -euo pipefail
 
-packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev zlib1g-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine wine64 xvfb xdotool imagemagick python3 locales
           libstb-dev libtinyobjloader-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils dpkg-dev lintian appstream

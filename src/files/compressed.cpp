@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "files/file_output.h"
+#include "files/png_encoder.h"
 #include "files/stb_codecs.h"
 #include "picture/parallel_rows.h"
 #include "texts/user_texts.h"
@@ -87,25 +88,6 @@ void fillPicture(Runtime& runtime, const Sample* pixels, int channels, Picture& 
             }
         }
     });
-}
-
-// The file the library encodes, which it hands over whole, in one piece.
-struct EncodedFile {
-    OwnedBytes bytes;
-    size_t size = 0;
-};
-
-struct Encoding {
-    Runtime& runtime;
-    EncodedFile file;
-};
-
-void keepEncoded(void* context, void* data, int size) {
-    Encoding& encoding = *static_cast<Encoding*>(context);
-    EncodedFile& file = encoding.file;
-    file.bytes = allocateBytes(encoding.runtime, static_cast<size_t>(size));
-    file.size = file.bytes != nullptr ? static_cast<size_t>(size) : 0;
-    if (file.bytes != nullptr) std::memcpy(file.bytes.get(), data, file.size);
 }
 
 bool fitsAsBmp(int64_t width, int64_t height) {
@@ -272,22 +254,11 @@ Outcome readCompressedPicture(Runtime& runtime, const uint8_t* bytes, size_t siz
 }
 
 Outcome writePngFile(Runtime& runtime, const std::filesystem::path& fileName, const Picture& picture) {
-    const int32_t width = picture.width;
-    const int32_t height = picture.height;
-    const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
-    if (pixelCount > static_cast<size_t>(INT_MAX) / 3) return refusedOutcome(WriteErrorText, ErrorCaption);
     // A colour picture whose every pixel is grey is written as grey.
-    Picture grey;
-    const Picture* written = &picture;
-    if (isColour(picture) && everyPixelGrey(picture)) {
-        if (!makeGreyPicture(runtime, picture, grey)) return refusedOutcome(WriteErrorText, ErrorCaption);
-        written = &grey;
-    }
-    const int channels = written->channels;
-    Encoding png{runtime, {}};
-    if (!stbi_write_png_to_func(keepEncoded, &png, width, height, channels, written->pixels.get(),
-                                width * channels) ||
-        png.file.bytes == nullptr || !writeFileWhole(fileName, nullptr, 0, png.file.bytes.get(), png.file.size))
+    const int32_t channels = pngChannelsOf(picture);
+    EncodedBytes png;
+    if (!fitsPng(picture.width, picture.height, channels) || !encodePng(runtime, picture, channels, png) ||
+        !writeFileWhole(fileName, nullptr, 0, png.bytes.get(), png.size))
         return refusedOutcome(WriteErrorText, ErrorCaption);
     return doneOutcome();
 }

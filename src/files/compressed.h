@@ -1,6 +1,7 @@
 // PNG and JPEG files, read by one library for both programs (stb_image,
 // from the distribution) and turned into what a 24-bit BMP with the same
-// pixels would be; pictures are written as PNG.
+// pixels would be; pictures are written as PNG by the program's own
+// writer (png_encoder.h).
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
-// The parts of stb_image and stb_image_write the program uses, compiled in
-// one place (stb_codecs.cpp) with only the PNG and JPEG readers and no file
-// access of their own.
+// The parts of stb_image the program uses, compiled in one place
+// (stb_codecs.cpp) with only the PNG and JPEG readers and no file access of
+// their own; and stb_image_write, whose PNG files the tests and benchmarks
+// hold the program's own to.
 #pragma once
 
 #define STBI_ONLY_PNG

@@ -56,6 +56,9 @@ inline constexpr char BadDepthMapSizeText[] = "Nieprawidłowe wymiary mapy głę
 inline constexpr char BadRotationText[] = "Nieprawidłowy kąt obrotu modelu!";
 inline constexpr char BadTextEncodingText[] = "Napis nie jest poprawnym tekstem UTF-8!";
 inline constexpr char EmptyTextText[] = "Napis jest pusty!";
+// Animations (APNG and GIF); the caption is ErrorCaption.
+inline constexpr char AnimationFrameSizeText[] = "Wszystkie klatki animacji muszą mieć takie same wymiary!";
+inline constexpr char GifTooLargeText[] = "Obrazek jest zbyt duży dla pliku GIF!\nGIF mieści najwyżej 65535 x 65535 punktów.";
 
 // Messages of the engine and the views.
 inline constexpr char NoPatternText[] = "Hej, nie ma wygenerowanego patternu!";
