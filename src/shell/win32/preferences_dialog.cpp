@@ -1,93 +1,15 @@
 #include "shell/win32/preferences_dialog.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "shell/preferences_form.h"
 #include "shell/preferences_layout.h"
+#include "shell/win32/dialog_template.h"
 #include "shell/win32/text_conversion.h"
 #include "texts/user_texts.h"
 
 namespace {
-
-// The predefined window classes of a dialog template, by their atoms.
-constexpr WORD ButtonClass = 0x0080;
-constexpr WORD EditClass = 0x0081;
-constexpr WORD StaticClass = 0x0082;
-
-// An in-memory DLGTEMPLATEEX: the header, then each item on a 4-byte
-// boundary, every string UTF-16 with its terminating zero.
-struct DialogTemplate {
-    std::vector<uint8_t> bytes;
-    WORD itemCount = 0;
-};
-
-template <class Value>
-void append(DialogTemplate& dialog, Value value)
-{
-    const size_t at = dialog.bytes.size();
-    dialog.bytes.resize(at + sizeof value);
-    std::memcpy(dialog.bytes.data() + at, &value, sizeof value);
-}
-
-void appendText(DialogTemplate& dialog, const char* utf8)
-{
-    for (wchar_t c : widen(utf8)) append(dialog, static_cast<WORD>(c));
-    append(dialog, WORD{0});
-}
-
-void alignToFour(DialogTemplate& dialog)
-{
-    while (dialog.bytes.size() % 4 != 0) dialog.bytes.push_back(0);
-}
-
-void appendRect(DialogTemplate& dialog, const DialogRect& rect)
-{
-    append(dialog, static_cast<short>(rect.x));
-    append(dialog, static_cast<short>(rect.y));
-    append(dialog, static_cast<short>(rect.width));
-    append(dialog, static_cast<short>(rect.height));
-}
-
-// The place of the item count in the header, filled in once all are made.
-constexpr size_t ItemCountOffset = 16;
-
-// A modal frame with a caption and no system menu, so no close box.
-void beginDialog(DialogTemplate& dialog, const DialogRect& rect)
-{
-    append(dialog, WORD{1});       // dlgVer
-    append(dialog, WORD{0xFFFF});  // signature
-    append(dialog, DWORD{0});      // helpID
-    append(dialog, DWORD{0});      // exStyle
-    append(dialog, static_cast<DWORD>(DS_MODALFRAME | DS_SHELLFONT | WS_POPUP | WS_CAPTION));
-    append(dialog, WORD{0});  // the item count
-    appendRect(dialog, rect);
-    append(dialog, WORD{0});  // no menu
-    append(dialog, WORD{0});  // the dialog's own class
-    appendText(dialog, PreferencesItem);
-    append(dialog, WORD{8});    // points
-    append(dialog, WORD{0});    // weight
-    append(dialog, BYTE{0});    // not italic
-    append(dialog, BYTE{1});    // the default character set
-    appendText(dialog, "MS Shell Dlg 2");
-}
-
-void addItem(DialogTemplate& dialog, WORD windowClass, DWORD style, const DialogRect& rect, int32_t id,
-             const char* text)
-{
-    alignToFour(dialog);
-    append(dialog, DWORD{0});  // helpID
-    append(dialog, DWORD{0});  // exStyle
-    append(dialog, static_cast<DWORD>(style | WS_CHILD | WS_VISIBLE));
-    appendRect(dialog, rect);
-    append(dialog, static_cast<DWORD>(id));
-    append(dialog, WORD{0xFFFF});
-    append(dialog, windowClass);
-    appendText(dialog, text);
-    append(dialog, WORD{0});  // no creation data
-    ++dialog.itemCount;
-}
 
 const char* const NoText = "";
 
@@ -122,7 +44,7 @@ std::vector<uint8_t> preferencesTemplate()
     const PreferencesLayout layout = layOutPreferences();
     const std::vector<PreferencesControl>& controls = preferencesControls();
     DialogTemplate dialog;
-    beginDialog(dialog, layout.dialog);
+    beginDialog(dialog, layout.dialog, PreferencesItem);
     for (int32_t id : preferencesTabOrder()) {
         for (size_t b = 0; b < PreferencesButtonCount; ++b)
             if (PreferencesButtons[b].controlId == id)
@@ -139,9 +61,7 @@ std::vector<uint8_t> preferencesTemplate()
         addItem(dialog, ButtonClass, BS_GROUPBOX, layout.frames[f], -1, PreferencesFrames[f].title);
     for (size_t i = 0; i < controls.size(); ++i)
         if (controls[i].kind == ControlKind::RadioButton) addControl(dialog, controls[i], layout.controls[i]);
-    std::memcpy(dialog.bytes.data() + ItemCountOffset, &dialog.itemCount, sizeof dialog.itemCount);
-    alignToFour(dialog);
-    return dialog.bytes;
+    return finishDialog(dialog);
 }
 
 Workspace& workspaceOf(HWND dialog)
