@@ -1,7 +1,13 @@
 #include "cli/cli_options.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 
+#include "engine/random_batch.h"
+#include "files/animation.h"
+#include "models/render_model.h"
 #include "texts/user_texts.h"
 
 namespace {
@@ -134,6 +140,75 @@ bool readPreferenceValue(ArgumentReader& reader, const std::string& option, cons
     return false;
 }
 
+// --size WxH: two whole numbers of 1 .. MostDepthMapSide.
+bool readSize(const std::string& option, const std::string& text, DrawnDepth& drawn, std::string& error) {
+    const size_t by = text.find('x');
+    int32_t width = 0, height = 0;
+    const bool digits = by != std::string::npos && readNumber(option, text.substr(0, by), width, error) &&
+                        readNumber(option, text.substr(by + 1), height, error);
+    if (!digits || width < 1 || height < 1 || width > MostDepthMapSide || height > MostDepthMapSide) {
+        error = formatted(CliBadSizeFormat, option, text);
+        return false;
+    }
+    drawn.width = width;
+    drawn.height = height;
+    return true;
+}
+
+// --rotate X,Y,Z: three finite numbers of degrees.
+bool readRotation(const std::string& option, const std::string& text, DrawnDepth& drawn, std::string& error) {
+    std::istringstream words(text);
+    std::string angle;
+    int32_t count = 0;
+    for (; std::getline(words, angle, ',') && count < 3; ++count) {
+        char* end = nullptr;
+        const double value = std::strtod(angle.c_str(), &end);
+        if (angle.empty() || end == nullptr || *end != '\0' || !std::isfinite(value)) break;
+        drawn.rotate[count] = value;
+    }
+    if (count == 3 && words.eof()) return true;
+    error = formatted(CliBadRotationFormat, option, text);
+    return false;
+}
+
+// --fps N: 1 .. MostFramesPerSecond.
+bool readFramesPerSecond(const std::string& option, const std::string& text, Animation& animation,
+                         std::string& error) {
+    int32_t value = 0;
+    if (!readNumber(option, text, value, error)) return false;
+    if (value < 1 || value > MostFramesPerSecond) {
+        error = formatted(CliBadFramesPerSecondFormat, option, text);
+        return false;
+    }
+    animation.framesPerSecond = value;
+    return true;
+}
+
+// The options of drawn depth maps and of animations.
+bool readDrawingOption(ArgumentReader& reader, const std::string& option, CliRequest& request, std::string& error) {
+    if (option == "--animate" || option == "--fresh-dots") {
+        (option == "--animate" ? request.animation.wanted : request.freshDots) = true;
+        return true;
+    }
+    std::string text;
+    if (option == "--size") return reader.value(option, text, error) && readSize(option, text, request.drawn, error);
+    if (option == "--rotate")
+        return reader.value(option, text, error) && readRotation(option, text, request.drawn, error);
+    if (option == "--fps")
+        return reader.value(option, text, error) && readFramesPerSecond(option, text, request.animation, error);
+    if (option == "--text") {
+        if (!reader.value(option, text, error)) return false;
+        if (request.command != CliCommand::Generate && request.command != CliCommand::Batch) {
+            error = formatted(CliOptionNotForCommandFormat, option, nameOf(request.command));
+            return false;
+        }
+        request.drawn.text = text;
+        return true;
+    }
+    error = formatted(CliUnknownOptionFormat, option);
+    return false;
+}
+
 // One option and its value into the request; false with the reason.
 bool readOption(ArgumentReader& reader, const std::string& option, CliRequest& request, std::string& error) {
     for (const PreferenceRow& row : preferenceRows()) {
@@ -160,13 +235,21 @@ bool readOption(ArgumentReader& reader, const std::string& option, CliRequest& r
     }
     if (option == "--view")
         return reader.value(option, text, error) && readNamed(Views, &NamedView::view, option, text, request.view, error);
-    error = formatted(CliUnknownOptionFormat, option);
-    return false;
+    return readDrawingOption(reader, option, request, error);
 }
 
 bool requestComplete(const CliRequest& request, std::string& error) {
-    if (request.inputs.empty()) {
+    if (request.drawn.text && !request.inputs.empty()) {
+        error = CliTextAndInputsText;
+        return false;
+    }
+    if (frameCount(request) == 0) {
         error = CliNoInputsText;
+        return false;
+    }
+    AnimationFormat format = AnimationFormat::Png;
+    if (request.animation.wanted && !animationFormatOf(request.output, format)) {
+        error = CliAnimationNameText;
         return false;
     }
     if (request.command != CliCommand::Info && request.output.empty()) {
@@ -215,6 +298,14 @@ bool parseCliArguments(const std::vector<std::string>& arguments, CliRequest& re
         }
     }
     return requestComplete(request, error);
+}
+
+size_t frameCount(const CliRequest& request) {
+    return request.drawn.text ? 1 : request.inputs.size();
+}
+
+uint32_t freshDotsState(size_t index) {
+    return FirstRandomState + static_cast<uint32_t>(index) * 2654435769u;
 }
 
 std::optional<int32_t> optionValueOf(const PreferenceOptions& options, const PreferenceRow& row) {

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -12,7 +15,11 @@
 #include "cli/cli_report.h"
 #include "engine/engine.h"
 #include "engine/random_batch.h"
+#include "files/animation.h"
 #include "files/pictures.h"
+#include "models/model_files.h"
+#include "models/render_model.h"
+#include "models/text_depth.h"
 #include "texts/user_texts.h"
 #include "workspace/preferences_table.h"
 
@@ -39,7 +46,7 @@ bool stopRequestedOf(void* context) {
 // would hold, as plain pictures.
 struct Job {
     Run& run;
-    const fs::path& input;
+    fs::path input;
     Preferences prefs;
     uint32_t randomState = FirstRandomState;
     Picture depth;
@@ -93,10 +100,33 @@ int32_t imageHeightOf(const Job& job) {
     return isPresent(job.depth) ? job.depth.height : job.stereogram.height;
 }
 
+// A depth map drawn from a model or text, taken as the window takes a
+// loaded one, in a plain frame.
+bool depthDrawn(Job& job, const Outcome& drawn) {
+    if (!carriedOut(job, drawn)) return false;
+    makePlainFrame(job.frame, job.depth.width, job.depth.height);
+    return true;
+}
+
+// A model file read and drawn at --size, turned by --rotate. A model is no
+// stereogram: decoding refuses it.
+bool modelDrawn(Job& job, bool asStereogram) {
+    if (asStereogram) return carriedOut(job, refusedOutcome(CliModelNotStereogramText, NoCaption));
+    const DrawnDepth& drawn = job.run.request.drawn;
+    Mesh mesh;
+    if (!carriedOut(job, readModelFile(job.run.runtime, job.input, mesh))) return false;
+    const ModelView view{drawn.width, drawn.height, drawn.rotate[0], drawn.rotate[1], drawn.rotate[2]};
+    return depthDrawn(job, renderDepthMap(job.run.runtime, mesh, view, job.depth));
+}
+
 // The input, as a depth map (always grey) or as the stereogram to decode
-// (in colour with --colour, as if colour was on before it was loaded).
+// (in colour with --colour, as if colour was on before it was loaded); a
+// model and --text are drawn as depth maps.
 bool inputLoaded(Job& job, bool asStereogram) {
     Runtime& runtime = job.run.runtime;
+    const DrawnDepth& drawn = job.run.request.drawn;
+    if (drawn.text) return depthDrawn(job, renderTextDepthMap(runtime, *drawn.text, drawn.width, drawn.height, job.depth));
+    if (modelFormatNamed(job.input) != ModelFormat::Unknown) return modelDrawn(job, asStereogram);
     ReadRequest request;
     request.channels = asStereogram ? channelsKept(job.prefs) : GreyChannels;
     Picture& picture = asStereogram ? job.stereogram : job.depth;
@@ -206,32 +236,51 @@ bool viewDrawn(Job& job, ViewKind view, Picture& shown) {
     return drawView(job.run.runtime, view, inputs, shown) || carriedOut(job, outOfMemoryOutcome());
 }
 
-// The depth map's stereo pair side by side, as the window's save of a pair
-// writes it.
-bool pairWritten(Job& job, PairForm form, const fs::path& output) {
-    Picture pair;
-    if (!carriedOut(job, makeStereoPair(job.run.runtime, job.depth, parallaxFor(job.prefs.parallax, imageWidthOf(job)),
-                                        form, pair)))
-        return false;
+// The picture a frame leaves to be saved, and the frame of the file.
+struct Made {
+    Picture picture;
     BmpFrame frame;
-    makePlainFrame(frame, pair.width, pair.height);
-    return carriedOut(job, writePictureFile(job.run.runtime, output, pair, frame));
+};
+
+// The depth map's stereo pair side by side, as the window's save of a pair
+// makes it, in a plain frame.
+bool pairMade(Job& job, PairForm form, Made& made) {
+    if (!carriedOut(job, makeStereoPair(job.run.runtime, job.depth, parallaxFor(job.prefs.parallax, imageWidthOf(job)),
+                                        form, made.picture)))
+        return false;
+    makePlainFrame(made.frame, made.picture.width, made.picture.height);
+    return true;
 }
 
-// Load, Preferences, the work, the view, the save: what the window saves
-// after the same commands from a fresh start.
-InputResult runJob(Run& run, const fs::path& input, const fs::path& output) {
-    Job job{run, input, startPreferences(), FirstRandomState, {}, {}, {}, {}, 0, InputResult::Written};
-    applyPreferenceOptions(run.request.preferences, job.prefs);
-    if (!inputLoaded(job, run.request.command == CliCommand::Decode)) return job.result;
+// The picture the window would save after the same commands from a fresh
+// start (load, Preferences, the work, the view): the view on show, or the
+// pair --view names.
+bool outputMade(Job& job, Made& made) {
+    const CliRequest& request = job.run.request;
     ViewKind view = ViewKind::DepthOriginal;
-    if (!workDone(job, view)) return job.result;
-    if (run.request.view && run.request.view->pair)
-        return pairWritten(job, run.request.view->form, output) ? InputResult::Written : job.result;
-    if (run.request.view) view = run.request.view->view;
-    Picture shown;
-    if (!viewDrawn(job, view, shown) || !carriedOut(job, writePictureFile(run.runtime, output, shown, job.frame)))
-        return job.result;
+    if (!inputLoaded(job, request.command == CliCommand::Decode) || !workDone(job, view)) return false;
+    if (request.view && request.view->pair) return pairMade(job, request.view->form, made);
+    if (request.view) view = request.view->view;
+    if (!viewDrawn(job, view, made.picture)) return false;
+    made.frame = std::move(job.frame);
+    return true;
+}
+
+// What frame `index` is called in what is told about it: its input file,
+// or --text.
+fs::path frameName(const CliRequest& request, size_t index) {
+    return request.drawn.text ? fs::u8path("--text") : request.inputs[index];
+}
+
+// Makes frame `index` and hands it on (its file written, or its place in
+// the animation taken); what came of it.
+InputResult runFrame(Run& run, size_t index, const std::function<Outcome(const fs::path&, Made&)>& handOn) {
+    Job job{run, frameName(run.request, index), startPreferences(), FirstRandomState, {}, {}, {}, {}, 0,
+            InputResult::Written};
+    applyPreferenceOptions(run.request.preferences, job.prefs);
+    if (run.request.freshDots) job.randomState = freshDotsState(index);
+    Made made;
+    if (!outputMade(job, made) || !carriedOut(job, handOn(job.input, made))) return job.result;
     return InputResult::Written;
 }
 
@@ -249,9 +298,11 @@ fs::path outputNameFor(const fs::path& input) {
     return name;
 }
 
-// -o is a folder for several inputs, and for one when it is a folder already.
+// -o is a folder for several inputs, and for one when it is a folder
+// already; an animation and --text's depth map are one file.
 bool writesIntoFolder(const CliRequest& request) {
     std::error_code error;
+    if (request.animation.wanted || request.drawn.text) return false;
     return request.inputs.size() > 1 || fs::is_directory(request.output, error);
 }
 
@@ -327,23 +378,174 @@ int exitCodeOf(const std::vector<InputResult>& results) {
     return CliSomeRefused;
 }
 
-// A worker per core, each taking the next input; the files are the same in
-// any order, since every input starts afresh.
-std::vector<InputResult> runAll(Run& run, const std::vector<fs::path>& outputs) {
-    const std::vector<fs::path>& inputs = run.request.inputs;
-    std::vector<InputResult> results(inputs.size(), InputResult::Stopped);
+// Calls work(i) for every frame on a worker per core, each taking the next
+// frame until none is left or the run stops; the results are the same in
+// any order, since every frame starts afresh.
+void onEveryWorker(Run& run, const std::function<void(size_t)>& work) {
+    const size_t count = frameCount(run.request);
     std::atomic<size_t> next{0};
-    auto work = [&] {
-        for (size_t i = next++; i < inputs.size() && !run.stop; i = next++) {
-            results[i] = runJob(run, inputs[i], outputs[i]);
-            reportInputDone(run.report);
-        }
+    auto take = [&] {
+        for (size_t i = next++; i < count && !run.stop; i = next++) work(i);
     };
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::thread> workers;
-    for (size_t w = 1; w < std::min(cores, inputs.size()); ++w) workers.emplace_back(work);
-    work();
+    for (size_t w = 1; w < std::min(cores, count); ++w) workers.emplace_back(take);
+    take();
     for (std::thread& worker : workers) worker.join();
+}
+
+// Every frame its own file.
+std::vector<InputResult> writeEveryFrame(Run& run, const std::vector<fs::path>& outputs) {
+    std::vector<InputResult> results(frameCount(run.request), InputResult::Stopped);
+    onEveryWorker(run, [&](size_t i) {
+        results[i] = runFrame(run, i, [&](const fs::path&, Made& made) {
+            return writePictureFile(run.runtime, outputs[i], made.picture, made.frame);
+        });
+        reportInputDone(run.report);
+    });
+    return results;
+}
+
+// The frames of an animation on their way to the file: made on every core,
+// written in order. A frame waits to be made until fewer than Ahead frames
+// before it are still unwritten, so memory holds a few frames, not the
+// sequence.
+struct FrameQueue {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::map<size_t, Made> ready;
+    size_t nextToWrite = 0;
+    size_t ahead = 2;
+    bool refused = false;
+    // Every worker has stopped: a frame not ready by now never will be.
+    bool allMade = false;
+};
+
+// Hands a made frame to the writer, waiting for room; the animation
+// refused meanwhile, the frame is dropped.
+Outcome queueFrame(FrameQueue& queue, size_t index, Made& made) {
+    std::unique_lock<std::mutex> hold(queue.lock);
+    queue.changed.wait(hold, [&] { return queue.refused || index < queue.nextToWrite + queue.ahead; });
+    if (!queue.refused) queue.ready.emplace(index, std::move(made));
+    queue.changed.notify_all();
+    return doneOutcome();
+}
+
+// Writes the frames in order as they come; false once one is refused (by
+// the writer, or by its making), which ends the animation with no file.
+bool writeFramesInOrder(Run& run, FrameQueue& queue, AnimationWriter& writer) {
+    const size_t count = frameCount(run.request);
+    std::unique_lock<std::mutex> hold(queue.lock);
+    while (queue.nextToWrite < count) {
+        const size_t index = queue.nextToWrite;
+        queue.changed.wait(hold, [&] { return queue.refused || queue.allMade || queue.ready.count(index) != 0; });
+        if (queue.refused || queue.ready.count(index) == 0) return false;
+        Made made = std::move(queue.ready.at(index));
+        queue.ready.erase(index);
+        hold.unlock();
+        const Outcome added = addAnimationFrame(writer, made.picture);
+        hold.lock();
+        if (added.kind != OutcomeKind::Done) {
+            reportMessage(run.report, frameName(run.request, index),
+                          added.kind == OutcomeKind::OutOfMemory ? Message{OutOfMemoryText, NoCaption}
+                                                                  : added.refusal);
+            queue.refused = true;
+            run.stop = true;
+            queue.changed.notify_all();
+            return false;
+        }
+        ++queue.nextToWrite;
+        queue.changed.notify_all();
+    }
+    return true;
+}
+
+// The size a frame will have, from its file's headers (or --size for
+// what is drawn); false when its headers cannot be read, which its load
+// will then say.
+bool frameSize(Run& run, size_t index, int32_t& width, int32_t& height) {
+    const CliRequest& request = run.request;
+    if (request.drawn.text || modelFormatNamed(request.inputs[index]) != ModelFormat::Unknown) {
+        width = request.drawn.width;
+        height = request.drawn.height;
+        return true;
+    }
+    PictureFacts facts;
+    if (!probePictureFile(run.runtime, request.inputs[index], facts)) return false;
+    width = facts.width;
+    height = facts.height;
+    return true;
+}
+
+// Frames of different sizes cannot make one animation: said before
+// anything is made.
+bool framesOfOneSize(Run& run) {
+    int32_t firstWidth = 0, firstHeight = 0;
+    size_t first = 0;
+    bool known = false;
+    for (size_t i = 0; i < frameCount(run.request); ++i) {
+        int32_t width = 0, height = 0;
+        if (!frameSize(run, i, width, height)) continue;
+        if (!known) {
+            first = i;
+            firstWidth = width;
+            firstHeight = height;
+            known = true;
+        } else if (width != firstWidth || height != firstHeight) {
+            char text[2048];
+            std::snprintf(text, sizeof text, CliFrameSizesFormat, frameName(run.request, first).u8string().c_str(),
+                          firstWidth, firstHeight, frameName(run.request, i).u8string().c_str(), width, height);
+            reportLine(run.report, text);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every frame into one animated PNG or GIF; a frame refused stops it, and
+// no file is written.
+std::vector<InputResult> writeAnimation(Run& run) {
+    std::vector<InputResult> results(frameCount(run.request), InputResult::Stopped);
+    if (!framesOfOneSize(run)) {
+        results.assign(results.size(), InputResult::Refused);
+        return results;
+    }
+    AnimationFormat format = AnimationFormat::Png;
+    animationFormatOf(run.request.output, format);
+    AnimationWriter writer =
+        beginAnimation(run.runtime, run.request.output, format, run.request.animation.framesPerSecond);
+    FrameQueue queue;
+    queue.ahead = 2 * std::max(1u, std::thread::hardware_concurrency());
+    std::thread making([&] {
+        onEveryWorker(run, [&](size_t i) {
+            results[i] = runFrame(run, i, [&](const fs::path&, Made& made) { return queueFrame(queue, i, made); });
+            reportInputDone(run.report);
+            if (results[i] != InputResult::Written) {
+                std::lock_guard<std::mutex> hold(queue.lock);
+                queue.refused = true;
+                run.stop = true;
+                queue.changed.notify_all();
+            }
+        });
+        std::lock_guard<std::mutex> hold(queue.lock);
+        queue.allMade = true;
+        queue.changed.notify_all();
+    });
+    const bool written = writeFramesInOrder(run, queue, writer);
+    making.join();
+    if (!written) {
+        for (InputResult& result : results)
+            if (result == InputResult::Written) result = InputResult::Stopped;
+        if (std::count(results.begin(), results.end(), InputResult::Stopped) ==
+            static_cast<std::ptrdiff_t>(results.size()))
+            results.front() = InputResult::Refused;
+        return results;
+    }
+    const Outcome finished = finishAnimation(writer);
+    if (finished.kind != OutcomeKind::Done) {
+        reportMessage(run.report, run.request.output, finished.refusal);
+        results.assign(results.size(), InputResult::Refused);
+    }
     return results;
 }
 
@@ -380,8 +582,9 @@ int runCliRequest(Runtime& runtime, const CliRequest& request) {
         return CliBadUsage;
     }
     run.report.toTerminal = standardErrorIsTerminal();
-    run.report.total = static_cast<int>(request.inputs.size());
-    const std::vector<InputResult> results = runAll(run, outputs);
+    run.report.total = static_cast<int>(frameCount(request));
+    const std::vector<InputResult> results =
+        request.animation.wanted ? writeAnimation(run) : writeEveryFrame(run, outputs);
     finishReport(run.report);
     return exitCodeOf(results);
 }

@@ -236,6 +236,14 @@ inline constexpr char CliOptionNotForCommandFormat[] = "opcja %s nie dotyczy pol
 inline constexpr char CliOutputNotFolderText[] = "przy kilku wejściach wyjście musi być folderem";
 inline constexpr char CliSameOutputFormat[] = "%s i %s dają ten sam plik wyjściowy %s";
 inline constexpr char CliUnreadableText[] = "nie można odczytać pliku albo nie jest to obrazek";
+inline constexpr char CliBadSizeFormat[] = "%s: niepoprawne wymiary: %s (SZEROKOŚĆxWYSOKOŚĆ, od 1 do 32768)";
+inline constexpr char CliBadRotationFormat[] = "%s: niepoprawny obrót: %s (trzy kąty w stopniach: X,Y,Z)";
+inline constexpr char CliBadFramesPerSecondFormat[] = "%s: niepoprawna liczba klatek na sekundę: %s (od 1 do 100)";
+inline constexpr char CliTextAndInputsText[] = "--text daje mapę głębokości zamiast plików wejściowych: nie podawaj ich";
+inline constexpr char CliAnimationNameText[] = "animacja (--animate) jest zapisywana do pliku .png albo .gif";
+inline constexpr char CliModelNotStereogramText[] = "to model 3D, a nie stereogram: dekodować można tylko obrazki";
+inline constexpr char CliFrameSizesFormat[] =
+    "klatki animacji muszą mieć takie same wymiary: %s ma %d x %d, a %s %d x %d";
 inline constexpr char CliProgressFormat[] = "%d z %d";
 // info: the kind of a file and its size.
 inline constexpr char CliInfoFormat[] = "%s: %s, %d x %d";
