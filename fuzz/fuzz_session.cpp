@@ -1,9 +1,10 @@
 // Reads its input as a session of menu commands on one Workspace, given
 // through the same dispatch as the menu (handleCommand). The recording
 // platform layer answers the file dialogs with files made from the input
-// (valid 24-bit files of fuzzed sizes, headers and contents, or raw bytes)
-// and the Preferences dialog with field texts from the input, which the
-// dialog's own rules read. After every command the session checks what
+// (valid 24-bit files of fuzzed sizes, headers and contents, or raw bytes;
+// OBJ models of a few vertices and faces, or raw bytes, for the model's
+// dialog) and the Preferences and text depth map dialogs with field texts
+// from the input, which the dialogs' own rules read. After every command the session checks what
 // must always hold, and stops the process at the first breach:
 // - every raster has the size the Workspace gives it (a Pattern may keep
 //   another height: it is refused at use), the image size is positive;
@@ -30,6 +31,7 @@
 
 #include "bmp_samples.h"
 #include "shell/preferences_form.h"
+#include "shell/text_depth_dialog.h"
 #include "recording_platform.h"
 #include "shell/commands.h"
 #include "texts/user_texts.h"
@@ -131,6 +133,55 @@ std::vector<uint8_t> generatedBmp(SessionInput& in) {
     });
 }
 
+// An OBJ model of up to 8 vertices of small whole coordinates and up to 6
+// faces of 3 or 4 vertex numbers, some of which may be out of range.
+std::vector<uint8_t> generatedModel(SessionInput& in) {
+    std::string text;
+    const int vertices = in.byte() % 9;
+    for (int v = 0; v < vertices; ++v)
+        text += "v " + std::to_string(int(in.byte() % 9) - 4) + " " + std::to_string(int(in.byte() % 9) - 4) + " " +
+                std::to_string(int(in.byte() % 9) - 4) + "\n";
+    const int faces = in.byte() % 7;
+    for (int f = 0; f < faces; ++f) {
+        text += "f";
+        const int corners = 3 + in.byte() % 2;
+        for (int c = 0; c < corners; ++c) text += " " + std::to_string(int(in.byte() % 11) - 1);
+        text += "\n";
+    }
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// The text depth map dialog as a user fills it: a text, and sizes either
+// typed at random or small enough to draw quickly; confirmed with OK (by
+// the dialog's rules) or cancelled.
+void answerTextDepthDialog(SessionInput& in) {
+    TextDepthForm form;
+    form.texts[0] = in.text(16);
+    const bool typedAtRandom = (in.byte() & 1) != 0;
+    form.texts[1] = typedAtRandom ? in.text(6) : std::to_string(1 + in.byte() % 300);
+    form.texts[2] = typedAtRandom ? in.text(6) : std::to_string(1 + in.byte() % 48);
+    if (typedAtRandom && form.texts[1].size() * form.texts[2].size() > 6) form.texts[1] = "9";
+    const bool confirm = (in.byte() & 1) != 0;
+    recordedUi.textDepthDialog = [form, confirm](TextDepthRequest& request, WindowHandle dialog) {
+        return confirm && confirmTextDepthForm(form, request, dialog);
+    };
+}
+
+// Answers the dialog of a command that the identifiers beyond the menu's
+// reached: the model's open dialog with a model file, the text dialog with
+// a form.
+void answerDrawingDialog(SessionInput& in, int32_t command, const std::filesystem::path& folder) {
+    if (command == CmdTextDepthMap) {
+        answerTextDepthDialog(in);
+        return;
+    }
+    if (command != CmdLoadModel) return;
+    const char* const names[] = {"in.obj", "in.stl", "in.ply"};
+    const std::filesystem::path model = folder / names[in.byte() % 3];
+    writeFile(model, (in.byte() & 1) != 0 ? generatedModel(in) : in.bytes(in.number16() % 2048));
+    recordedUi.openAnswers.push_back(model);
+}
+
 const int32_t LoadCommands[] = {CmdLoadDepthMap, CmdLoadStereogram, CmdLoadPattern};
 const int32_t ViewCommands[] = {CmdShowStereogramWithDots, CmdShowStereogramPlain, CmdShowDepthQuantised,
                                 CmdShowDepthOriginal,      CmdShowPatternStrip,    CmdShowPatternTiled};
@@ -158,13 +209,22 @@ bool drawsRandomValues(int32_t command) {
 }
 
 const std::set<std::string>& programTexts() {
-    static const std::set<std::string> texts = {
+    static std::set<std::string> texts = {
         ReadyText, LoadingDepthMapText, LoadingStereogramText, LoadingPatternText, SavingPictureText,
-        ChangingPreferencesText, GeneratingPatternText, GeneratingStereogramText, DecodingStereogramText,
+        SavingPairText, ChangingPreferencesText, GeneratingPatternText, GeneratingStereogramText, DecodingStereogramText,
         OutOfMemoryText, LoadDepthMapFirstText, PatternHeightText, Only24BitText, CorruptBmpText,
-        CorruptPngText, CorruptJpegText, PictureTooLargeText, NothingToSaveText, WriteErrorText, NoPatternText, NoStereogramText, NoDepthMapText, BadRepeatCountText,
+        CorruptPngText, CorruptJpegText, PictureTooLargeText, LoadingModelText, DrawingTextDepthMapText,
+        CorruptStlText, CorruptObjText, CorruptPlyText, UnknownModelText, NoTrianglesText, ModelTooLargeText,
+        BadDepthMapSizeText, BadTextEncodingText, EmptyTextText, NothingToSaveText, WriteErrorText, NoPatternText, NoStereogramText, NoDepthMapText, BadRepeatCountText,
         DepthMapWidenedText, PatternWidthNotFoundText, NothingToShowText, BadDepthBitsText,
         BadRepeatCountRangeText, PatternWidthChangedText, AboutText};
+    static const bool withRules = [] {
+        // The Preferences' own refusals, one a rule.
+        for (const PreferenceRow& row : preferenceRows())
+            if (row.rule != nullptr) texts.insert(row.rule->text);
+        return true;
+    }();
+    (void)withRules;
     return texts;
 }
 
@@ -271,8 +331,10 @@ bool runCommand(Workspace& ws, SessionInput& in, bool& allocationsMayFail) {
             allocationsMayFail = true;
             return true;
         default:
-            // An identifier of no menu item does nothing.
+            // An identifier of no menu item does nothing; those of the
+            // drawn depth maps get their dialogs answered.
             command = 40000 + in.byte();
+            answerDrawingDialog(in, command, scratchFolder());
             break;
     }
     handleCommand(ws, mainWindow, command);

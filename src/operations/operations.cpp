@@ -100,6 +100,16 @@ int32_t loadBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, WindowHan
     return loaded(ws, readPictureBytes(ws, bytes, size, kind), mainWindow, kind);
 }
 
+int32_t loadModel(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow) {
+    keepChosenPicture(ws, mainWindow, inputsChangedByLoading(SourceKind::DepthMap));
+    return loaded(ws, drawModelDepthMap(ws, fileName), mainWindow, SourceKind::DepthMap);
+}
+
+int32_t makeTextDepthMap(Workspace& ws, const TextDepthRequest& request, WindowHandle mainWindow) {
+    keepChosenPicture(ws, mainWindow, inputsChangedByLoading(SourceKind::DepthMap));
+    return loaded(ws, drawTextDepthMap(ws, request), mainWindow, SourceKind::DepthMap);
+}
+
 int32_t saveDisplayedPicture(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow) {
     return shownAsDone(ws, writeDisplayedPicture(ws, fileName), mainWindow) ? 1 : 0;
 }

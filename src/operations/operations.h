@@ -26,6 +26,13 @@ int32_t loadBmp(Workspace& ws, const std::filesystem::path& fileName, WindowHand
 int32_t loadBmpBytes(Workspace& ws, const uint8_t* bytes, size_t size, WindowHandle mainWindow,
                      SourceKind kind);
 
+// Draws a depth map from the model in the file (at the image's size), or
+// from the request's text, and shows it as a loaded depth map is shown.
+// Returns 1 when it was taken, 0 when it was refused (with a message, or
+// silently for a file that cannot be opened).
+int32_t loadModel(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow);
+int32_t makeTextDepthMap(Workspace& ws, const TextDepthRequest& request, WindowHandle mainWindow);
+
 // Writes the picture on show as a BMP file. Returns 1 when the whole file
 // was written, 0 otherwise (with a message; nothing partial is left).
 int32_t saveDisplayedPicture(Workspace& ws, const std::filesystem::path& fileName, WindowHandle mainWindow);

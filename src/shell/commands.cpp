@@ -23,6 +23,34 @@ void loadChosenFile(Workspace& ws, WindowHandle mainWindow, const char* statusTe
     repaintWithErase(mainWindow);
 }
 
+// A depth map drawn from a model or text is fitted to as a loaded one is,
+// whatever came of the drawing. Unlike a load, a cancelled dialog ends the
+// command with "Gotów!": nothing is being loaded any more.
+void fitToDrawing(Workspace& ws, WindowHandle mainWindow) {
+    fitWindowToImage(ws.imageWidth, ws.imageHeight);
+    repaintWithErase(mainWindow);
+}
+
+void loadChosenModel(Workspace& ws, WindowHandle mainWindow) {
+    setStatusText(LoadingModelText);
+    std::filesystem::path fileName;
+    if (chooseModelToOpen(mainWindow, fileName)) {
+        loadModel(ws, fileName, mainWindow);
+        fitToDrawing(ws, mainWindow);
+    }
+    setStatusText(ReadyText);
+}
+
+void drawAskedText(Workspace& ws, WindowHandle mainWindow) {
+    setStatusText(DrawingTextDepthMapText);
+    TextDepthRequest request = ws.lastTextRequest;
+    if (askForTextDepthMap(mainWindow, request)) {
+        makeTextDepthMap(ws, request, mainWindow);
+        fitToDrawing(ws, mainWindow);
+    }
+    setStatusText(ReadyText);
+}
+
 bool saveChosenFile(Workspace& ws, WindowHandle mainWindow) {
     setStatusText(SavingPictureText);
     if (!ws.displayDib.present) {
@@ -78,6 +106,12 @@ bool handleCommand(Workspace& ws, WindowHandle mainWindow, int32_t commandId) {
             break;
         case CmdLoadPattern:
             loadChosenFile(ws, mainWindow, LoadingPatternText, SourceKind::Pattern);
+            break;
+        case CmdLoadModel:
+            loadChosenModel(ws, mainWindow);
+            break;
+        case CmdTextDepthMap:
+            drawAskedText(ws, mainWindow);
             break;
         case CmdSavePicture:
             return saveChosenFile(ws, mainWindow);

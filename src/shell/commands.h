@@ -12,6 +12,8 @@ enum CommandId : int32_t {
     CmdLoadDepthMap = 40001,
     CmdLoadStereogram = 40020,
     CmdLoadPattern = 40011,
+    CmdLoadModel = 40025,
+    CmdTextDepthMap = 40026,
     CmdSavePicture = 40016,
     CmdPreferences = 40007,
     CmdExit = 40003,

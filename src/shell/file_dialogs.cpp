@@ -21,6 +21,13 @@ const FileFilter FileFilters[FileFilterCount] = {
     {JpegFilterName, JpegFilterPattern},
 };
 
+const FileFilter ModelFileFilters[ModelFileFilterCount] = {
+    {ModelsFilterName, ModelsFilterPattern},
+    {StlFilterName, StlFilterPattern},
+    {ObjFilterName, ObjFilterPattern},
+    {PlyFilterName, PlyFilterPattern},
+};
+
 std::vector<std::string> patternsOf(const FileFilter& filter) {
     std::vector<std::string> patterns;
     std::string rest = filter.patterns;

@@ -19,6 +19,11 @@ struct FileFilter {
 constexpr size_t FileFilterCount = 4;
 extern const FileFilter FileFilters[FileFilterCount];
 
+// The open dialog of a 3D model: every model the program reads first, then
+// one for each format.
+constexpr size_t ModelFileFilterCount = 4;
+extern const FileFilter ModelFileFilters[ModelFileFilterCount];
+
 // The filter selected when a dialog opens: every picture the program reads
 // when it opens a file (Qt's dialog takes no typed name its filter hides),
 // BMP when it saves one.

@@ -12,6 +12,8 @@ const MenuItem FileItems[] = {
     {LoadDepthMapItem, CmdLoadDepthMap, "load-depth-map"},
     {LoadStereogramItem, CmdLoadStereogram, "load-stereogram"},
     {LoadPatternItem, CmdLoadPattern, "load-pattern"},
+    {LoadModelItem, CmdLoadModel, "load-model"},
+    {TextDepthMapItem, CmdTextDepthMap, "text-depth-map"},
     {SavePictureItem, CmdSavePicture, "save-picture"},
     {SaveParallelPairItem, CmdSaveParallelPair, "save-parallel-pair"},
     {SaveCrossedPairItem, CmdSaveCrossedPair, "save-crossed-pair"},

@@ -4,6 +4,7 @@
 
 #include "engine/engine.h"
 #include "files/pictures.h"
+#include "models/model_files.h"
 #include "operations/operations.h"
 #include "shell/shell_platform.h"
 #include "texts/user_texts.h"
@@ -34,6 +35,12 @@ bool isAloneOption(const std::string& word) {
 
 const char* loadedText(SourceKind kind) {
     return kind == SourceKind::Stereogram ? LoadedAsStereogramText : LoadedAsDepthMapText;
+}
+
+// A 3D model, told by its name, is drawn as a depth map unless the user
+// said it is a stereogram.
+bool isModelToDraw(const std::filesystem::path& file, FileKindChoice choice) {
+    return choice != FileKindChoice::Stereogram && modelFormatNamed(file) != ModelFormat::Unknown;
 }
 
 }  // namespace
@@ -102,8 +109,9 @@ SourceKind kindToLoad(Runtime& runtime, const std::filesystem::path& file, FileK
 
 void openOutsideFile(Workspace& ws, WindowHandle mainWindow, const std::filesystem::path& file, FileKindChoice choice) {
     setStatusText(LoadingFileText);
-    const SourceKind kind = kindToLoad(*ws.runtime, file, choice);
-    const bool loaded = loadBmp(ws, file, mainWindow, kind) == 1;
+    const bool model = isModelToDraw(file, choice);
+    const SourceKind kind = model ? SourceKind::DepthMap : kindToLoad(*ws.runtime, file, choice);
+    const bool loaded = (model ? loadModel(ws, file, mainWindow) : loadBmp(ws, file, mainWindow, kind)) == 1;
     fitWindowToImage(ws.imageWidth, ws.imageHeight);
     setStatusText(loaded ? loadedText(kind) : NotLoadedText);
     repaintWithErase(mainWindow);

@@ -52,7 +52,8 @@ StartReply replyWithoutWindow(const StartRequest& request, const char* version);
 SourceKind kindToLoad(Runtime& runtime, const std::filesystem::path& file, FileKindChoice choice);
 
 // Loads a file from outside as the menu's load commands do (loadBmp, then
-// the window fitted to the image) and says in the status bar what it
-// became: "Wczytano jako stereogram", "Wczytano jako mapę głębokości", or
+// the window fitted to the image; a 3D model, by its name's .stl, .obj or
+// .ply, is drawn as "Ładuj model 3D" draws it, unless --stereogram said
+// otherwise) and says in the status bar what it became: "Wczytano jako stereogram", "Wczytano jako mapę głębokości", or
 // "Nie wczytano pliku" after a refusal, which shows its box as ever.
 void openOutsideFile(Workspace& ws, WindowHandle mainWindow, const std::filesystem::path& file, FileKindChoice kind);

@@ -8,6 +8,8 @@ inline constexpr char ReadyText[] = "Gotów!";
 inline constexpr char LoadingDepthMapText[] = "Wczytywanie mapy głębokości...";
 inline constexpr char LoadingStereogramText[] = "Wczytywanie stereogramu...";
 inline constexpr char LoadingPatternText[] = "Wczytywanie wzorca...";
+inline constexpr char LoadingModelText[] = "Wczytywanie modelu 3D...";
+inline constexpr char DrawingTextDepthMapText[] = "Tworzenie mapy głębokości z tekstu...";
 inline constexpr char SavingPictureText[] = "Zapisywanie wyświetlanego obrazka...";
 inline constexpr char SavingPairText[] = "Zapisywanie pary stereo...";
 inline constexpr char ChangingPreferencesText[] = "Zmiana preferencji...";
@@ -108,12 +110,22 @@ inline constexpr char PngFilterName[] = "Pliki PNG";
 inline constexpr char PngFilterPattern[] = "*.PNG";
 inline constexpr char JpegFilterName[] = "Pliki JPEG";
 inline constexpr char JpegFilterPattern[] = "*.JPG;*.JPEG";
+inline constexpr char ModelsFilterName[] = "Modele 3D";
+inline constexpr char ModelsFilterPattern[] = "*.STL;*.OBJ;*.PLY";
+inline constexpr char StlFilterName[] = "Pliki STL";
+inline constexpr char StlFilterPattern[] = "*.STL";
+inline constexpr char ObjFilterName[] = "Pliki OBJ";
+inline constexpr char ObjFilterPattern[] = "*.OBJ";
+inline constexpr char PlyFilterName[] = "Pliki PLY";
+inline constexpr char PlyFilterPattern[] = "*.PLY";
 
 // The menu bar: the four menus and their items.
 inline constexpr char FileMenuTitle[] = "Plik";
 inline constexpr char LoadDepthMapItem[] = "Ładuj mapę głębokości";
 inline constexpr char LoadStereogramItem[] = "Ładuj stereogram";
 inline constexpr char LoadPatternItem[] = "Ładuj wzorzec";
+inline constexpr char LoadModelItem[] = "Ładuj model 3D (STL, OBJ, PLY)";
+inline constexpr char TextDepthMapItem[] = "Mapa głębokości z tekstu...";
 inline constexpr char SavePictureItem[] = "Zapisz aktualny obrazek";
 // The stereo pairs of the depth map, side by side: for parallel viewing and
 // 3D screens (left | right), and for crossed eyes (right | left).
@@ -155,6 +167,10 @@ inline constexpr char BackgroundValueLabel[] = "Przyjmij wartość tła";
 inline constexpr char ColourLabel[] = "Stereogram w kolorze";
 inline constexpr char ParallaxLabel[] = "Paralaksa par stereo (0 = auto):";
 inline constexpr char OkButtonText[] = "OK";
+inline constexpr char TextDepthDialogTitle[] = "Mapa głębokości z tekstu";
+inline constexpr char TextDepthTextLabel[] = "Tekst:";
+inline constexpr char TextDepthWidthLabel[] = "Szerokość:";
+inline constexpr char TextDepthHeightLabel[] = "Wysokość:";
 inline constexpr char CancelButtonText[] = "Anuluj";
 
 // What a screen reader calls the parts of the main window that have no

@@ -4,6 +4,9 @@
 
 #include "engine/engine.h"
 #include "files/pictures.h"
+#include "models/model_files.h"
+#include "models/render_model.h"
+#include "models/text_depth.h"
 #include "texts/user_texts.h"
 
 namespace {
@@ -57,6 +60,20 @@ void takeRead(Workspace& ws, SourceKind kind, BmpFrame& frame) {
     ws.displayDib.present = true;
     ws.displayDib.frame = std::move(frame);
     releasePicture(ws.displayDib.picture);
+}
+
+// A depth map drawn into `drawn`, once it is done, becomes the workspace's
+// as a loaded one would.
+Outcome takeDrawnDepthMap(Workspace& ws, const Outcome& drawing, Picture& drawn) {
+    if (refused(drawing)) return drawing;
+    ws.imageWidth = drawn.width;
+    ws.imageHeight = drawn.height;
+    releasePicture(ws.stereogram);
+    ws.depthMap = std::move(drawn);
+    ws.displayDib.present = true;
+    makePlainFrame(ws.displayDib.frame, ws.imageWidth, ws.imageHeight);
+    releasePicture(ws.displayDib.picture);
+    return drawing;
 }
 
 // A pattern is loaded only onto a depth map: the refusal, if it is absent.
@@ -132,6 +149,22 @@ Outcome readPictureBytes(Workspace& ws, const uint8_t* bytes, size_t size, Sourc
     return readInto(ws, kind, [&](const ReadRequest& request, Picture& picture, BmpFrame& frame) {
         return readPictureBytes(*ws.runtime, bytes, size, request, picture, frame);
     });
+}
+
+Outcome drawModelDepthMap(Workspace& ws, const std::filesystem::path& fileName) {
+    Mesh mesh;
+    const Outcome read = readModelFile(*ws.runtime, fileName, mesh);
+    if (refused(read)) return read;
+    Picture drawn;
+    const ModelView view{ws.imageWidth, ws.imageHeight, 0, 0, 0};
+    return takeDrawnDepthMap(ws, renderDepthMap(*ws.runtime, mesh, view, drawn), drawn);
+}
+
+Outcome drawTextDepthMap(Workspace& ws, const TextDepthRequest& request) {
+    ws.lastTextRequest = request;
+    Picture drawn;
+    return takeDrawnDepthMap(
+        ws, renderTextDepthMap(*ws.runtime, request.text, request.width, request.height, drawn), drawn);
 }
 
 ViewKind viewShownAfterLoading(SourceKind kind) {

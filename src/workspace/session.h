@@ -30,6 +30,18 @@ Outcome readPictureBytes(Workspace& ws, const uint8_t* bytes, size_t size, Sourc
 // What the window shows once a file of that kind is loaded.
 ViewKind viewShownAfterLoading(SourceKind kind);
 
+// Depth maps drawn rather than read, taken as a loaded depth map is: they
+// set the image size, release the stereogram and bring a plain frame for
+// the picture on show; DepthOriginal is the view to show. A refusal changes
+// nothing.
+//
+// The model in the file, drawn at the present image size, seen from the
+// front (see models/render_model.h).
+Outcome drawModelDepthMap(Workspace& ws, const std::filesystem::path& fileName);
+// Raised letters of the text at the request's size, which the workspace
+// remembers for the next request.
+Outcome drawTextDepthMap(Workspace& ws, const TextDepthRequest& request);
+
 // Writes the picture on show (settleShownView first), as PNG when the name
 // ends in .png and as BMP otherwise, whole or not at all.
 Outcome writeDisplayedPicture(Workspace& ws, const std::filesystem::path& fileName);

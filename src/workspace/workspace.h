@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/preferences.h"
 #include "engine/random_batch.h"
@@ -45,6 +46,13 @@ struct ShownView {
     bool onScreen = true;
 };
 
+// A depth map of raised text: its text and its size.
+struct TextDepthRequest {
+    std::string text;
+    int32_t width = StartImageWidth;
+    int32_t height = StartImageHeight;
+};
+
 struct Workspace {
     // What the work runs on: the program's own, which outlives the record.
     Runtime* runtime = nullptr;
@@ -59,6 +67,8 @@ struct Workspace {
     ShownView shownView;
     Preferences preferences = startPreferences();
     uint32_t randomState = FirstRandomState;
+    // The text depth map asked for last, which its dialog offers again.
+    TextDepthRequest lastTextRequest;
 };
 
 // Frees the pictures and the picture on show, as the window's close does.

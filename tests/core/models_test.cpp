@@ -231,23 +231,6 @@ TEST_F(Models, EveryFormatOfTheSameModelDrawsTheSameMap) {
 // A tetrahedron in every format, as the damaged files below start from.
 const MeshSketch Tetrahedron{{0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3}};
 
-std::string corner(const MeshSketch& sketch, uint32_t vertex) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g %g %g", sketch.vertices[3 * vertex], sketch.vertices[3 * vertex + 1],
-                  sketch.vertices[3 * vertex + 2]);
-    return text;
-}
-
-std::string asciiStlOf(const MeshSketch& sketch) {
-    std::string text = "solid test\n";
-    for (size_t t = 0; t < sketch.triangles.size(); t += 3) {
-        text += "facet normal 0 0 0\nouter loop\n";
-        for (size_t c = 0; c < 3; ++c) text += "vertex " + corner(sketch, sketch.triangles[t + c]) + "\n";
-        text += "endloop\nendfacet\n";
-    }
-    return text + "endsolid test\n";
-}
-
 std::vector<uint8_t> binaryStlOf(const MeshSketch& sketch) {
     std::vector<uint8_t> bytes(80, ' ');
     const uint32_t count = static_cast<uint32_t>(sketch.triangles.size() / 3);
@@ -265,7 +248,7 @@ std::vector<uint8_t> binaryStlOf(const MeshSketch& sketch) {
 
 std::string objOf(const MeshSketch& sketch) {
     std::string text = "# test\n";
-    for (uint32_t v = 0; v < sketch.vertices.size() / 3; ++v) text += "v " + corner(sketch, v) + "\n";
+    for (uint32_t v = 0; v < sketch.vertices.size() / 3; ++v) text += "v " + cornerText(sketch, v) + "\n";
     for (size_t t = 0; t < sketch.triangles.size(); t += 3)
         text += "f " + std::to_string(sketch.triangles[t] + 1) + " " + std::to_string(sketch.triangles[t + 1] + 1) +
                 " " + std::to_string(sketch.triangles[t + 2] + 1) + "\n";
@@ -281,7 +264,7 @@ std::string plyHeader(const MeshSketch& sketch, const char* format) {
 
 std::string asciiPlyOf(const MeshSketch& sketch) {
     std::string text = plyHeader(sketch, "ascii");
-    for (uint32_t v = 0; v < sketch.vertices.size() / 3; ++v) text += corner(sketch, v) + "\n";
+    for (uint32_t v = 0; v < sketch.vertices.size() / 3; ++v) text += cornerText(sketch, v) + "\n";
     for (size_t t = 0; t < sketch.triangles.size(); t += 3)
         text += "3 " + std::to_string(sketch.triangles[t]) + " " + std::to_string(sketch.triangles[t + 1]) + " " +
                 std::to_string(sketch.triangles[t + 2]) + "\n";

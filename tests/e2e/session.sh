@@ -182,7 +182,7 @@ command_start() {
   if [ -n "$native" ]; then
     bash "$here/write_inputs.sh" "$data" "$native" || fail "e2e-session: cannot write the input files"
     "$native/tests/e2e/expected/tavrelic_expected" menu-table >"$session/menu-table.txt" &&
-      "$native/tests/e2e/expected/tavrelic_expected" preferences-fields >"$session/preferences-fields.txt" ||
+      "$native/tests/e2e/expected/tavrelic_expected" dialog-fields >"$session/dialog-fields.txt" ||
       fail "e2e-session: cannot write the program's tables"
   fi
   export shots xdnd=$here/xdnd.py
@@ -244,7 +244,7 @@ command_run() {
   (cd "$out" && E2E_DATA=$(windows_path "$data") E2E_OUT=$(windows_path "$out") \
     E2E_EXPECTED=$(windows_path "$expected") E2E_SHOTS=$(windows_path "$shots") \
     TAVRELIC_MENU_TABLE=$(windows_path "$session/menu-table.txt") \
-    TAVRELIC_PREFERENCES_FIELDS=$(windows_path "$session/preferences-fields.txt") \
+    TAVRELIC_DIALOG_FIELDS=$(windows_path "$session/dialog-fields.txt") \
     timeout "${E2E_TIMEOUT:-1100}" wine "$driver" "$(windows_path "$script")" "$(windows_path "$program")" "$scenario") \
     >"$log" 2>"$log.err"
   # Under Wine the program's standard error is the driver's: both are

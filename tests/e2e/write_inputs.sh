@@ -5,7 +5,9 @@
 # depth maps of the package, the damaged BMP files of the loader's fuzz
 # corpus, and depth maps as a 16-bit grey PNG and as a JPEG, each with the
 # BMP twin of its pixels beside it, a truncated PNG, and a colour texture
-# tile as PNG (with its twin) for the colour scenario. BUILD is a native
+# tile as PNG (with its twin) for the colour scenario, and the sample 3D
+# models (STL, OBJ, PLY) and a truncated STL for the scenarios of drawn
+# depth maps. BUILD is a native
 # build that holds tavrelic_expected.
 #   write_inputs.sh FOLDER BUILD
 set -uo pipefail
@@ -26,4 +28,6 @@ mkdir -p "$folder/Zdjęcia"
   "$tool" picture-as-bmp "$folder/depth-colour.jpg" "$folder/depth-colour.jpg.bmp" &&
   head -c 4000 "$folder/depth16.png" >"$folder/truncated.png" &&
   convert -size 60x50 -seed 11 plasma:fractal -depth 8 -define png:color-type=2 "$folder/tile-colour.png" &&
-  "$tool" picture-as-bmp "$folder/tile-colour.png" "$folder/tile-colour.png.bmp"
+  "$tool" picture-as-bmp "$folder/tile-colour.png" "$folder/tile-colour.png.bmp" &&
+  python3 "$root/samples/make_models.py" "$folder/models" &&
+  head -c 300 "$folder/models/torus.stl" >"$folder/models/damaged.stl"

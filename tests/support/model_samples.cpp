@@ -1,6 +1,7 @@
 #include "model_samples.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "test_runtime.h"
@@ -80,4 +81,21 @@ Mesh meshOf(const MeshSketch& sketch) {
         std::memcpy(trianglesOf(mesh), sketch.triangles.data(), sketch.triangles.size() * sizeof(uint32_t));
     }
     return mesh;
+}
+
+std::string cornerText(const MeshSketch& sketch, uint32_t vertex) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g %g %g", sketch.vertices[3 * vertex], sketch.vertices[3 * vertex + 1],
+                  sketch.vertices[3 * vertex + 2]);
+    return text;
+}
+
+std::string asciiStlOf(const MeshSketch& sketch) {
+    std::string text = "solid test\n";
+    for (size_t t = 0; t < sketch.triangles.size(); t += 3) {
+        text += "facet normal 0 0 0\nouter loop\n";
+        for (size_t c = 0; c < 3; ++c) text += "vertex " + cornerText(sketch, sketch.triangles[t + c]) + "\n";
+        text += "endloop\nendfacet\n";
+    }
+    return text + "endsolid test\n";
 }

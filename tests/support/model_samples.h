@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "models/mesh.h"
@@ -26,3 +27,9 @@ MeshSketch torusSketch(int32_t around, int32_t across, float major, float minor)
 
 // The sketch as a mesh on the tests' runtime.
 Mesh meshOf(const MeshSketch& sketch);
+
+// A vertex's x, y and z as "%g %g %g" writes them.
+std::string cornerText(const MeshSketch& sketch, uint32_t vertex);
+
+// The sketch as an ASCII STL file's text, each corner as "%g" writes it.
+std::string asciiStlOf(const MeshSketch& sketch);

@@ -1,7 +1,7 @@
 // A recording implementation of the platform layer and of the shell's own
 // requests: every call is kept in order, so tests can assert what the user
-// was shown and in which order. The file dialogs and the Preferences
-// dialog answer as a test scripts them.
+// was shown and in which order. The file dialogs, the Preferences dialog
+// and the text depth map dialog answer as a test scripts them.
 #pragma once
 
 #include <deque>
@@ -25,7 +25,9 @@ enum class UiCallKind {
     RepaintWithErase,
     ChooseOpen,
     ChooseSave,
+    ChooseModel,
     PreferencesDialog,
+    TextDepthDialog,
     Close,
 };
 
@@ -40,12 +42,15 @@ struct UiCall {
 
 struct RecordingUi {
     std::vector<UiCall> calls;
-    // Answers for the file dialogs, taken front first; an empty optional,
-    // or an empty queue, is a cancelled dialog.
+    // Answers for the file dialogs, taken front first (the model's dialog
+    // takes the open answers); an empty optional, or an empty queue, is a
+    // cancelled dialog.
     std::deque<std::optional<std::filesystem::path>> openAnswers;
     std::deque<std::optional<std::filesystem::path>> saveAnswers;
     // What the Preferences dialog does while it is shown.
     std::function<void(Workspace&, WindowHandle)> preferencesDialog;
+    // What the text depth map dialog answers; without one it is cancelled.
+    std::function<bool(TextDepthRequest&, WindowHandle)> textDepthDialog;
     // The window's picture as last drawn, 0xFFRRGGBB, top row first; each
     // new one starts white.
     std::vector<uint32_t> screenPicture;

@@ -1,5 +1,6 @@
-// The recording side of the shell's own requests: the file dialogs and the
-// Preferences dialog answer as the test scripted them in recordedUi.
+// The recording side of the shell's own requests: the file dialogs, the
+// Preferences dialog and the text depth map dialog answer as the test
+// scripted them in recordedUi.
 #include "recording_platform.h"
 #include "shell/shell_platform.h"
 
@@ -29,6 +30,16 @@ bool chooseFileToOpen(WindowHandle, std::filesystem::path& fileName) {
 bool chooseFileToSave(WindowHandle, std::filesystem::path& fileName) {
     recordCall(UiCallKind::ChooseSave);
     return answerDialog(recordedUi.saveAnswers, fileName);
+}
+
+bool chooseModelToOpen(WindowHandle, std::filesystem::path& fileName) {
+    recordCall(UiCallKind::ChooseModel);
+    return answerDialog(recordedUi.openAnswers, fileName);
+}
+
+bool askForTextDepthMap(WindowHandle owner, TextDepthRequest& request) {
+    recordCall(UiCallKind::TextDepthDialog);
+    return recordedUi.textDepthDialog && recordedUi.textDepthDialog(request, owner);
 }
 
 void runPreferencesDialog(Workspace& ws, WindowHandle owner) {

@@ -23,6 +23,8 @@ const std::vector<ExpectedMenu> ExpectedMenuBar = {
      {{"Ładuj mapę głębokości", 40001},
       {"Ładuj stereogram", 40020},
       {"Ładuj wzorzec", 40011},
+      {"Ładuj model 3D (STL, OBJ, PLY)", 40025},
+      {"Mapa głębokości z tekstu...", 40026},
       {"Zapisz aktualny obrazek", 40016},
       {"Zapisz parę stereo (patrzenie równoległe)", 40023},
       {"Zapisz parę stereo (patrzenie zezem)", 40024},
@@ -88,7 +90,7 @@ TEST(MenuTable, NoMnemonicsAndEveryCommandOnce) {
             ++items;
         }
     }
-    EXPECT_EQ(items, 21u);
+    EXPECT_EQ(items, 23u);
     EXPECT_EQ(commands.size(), items);
 }
 

@@ -7,6 +7,7 @@
 #include "bmp_samples.h"
 #include "engine/engine.h"
 #include "files/pictures.h"
+#include "model_samples.h"
 #include "recording_platform.h"
 #include "shell/outside_files.h"
 #include "views/views.h"
@@ -174,6 +175,30 @@ TEST_F(OutsideFile, TheUsersChoiceOverridesWhatThePictureLooksLike) {
     EXPECT_EQ(recordedStatusTexts().back(), "Wczytano jako stereogram");
     EXPECT_NE(ws.stereogram.pixels, nullptr);
     EXPECT_EQ(ws.depthMap.pixels, nullptr);
+}
+
+// A model is drawn at the image's size, as its own menu command draws it;
+// a damaged one shows that command's box.
+TEST_F(OutsideFile, AModelIsDrawnAsADepthMap) {
+    open(depthMapFile(), FileKindChoice::Detect);
+    MeshSketch box;
+    const float low[3] = {0, 0, 0}, high[3] = {1, 1, 1};
+    addBox(box, low, high);
+    const std::string text = asciiStlOf(box);
+    const std::filesystem::path model = testFile("Box.STL");
+    writeSampleFile(model, std::vector<uint8_t>(text.begin(), text.end()));
+    open(model, FileKindChoice::Detect);
+    EXPECT_EQ(recordedKinds(), loadedCalls());
+    EXPECT_EQ(recordedStatusTexts().back(), "Wczytano jako mapę głębokości");
+    ASSERT_NE(ws.depthMap.pixels, nullptr);
+    EXPECT_EQ(ws.depthMap.width, 320);
+    EXPECT_EQ(ws.depthMap.pixels[100 * 320 + 160], 255);
+
+    const std::filesystem::path damaged = testFile("damaged.obj");
+    writeSampleFile(damaged, std::vector<uint8_t>{'v', ' ', '1', '\n', 'f', ' ', '9', '\n'});
+    open(damaged, FileKindChoice::DepthMap);
+    EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Uszkodzony lub nieobsługiwany plik OBJ!"});
+    EXPECT_EQ(recordedStatusTexts().back(), "Nie wczytano pliku");
 }
 
 // The same box as from the open dialog, and the window keeps its picture.

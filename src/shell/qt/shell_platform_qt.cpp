@@ -3,18 +3,23 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include <iterator>
+
 #include "shell/file_dialogs.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/preferences_dialog.h"
 #include "shell/qt/qt_texts.h"
+#include "shell/qt/text_depth_dialog.h"
 #include "shell/shell_platform.h"
 
 namespace {
 
-// Runs one of the two file-name dialogs, with its platform's default title,
-// starting in the current directory; false when it was cancelled. The
-// platform's own dialog is used where the desktop provides one.
+// Runs one of the file-name dialogs, with its platform's default title,
+// starting in the current directory, offering the filters from `first` to
+// `last` with `selected` chosen; false when it was cancelled. The platform's
+// own dialog is used where the desktop provides one.
 bool chooseFile(WindowHandle owner, QFileDialog::AcceptMode acceptMode, QFileDialog::FileMode fileMode,
+                const FileFilter* first, const FileFilter* last, const FileFilter& selected,
                 std::filesystem::path& fileName)
 {
     // Taken apart by the event loop once the command is over, so that a
@@ -27,12 +32,11 @@ bool chooseFile(WindowHandle owner, QFileDialog::AcceptMode acceptMode, QFileDia
     // added to a name typed without one.
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters;
-    for (const FileFilter& filter : FileFilters) {
-        filters << fromUtf8(filterInBothCases(filter).c_str());
+    for (const FileFilter* filter = first; filter != last; ++filter) {
+        filters << fromUtf8(filterInBothCases(*filter).c_str());
     }
     dialog->setNameFilters(filters);
-    dialog->selectNameFilter(filters[static_cast<int>(acceptMode == QFileDialog::AcceptOpen ? OpenDialogFilter
-                                                                                          : SaveDialogFilter)]);
+    dialog->selectNameFilter(fromUtf8(filterInBothCases(selected).c_str()));
     dialog->setDirectory(QDir::currentPath());
     if (dialog->exec() != QDialog::Accepted) {
         return false;
@@ -50,12 +54,25 @@ bool chooseFile(WindowHandle owner, QFileDialog::AcceptMode acceptMode, QFileDia
 
 bool chooseFileToOpen(WindowHandle owner, std::filesystem::path& fileName)
 {
-    return chooseFile(owner, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, fileName);
+    return chooseFile(owner, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, std::begin(FileFilters),
+                      std::end(FileFilters), FileFilters[OpenDialogFilter], fileName);
 }
 
 bool chooseFileToSave(WindowHandle owner, std::filesystem::path& fileName)
 {
-    return chooseFile(owner, QFileDialog::AcceptSave, QFileDialog::AnyFile, fileName);
+    return chooseFile(owner, QFileDialog::AcceptSave, QFileDialog::AnyFile, std::begin(FileFilters),
+                      std::end(FileFilters), FileFilters[SaveDialogFilter], fileName);
+}
+
+bool chooseModelToOpen(WindowHandle owner, std::filesystem::path& fileName)
+{
+    return chooseFile(owner, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, std::begin(ModelFileFilters),
+                      std::end(ModelFileFilters), ModelFileFilters[0], fileName);
+}
+
+bool askForTextDepthMap(WindowHandle owner, TextDepthRequest& request)
+{
+    return showTextDepthDialog(request, widgetOf(owner));
 }
 
 void runPreferencesDialog(Workspace& ws, WindowHandle owner)

@@ -79,3 +79,12 @@ std::vector<uint8_t> finishDialog(DialogTemplate& dialog)
     alignToFour(dialog);
     return dialog.bytes;
 }
+
+std::string dialogItemText(HWND dialog, int id)
+{
+    HWND field = GetDlgItem(dialog, id);
+    const int length = GetWindowTextLengthW(field);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(field, &text[0], length + 1);
+    return narrow(text.c_str());
+}

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "shell/preferences_layout.h"
@@ -30,3 +31,7 @@ void addItem(DialogTemplate& dialog, WORD windowClass, DWORD style, const Dialog
 
 // The template's bytes, with the count of its items.
 std::vector<uint8_t> finishDialog(DialogTemplate& dialog);
+
+// The whole text of a dialog's item, however long it was typed or pasted,
+// as UTF-8.
+std::string dialogItemText(HWND dialog, int id);

@@ -69,16 +69,6 @@ Workspace& workspaceOf(HWND dialog)
     return *reinterpret_cast<Workspace*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-// The whole text, however long it was typed or pasted.
-std::string fieldText(HWND dialog, int id)
-{
-    HWND field = GetDlgItem(dialog, id);
-    int length = GetWindowTextLengthW(field);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(field, &text[0], length + 1);
-    return narrow(text.c_str());
-}
-
 // A radio button makes itself a Tab stop whenever it is checked; the
 // dialog keeps them all out of the Tab order.
 void keepRadiosOutOfTabOrder(HWND dialog)
@@ -120,7 +110,7 @@ PreferencesForm readControls(HWND dialog)
 {
     PreferencesForm form;
     for (const PreferencesControl& control : preferencesControls()) {
-        form.texts.push_back(holdsText(control) ? fieldText(dialog, control.controlId) : std::string());
+        form.texts.push_back(holdsText(control) ? dialogItemText(dialog, control.controlId) : std::string());
         form.ticks.push_back(!holdsText(control) && IsDlgButtonChecked(dialog, control.controlId) == BST_CHECKED);
     }
     return form;

@@ -9,6 +9,7 @@
 #include "shell/shell_platform.h"
 #include "shell/win32/main_window.h"
 #include "shell/win32/preferences_dialog.h"
+#include "shell/win32/text_depth_dialog.h"
 #include "shell/win32/text_conversion.h"
 #include "texts/user_texts.h"
 
@@ -25,23 +26,32 @@ HWND asWindow(WindowHandle handle)
 // The filters as the dialogs take them: each name and its patterns
 // zero-terminated, the list closed by a second zero. Windows matches them
 // whatever the case.
-std::wstring dialogFilters()
+std::wstring dialogFilters(const FileFilter* list, size_t count)
 {
     std::wstring filters;
-    for (const FileFilter& filter : FileFilters) {
-        filters += widen(filter.name);
+    for (const FileFilter* filter = list; filter != list + count; ++filter) {
+        filters += widen(filter->name);
         filters += L'\0';
-        filters += widen(filter.patterns);
+        filters += widen(filter->patterns);
         filters += L'\0';
     }
     return filters;
 }
 
-// Runs one of the two file-name dialogs; false when it was cancelled.
-bool chooseFile(WindowHandle owner, DWORD flags, size_t selectedFilter, BOOL(APIENTRY* dialog)(LPOPENFILENAMEW),
-                std::filesystem::path& fileName)
+// The filters a file-name dialog offers, and the one selected as it opens.
+struct DialogFilters {
+    const FileFilter* list;
+    size_t count;
+    size_t selected;
+};
+
+constexpr DWORD OpenFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+
+// Runs one of the file-name dialogs; false when it was cancelled.
+bool chooseFile(WindowHandle owner, DWORD flags, const DialogFilters& filters,
+                BOOL(APIENTRY* dialog)(LPOPENFILENAMEW), std::filesystem::path& fileName)
 {
-    const std::wstring filter = dialogFilters();
+    const std::wstring filter = dialogFilters(filters.list, filters.count);
     wchar_t file[FileNameCapacity] = {};
     wchar_t currentDirectory[FileNameCapacity] = {};
     DWORD directoryLength = GetCurrentDirectoryW(FileNameCapacity, currentDirectory);
@@ -52,7 +62,7 @@ bool chooseFile(WindowHandle owner, DWORD flags, size_t selectedFilter, BOOL(API
     request.hwndOwner = asWindow(owner);
     request.lpstrFilter = filter.c_str();
     // The dialog counts its filters from 1.
-    request.nFilterIndex = static_cast<DWORD>(selectedFilter + 1);
+    request.nFilterIndex = static_cast<DWORD>(filters.selected + 1);
     request.lpstrFile = file;
     request.nMaxFile = FileNameCapacity;
     // A longer folder does not fit: the dialog then starts in its own default.
@@ -65,24 +75,40 @@ bool chooseFile(WindowHandle owner, DWORD flags, size_t selectedFilter, BOOL(API
     return true;
 }
 
+HINSTANCE instanceOf(WindowHandle owner)
+{
+    MainWindow* record = mainWindowRecordOf(asWindow(owner));
+    return record != nullptr ? record->instance : GetModuleHandleW(nullptr);
+}
+
 }  // namespace
 
 bool chooseFileToOpen(WindowHandle owner, std::filesystem::path& fileName)
 {
-    return chooseFile(owner, OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, OpenDialogFilter, GetOpenFileNameW,
-                      fileName);
+    return chooseFile(owner, OpenFlags, DialogFilters{FileFilters, FileFilterCount, OpenDialogFilter},
+                      GetOpenFileNameW, fileName);
 }
 
 bool chooseFileToSave(WindowHandle owner, std::filesystem::path& fileName)
 {
-    return chooseFile(owner, OFN_EXPLORER | OFN_PATHMUSTEXIST, SaveDialogFilter, GetSaveFileNameW, fileName);
+    return chooseFile(owner, OFN_EXPLORER | OFN_PATHMUSTEXIST,
+                      DialogFilters{FileFilters, FileFilterCount, SaveDialogFilter}, GetSaveFileNameW, fileName);
+}
+
+bool chooseModelToOpen(WindowHandle owner, std::filesystem::path& fileName)
+{
+    return chooseFile(owner, OpenFlags, DialogFilters{ModelFileFilters, ModelFileFilterCount, 0}, GetOpenFileNameW,
+                      fileName);
 }
 
 void runPreferencesDialog(Workspace& ws, WindowHandle owner)
 {
-    MainWindow* record = mainWindowRecordOf(asWindow(owner));
-    HINSTANCE instance = record != nullptr ? record->instance : GetModuleHandleW(nullptr);
-    showPreferencesDialog(instance, asWindow(owner), ws);
+    showPreferencesDialog(instanceOf(owner), asWindow(owner), ws);
+}
+
+bool askForTextDepthMap(WindowHandle owner, TextDepthRequest& request)
+{
+    return showTextDepthDialog(instanceOf(owner), asWindow(owner), request);
 }
 
 void requestClose(WindowHandle owner)

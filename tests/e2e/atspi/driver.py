@@ -14,8 +14,8 @@ the scenario. 2 for a bad call. The steps are those of the Win32 driver
 (see steps.py). It needs a display (DISPLAY; or WAYLAND_DISPLAY, with
 E2E_QT_PLATFORM=wayland), a session bus with the accessibility bus, and the program's
 tables in the files that TAVRELIC_MENU_TABLE and
-TAVRELIC_PREFERENCES_FIELDS name (tavrelic_expected menu-table and
-preferences-fields write them): the scenarios call commands, menus and
+TAVRELIC_DIALOG_FIELDS name (tavrelic_expected menu-table and
+dialog-fields write them): the scenarios call commands, menus and
 Preferences controls by the program's own names, and the tables give the
 texts by which the driver finds them on the bus."""
 
@@ -67,7 +67,7 @@ def main(arguments):
     script, program, name = arguments[1:]
     try:
         lines = scenario_lines(read_script(script), name)
-        tables = Tables(os.environ["TAVRELIC_MENU_TABLE"], os.environ["TAVRELIC_PREFERENCES_FIELDS"])
+        tables = Tables(os.environ["TAVRELIC_MENU_TABLE"], os.environ["TAVRELIC_DIALOG_FIELDS"])
     except (OSError, KeyError, ValueError, ScriptError) as error:
         print("FAIL %s: cannot read the script or the program's tables: %s" % (name, error))
         return 2

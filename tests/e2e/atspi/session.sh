@@ -145,7 +145,7 @@ command_start() {
   start_buses
   bash "$here/../write_inputs.sh" "$session/data" "$native" || fail "native-session: cannot write the input files"
   "$native/tests/e2e/expected/tavrelic_expected" menu-table >"$session/menu-table.txt" &&
-    "$native/tests/e2e/expected/tavrelic_expected" preferences-fields >"$session/preferences-fields.txt" ||
+    "$native/tests/e2e/expected/tavrelic_expected" dialog-fields >"$session/dialog-fields.txt" ||
     fail "native-session: cannot write the program's tables"
   if [ -n "$wayland" ]; then
     echo "native e2e session ready: Wayland compositor $WAYLAND_DISPLAY, scale $scale${locale_name:+, locale $locale_name}"
@@ -257,7 +257,7 @@ command_run() {
   local log=$session/logs/$scenario.log errors=$session/logs/$scenario.program-stderr.txt
   : >"$errors"
   (cd "$out" && E2E_DATA=$data E2E_OUT=$out E2E_EXPECTED=$expected E2E_SHOTS=$shots E2E_PROGRAM_STDERR=$errors \
-    TAVRELIC_MENU_TABLE=$session/menu-table.txt TAVRELIC_PREFERENCES_FIELDS=$session/preferences-fields.txt \
+    TAVRELIC_MENU_TABLE=$session/menu-table.txt TAVRELIC_DIALOG_FIELDS=$session/dialog-fields.txt \
     timeout "${E2E_TIMEOUT:-1100}" $python "$here/driver.py" "$script" "$program" "$scenario") \
     >"$log" 2>"$log.err"
   report_scenario "$log" "$scenario" $? "$errors"

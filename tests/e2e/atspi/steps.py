@@ -55,11 +55,12 @@ class StepFailed(Exception):
 
 class Tables:
     """The program's own tables, as tavrelic_expected prints them, by which
-    the scenarios call commands, menus and Preferences controls: the menu
+    the scenarios call commands, menus and dialog controls: the menu
     (command name -> menu text, item text; ID NAME MENU ITEM a row), the
-    menus' titles in the menu bar's order, and the Preferences controls
-    (control name -> kind, label; ID NAME KIND LABEL a row), in the dialog's
-    order."""
+    menus' titles in the menu bar's order, and the controls of the
+    program's own dialogs, the Preferences first and then the text depth
+    map dialog (control name -> kind, label; ID NAME KIND LABEL a row), in
+    the dialogs' order."""
 
     def __init__(self, menu_file, fields_file):
         menu_rows = _rows(menu_file, "ID NAME MENU ITEM")
@@ -545,7 +546,7 @@ def preferences_control(session, name):
     """The control of the Preferences dialog that the program calls by this
     name, once the dialog shows it."""
     if name not in session.tables.fields:
-        raise StepFailed("the program's Preferences table has no control " + name)
+        raise StepFailed("the program's dialogs have no control " + name)
     kind, label = session.tables.fields[name]
     role = FIELD_ROLES[kind]
 
@@ -555,7 +556,7 @@ def preferences_control(session, name):
     def holds_control(window, ms):
         return role_of(window, ms) == Role.DIALOG and control_in(window, ms) is not None
 
-    dialog = wait_for_window(session, holds_control, "Preferences dialog with the %s %s" % (kind, quoted(label)))
+    dialog = wait_for_window(session, holds_control, "dialog with the %s %s" % (kind, quoted(label)))
     return dialog, control_in(dialog, session.wait_ms)
 
 
@@ -1026,6 +1027,10 @@ STEPS = {
     "prefs-expect": (2, 2, step_prefs_expect),
     "prefs-expect-check": (2, 2, step_prefs_expect_check),
     "prefs-key": (1, 1, step_prefs_key),
+    # The same steps on the text depth map dialog (either works either).
+    "dialog-set": (2, 2, step_prefs_set),
+    "dialog-click": (1, 1, step_prefs_click),
+    "dialog-expect": (2, 2, step_prefs_expect),
     "expect-same-file": (2, 2, step_expect_same_file),
     "screenshot": (1, 2, step_screenshot),
     "capture-status": (1, 1, step_capture_status),

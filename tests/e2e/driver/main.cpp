@@ -10,8 +10,8 @@
 // the program is then ended too. The steps call commands, menus and
 // Preferences controls by the program's own names, which the driver looks
 // up in the program's tables: the files that TAVRELIC_MENU_TABLE and
-// TAVRELIC_PREFERENCES_FIELDS name (tavrelic_expected menu-table and
-// preferences-fields write them; tests/e2e/session.sh does so).
+// TAVRELIC_DIALOG_FIELDS name (tavrelic_expected menu-table and
+// dialog-fields write them; tests/e2e/session.sh does so).
 #include <windows.h>
 
 #include <shellapi.h>
@@ -84,7 +84,7 @@ int runScript(const std::vector<ScriptLine>& lines, const std::wstring& programP
 bool readTablesNamedByEnvironment(ProgramTables& tables, std::string& error) {
     std::string menuFile, controlsFile;
     return expandVariables("%TAVRELIC_MENU_TABLE%", menuFile, error) &&
-           expandVariables("%TAVRELIC_PREFERENCES_FIELDS%", controlsFile, error) &&
+           expandVariables("%TAVRELIC_DIALOG_FIELDS%", controlsFile, error) &&
            readProgramTables(menuFile, controlsFile, tables, error);
 }
 

@@ -95,7 +95,7 @@ bool preferencesControlId(const ProgramTables& tables, const std::string& name, 
         id = control.id;
         return true;
     }
-    failure = "the program's Preferences table has no control " + name;
+    failure = "the program's dialogs have no control " + name;
     return false;
 }
 

@@ -1,5 +1,5 @@
-// The program's own tables of its menu commands and Preferences controls,
-// as tavrelic_expected prints them (menu-table, preferences-fields). The
+// The program's own tables of its menu commands and dialog controls,
+// as tavrelic_expected prints them (menu-table, dialog-fields). The
 // scenarios call a command, a menu or a control by the program's name for
 // it; the driver turns the name into what Win32 knows it by.
 #pragma once
@@ -37,7 +37,8 @@ bool commandId(const ProgramTables& tables, const std::string& name, int& id, st
 // The place of the menu with this title in the menu bar, 1 for the first.
 bool menuPosition(const ProgramTables& tables, const std::string& title, int& position, std::string& failure);
 
-// The control id of a field or push button of the Preferences dialog.
+// The control id of a field or push button of the Preferences or the text
+// depth map dialog.
 bool preferencesControlId(const ProgramTables& tables, const std::string& name, int& id, std::string& failure);
 
 // The name of the dialog's first field that takes typed text (a number or

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "script.h"
+#include "shell/text_depth_dialog.h"
 #include "workspace/preferences_table.h"
 
 namespace {
@@ -38,12 +39,14 @@ std::vector<HWND> topLevelWindows(DWORD processId, const wchar_t* className) {
     return search.found;
 }
 
-// Only the Preferences dialog has its OK button's number.
-bool isPreferencesDialog(HWND dialog) { return GetDlgItem(dialog, PreferencesOkId) != nullptr; }
+// Only the program's own dialogs, the Preferences and the text depth map
+// one, have their OK buttons' numbers.
+bool isOwnDialog(HWND dialog) {
+    return GetDlgItem(dialog, PreferencesOkId) != nullptr || GetDlgItem(dialog, TextDepthOkId) != nullptr;
+}
 bool isFileDialog(HWND dialog) { return GetDlgItem(dialog, FileNameComboId) != nullptr; }
 bool isMessageBox(HWND dialog) {
-    return GetDlgItem(dialog, MessageTextId) != nullptr && !isPreferencesDialog(dialog) &&
-           !isFileDialog(dialog);
+    return GetDlgItem(dialog, MessageTextId) != nullptr && !isOwnDialog(dialog) && !isFileDialog(dialog);
 }
 
 // Of several matching dialogs the enabled one is in front: a message box
@@ -95,7 +98,7 @@ HWND findMainWindow(DWORD processId) {
 }
 
 HWND findMessageBox(DWORD processId) { return findDialog(processId, isMessageBox); }
-HWND findPreferencesDialog(DWORD processId) { return findDialog(processId, isPreferencesDialog); }
+HWND findOwnDialog(DWORD processId) { return findDialog(processId, isOwnDialog); }
 HWND findFileDialog(DWORD processId) { return findDialog(processId, isFileDialog); }
 HWND findAnyDialog(DWORD processId) { return findDialog(processId, anyDialog); }
 

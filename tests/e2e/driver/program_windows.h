@@ -16,10 +16,11 @@ std::string narrow(const std::wstring& utf16);
 HWND findMainWindow(DWORD processId);
 
 // The visible dialog windows (class #32770) of the process, whether owned
-// or not; the three kinds the program shows are told apart by their
-// controls.
+// or not; the kinds the program shows are told apart by their controls:
+// message boxes, its own dialogs (the Preferences and the text depth map
+// dialog) and file dialogs.
 HWND findMessageBox(DWORD processId);
-HWND findPreferencesDialog(DWORD processId);
+HWND findOwnDialog(DWORD processId);
 HWND findFileDialog(DWORD processId);
 HWND findAnyDialog(DWORD processId);
 

@@ -491,7 +491,7 @@ bool preferencesControl(Session& session, const std::string& name, HWND& dialog,
                         std::string& failure) {
     int id = 0;
     return preferencesControlId(session.tables, name, id, failure) && requireRunning(session, failure) &&
-           waitForDialog(session, findPreferencesDialog, "Preferences dialog", dialog, failure) &&
+           waitForDialog(session, findOwnDialog, "Preferences or text depth map dialog", dialog, failure) &&
            controlOf(dialog, id, name, control, failure);
 }
 
@@ -1120,6 +1120,9 @@ bool stepScreenshot(Session& session, const Arguments& args, std::string& failur
 //   prefs-set NAME TEXT, prefs-click NAME, prefs-expect NAME TEXT,
 //   prefs-expect-check NAME STATE, prefs-key escape|enter
 //                                    the Preferences dialog's controls
+//   dialog-set NAME TEXT, dialog-click NAME, dialog-expect NAME TEXT
+//                                    the same for the text depth map
+//                                    dialog (either step works either)
 //   expect-same-file A B             two files hold the same bytes
 //   screenshot NAME [EXPECTED]       a screenshot, see stepScreenshot
 //   open-menu TITLE / close-menu     a menu of the menu bar, open on screen
@@ -1160,6 +1163,9 @@ const StepKind Steps[] = {
     {"prefs-expect", 2, 2, stepPrefsExpect},
     {"prefs-expect-check", 2, 2, stepPrefsExpectCheck},
     {"prefs-key", 1, 1, stepPrefsKey},
+    {"dialog-set", 2, 2, stepPrefsSet},
+    {"dialog-click", 1, 1, stepPrefsClick},
+    {"dialog-expect", 2, 2, stepPrefsExpect},
     {"expect-same-file", 2, 2, stepExpectSameFile},
     {"screenshot", 1, 2, stepScreenshot},
     {"capture-status", 1, 1, stepCaptureStatus},

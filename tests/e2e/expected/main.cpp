@@ -28,11 +28,13 @@
 //     picture;
 //   tavrelic_expected menu-table
 //     prints the program's menu items, one a line: ID<TAB>NAME<TAB>MENU<TAB>ITEM;
-//   tavrelic_expected preferences-fields
-//     prints the Preferences dialog's controls, one a line:
+//   tavrelic_expected dialog-fields
+//     prints the controls of the program's own dialogs, the Preferences
+//     first and then the text depth map dialog, one a line:
 //     ID<TAB>NAME<TAB>KIND<TAB>LABEL, KIND one of number, text, check, radio,
 //     button. NAME is the program's own word for the command or control,
-//     by which the scenarios call it.
+//     by which the scenarios call it (prefs-set, prefs-click and their
+//     twins dialog-set, dialog-click work either dialog).
 //   Both drivers read these two tables: the Win32 driver turns a name into
 //   its ID, the driver of the native program finds the menu item or control
 //   by its texts (UTF-8).
@@ -56,6 +58,7 @@
 #include "shell/menu_table.h"
 #include "shell/outside_files.h"
 #include "shell/preferences_form.h"
+#include "shell/text_depth_dialog.h"
 #include "texts/user_texts.h"
 #include "workspace_samples.h"
 
@@ -198,7 +201,21 @@ bool preferencesControlNamed(const std::string& name, int32_t& id) {
     return false;
 }
 
-// A step that names a command or a Preferences control names one that the
+// The text depth map dialog's control that the scenarios call by this
+// name: its index in TextDepthControls.
+bool textDepthControlNamed(const std::string& name, size_t& index) {
+    for (index = 0; index < TextDepthControlCount; ++index)
+        if (name == TextDepthControls[index].name) return true;
+    return false;
+}
+
+// The step's word with a dialog- step read as its prefs- twin: both work
+// whichever of the program's dialogs is open.
+std::string dialogStep(const std::string& word) {
+    return word.rfind("dialog-", 0) == 0 ? "prefs-" + word.substr(7) : word;
+}
+
+// A step that names a command or a dialog's control names one that the
 // tables know; false with the reason otherwise.
 bool namesKnown(const std::vector<std::string>& words, std::string& error) {
     int32_t id = 0;
@@ -206,10 +223,13 @@ bool namesKnown(const std::vector<std::string>& words, std::string& error) {
         error = "the menu table has no command " + words[1];
         return false;
     }
-    const bool preferencesStep = words[0] == "prefs-set" || words[0] == "prefs-click" ||
-                                 words[0] == "prefs-expect" || words[0] == "prefs-expect-check";
-    if (preferencesStep && words.size() >= 2 && !preferencesControlNamed(words[1], id)) {
-        error = "the Preferences dialog has no control " + words[1];
+    const std::string step = dialogStep(words[0]);
+    const bool worksDialog = step == "prefs-set" || step == "prefs-click" || step == "prefs-expect" ||
+                            step == "prefs-expect-check";
+    size_t index = 0;
+    if (worksDialog && words.size() >= 2 && !preferencesControlNamed(words[1], id) &&
+        !textDepthControlNamed(words[1], index)) {
+        error = "the program's dialogs have no control " + words[1];
         return false;
     }
     return true;
@@ -224,16 +244,17 @@ void workPreferencesDialog(Workspace& ws, const std::vector<ScriptLine>& steps) 
     const std::vector<PreferencesControl>& controls = preferencesControls();
     for (const ScriptLine& step : steps) {
         const std::vector<std::string>& words = step.words;
+        const std::string kind = dialogStep(words[0]);
         int32_t id = 0;
         if (words.size() < 2 || !preferencesControlNamed(words[1], id)) continue;
-        if (words[0] == "prefs-click" && (id == PreferencesCancelId || (id == PreferencesOkId &&
+        if (kind == "prefs-click" && (id == PreferencesCancelId || (id == PreferencesOkId &&
                                                                         confirmPreferences(ws, form, nullptr))))
             return;
         for (size_t i = 0; i < controls.size(); ++i) {
             const PreferencesControl& control = controls[i];
             if (control.controlId != id) continue;
-            if (words[0] == "prefs-set" && words.size() == 3 && holdsText(control)) form.texts[i] = words[2];
-            if (words[0] != "prefs-click" || holdsText(control)) continue;
+            if (kind == "prefs-set" && words.size() == 3 && holdsText(control)) form.texts[i] = words[2];
+            if (kind != "prefs-click" || holdsText(control)) continue;
             if (control.kind == ControlKind::CheckBox) {
                 form.ticks[i] = !form.ticks[i];
                 continue;
@@ -245,9 +266,30 @@ void workPreferencesDialog(Workspace& ws, const std::vector<ScriptLine>& steps) 
     }
 }
 
+// The text depth map dialog as the scenario's dialog-set and dialog-click
+// steps work it: fields take their texts, OK takes what the dialog accepts
+// (a refusal leaves it open), Anuluj cancels; a dialog the steps leave
+// open counts as cancelled.
+bool workTextDepthDialog(TextDepthRequest& request, WindowHandle dialog, const std::vector<ScriptLine>& steps) {
+    TextDepthForm form = textDepthFormFrom(request);
+    for (const ScriptLine& step : steps) {
+        const std::vector<std::string>& words = step.words;
+        size_t index = 0;
+        if (words.size() < 2 || !textDepthControlNamed(words[1], index)) continue;
+        const std::string kind = dialogStep(words[0]);
+        if (kind == "prefs-set" && words.size() == 3 && index < TextDepthFieldCount) form.texts[index] = words[2];
+        if (kind != "prefs-click") continue;
+        if (TextDepthControls[index].controlId == TextDepthCancelId) return false;
+        if (TextDepthControls[index].controlId == TextDepthOkId && confirmTextDepthForm(form, request, dialog))
+            return true;
+    }
+    return false;
+}
+
 // The file steps after a command answer the dialog that the command opens,
-// whichever of the two it is; a command that opens none leaves them unused.
-// The Preferences dialog is worked by the prefs- steps that follow it.
+// whichever of the three it is; a command that opens none leaves them
+// unused. The Preferences and text depth map dialogs are worked by the
+// prefs- and dialog- steps that follow them.
 bool scriptFileAnswers(const std::vector<ScriptLine>& lines, size_t next) {
     recordedUi = RecordingUi{};
     const size_t first = next;
@@ -267,6 +309,9 @@ bool scriptFileAnswers(const std::vector<ScriptLine>& lines, size_t next) {
     const std::vector<ScriptLine> steps(lines.begin() + static_cast<std::ptrdiff_t>(first),
                                         lines.begin() + static_cast<std::ptrdiff_t>(next));
     recordedUi.preferencesDialog = [steps](Workspace& ws, WindowHandle) { workPreferencesDialog(ws, steps); };
+    recordedUi.textDepthDialog = [steps](TextDepthRequest& request, WindowHandle dialog) {
+        return workTextDepthDialog(request, dialog, steps);
+    };
     return true;
 }
 
@@ -358,12 +403,24 @@ const char* controlKindName(ControlKind kind) {
     return "unknown";
 }
 
-int printPreferencesFields() {
+const char* controlKindName(TextDepthControlKind kind) {
+    switch (kind) {
+        case TextDepthControlKind::Number: return "number";
+        case TextDepthControlKind::Text: return "text";
+        case TextDepthControlKind::Button: break;
+    }
+    return "button";
+}
+
+int printDialogFields() {
     for (const PreferencesControl& control : preferencesControls())
         std::printf("%d\t%s\t%s\t%s\n", static_cast<int>(control.controlId), control.name.c_str(),
                     controlKindName(control.kind), control.label);
     for (const PreferencesButton& button : PreferencesButtons)
         std::printf("%d\t%s\tbutton\t%s\n", static_cast<int>(button.controlId), button.name, button.label);
+    for (const TextDepthControl& control : TextDepthControls)
+        std::printf("%d\t%s\t%s\t%s\n", static_cast<int>(control.controlId), control.name,
+                    controlKindName(control.kind), control.label);
     return 0;
 }
 
@@ -378,11 +435,11 @@ int main(int argc, char** argv) {
     if (mode == "replay" && (argc == 3 || argc == 4)) return replay(argv[2], argc == 4 ? argv[3] : "");
     if (mode == "menu-table" && argc == 2) return printMenuTable();
     if (mode == "picture-as-bmp" && argc == 4) return writePictureAsBmp(argv[2], argv[3]);
-    if (mode == "preferences-fields" && argc == 2) return printPreferencesFields();
+    if (mode == "dialog-fields" && argc == 2) return printDialogFields();
     std::fprintf(stderr,
                  "usage: tavrelic_expected depth-map|noise-stereogram FILE WIDTH HEIGHT\n"
                  "       tavrelic_expected replay SCRIPT [SCENARIO]\n"
-                 "       tavrelic_expected menu-table|preferences-fields\n"
+                 "       tavrelic_expected menu-table|dialog-fields\n"
                  "       tavrelic_expected picture-as-bmp PICTURE BMP\n");
     return 2;
 }
