@@ -76,8 +76,18 @@ window_steps() {
   # --colour is as if colour was on before the input was loaded, so that a
   # stereogram keeps its colours.
   [ -n "$colour" ] && printf 'command preferences\nprefs-click colour\nprefs-click ok\n'
-  if [ "$command" = decode ]; then echo "command load-stereogram"; else echo "command load-depth-map"; fi
-  echo "choose-file \"$input\""
+  case "$input" in
+    --text=*)
+      # WIDTHxHEIGHT:TEXT, through the text depth map dialog.
+      local spec=${input#--text=} size
+      size=${spec%%:*}
+      printf 'command text-depth-map\ndialog-set depth-text "%s"\ndialog-set depth-width %s\n' "${spec#*:}" "${size%x*}"
+      printf 'dialog-set depth-height %s\ndialog-click depth-ok\n' "${size#*x}" ;;
+    *.stl | *.obj | *.ply) printf 'command load-model\nchoose-file "%s"\n' "$input" ;;
+    *)
+      if [ "$command" = decode ]; then echo "command load-stereogram"; else echo "command load-depth-map"; fi
+      echo "choose-file \"$input\"" ;;
+  esac
   if [ ${#prefs[@]} -gt 0 ]; then
     echo "command preferences"
     printf '%s\n' "${prefs[@]}"
@@ -107,12 +117,19 @@ expected_file() {
 }
 
 # NAME COMMAND INPUT OPTIONS...: one input, one file, the window's bytes.
+# An INPUT of --text=WIDTHxHEIGHT:TEXT is the depth map of that text, which
+# the window makes in its text dialog.
 same_as_window() {
   local name=$1 command=$2 input=$3; shift 3
   wanted "$name" || return 0
   local out=$work/out/$name.bmp want=$work/expected/$name.bmp
+  local given=("$input")
+  if [[ $input == --text=* ]]; then
+    local spec=${input#--text=}
+    given=(--text "${spec#*:}" --size "${spec%%:*}")
+  fi
   if ! expected_file "$command" "$input" "$want" "$@"; then fail "$name" "the window's replay failed"; return; fi
-  if ! run_cli "$command" "$input" -o "$out" "$@" 2>"$work/$name.err"; then
+  if ! run_cli "$command" "${given[@]}" -o "$out" "$@" 2>"$work/$name.err"; then
     fail "$name" "exit code $? ($(tr '\n' ' ' <"$work/$name.err"))"; return
   fi
   if cmp -s "$out" "$want"; then pass "$name"; else fail "$name" "$(cmp "$out" "$want" | head -n 1)"; fi
@@ -147,6 +164,83 @@ same_as_window anaglyph generate "$in/kule.bmp" --view anaglyph
 same_as_window side-by-side generate "$in/kule.bmp" --view side-by-side --parallax 30
 same_as_window cross-view decode "$work/out/generate-default.bmp" --view cross-view
 same_as_window anaglyph-batch batch "$in/kule.bmp" --view anaglyph --parallax 12
+
+# Depth maps drawn from models and text, as the window draws them (a model
+# at the window's starting size, 640 x 480, which is the default --size).
+python3 "$(dirname "$0")/../../samples/make_models.py" --every-format "$in/modele" >/dev/null ||
+  echo "FAIL inputs: cannot write the sample models"
+same_as_window model-stl generate "$in/modele/kostka-na-plycie.stl"
+same_as_window model-ply generate "$in/modele/kostka-na-plycie.ply" --view depth-original
+same_as_window model-obj-batch batch "$in/modele/torus.obj" --depth-bits 5
+same_as_window text generate "--text=500x300:Żółw 3D"
+same_as_window text-depth generate "--text=320x100:Ala ma kota" --view depth-original
+# Every format of the torus draws the same depth map.
+if wanted model-formats; then
+  why=""
+  for model in "$in"/modele/torus.stl "$in"/modele/torus?*; do
+    name=$(basename "$model")
+    run_cli generate "$model" --size 200x150 --rotate 10,-20,30 --view depth-original -o "$work/out/$name.bmp" \
+      2>"$work/model-formats.err" || why="$why $name refused: $(tr '\n' ' ' <"$work/model-formats.err");"
+    cmp -s "$work/out/$name.bmp" "$work/out/torus.stl.bmp" || why="$why $name differs from torus.stl;"
+  done
+  if [ -z "$why" ]; then pass model-formats; else fail model-formats "$why"; fi
+fi
+
+# Animations from frames of a sphere moving right: each frame of the
+# animated PNG and GIF is the file the same command writes for that frame
+# alone (the APNG read by the tests' own reader, the GIF by ImageMagick).
+for step in 1 2 3 4; do
+  convert -size 320x200 xc:black -fill gray60 -draw "circle $((80 + 40 * step)),100 $((120 + 40 * step)),100" \
+    -depth 8 -define png:color-type=0 "$in/ruch$step.png" || echo "FAIL inputs: cannot draw the moving sphere"
+done
+moving=("$in"/ruch?.png)
+if wanted animation; then
+  why=""
+  run_cli generate "${moving[@]}" --animate -o "$work/out/ruch.png" 2>"$work/animation.err" &&
+    run_cli batch "${moving[@]}" --animate --fps 25 -o "$work/out/ruch.gif" 2>>"$work/animation.err" ||
+    why="refused: $(tr '\n' ' ' <"$work/animation.err");"
+  "$tool" animation-frames "$work/out/ruch.png" "$work/out/apng-" 2>>"$work/animation.err" ||
+    why="$why the APNG does not read: $(tail -n 1 "$work/animation.err");"
+  convert "$work/out/ruch.gif" -coalesce "BMP3:$work/out/gif-%d.bmp" || why="$why ImageMagick cannot read the GIF;"
+  delays=$(identify -format '%T %s,' "$work/out/ruch.gif" 2>&1)
+  [ "$delays" = "4 0,4 1,4 2,4 3," ] || why="$why the GIF's delays and frames read $delays;"
+  for step in 1 2 3 4; do
+    run_cli generate "$in/ruch$step.png" -o "$work/out/ruch$step-sam.bmp" 2>>"$work/animation.err" &&
+      run_cli batch "$in/ruch$step.png" -o "$work/out/ruch$step-batch.bmp" 2>>"$work/animation.err" ||
+      why="$why frame $step alone refused;"
+    differ=$(compare -metric AE "$work/out/apng-$step.bmp" "$work/out/ruch$step-sam.bmp" null: 2>&1)
+    [ "$differ" = 0 ] || why="$why APNG frame $step: $differ pixels differ;"
+    differ=$(compare -metric AE "$work/out/gif-$((step - 1)).bmp" "$work/out/ruch$step-batch.bmp" null: 2>&1)
+    [ "$differ" = 0 ] || why="$why GIF frame $step: $differ pixels differ;"
+  done
+  if [ -z "$why" ]; then pass animation; else fail animation "$why"; fi
+fi
+
+# --fresh-dots: new dots in every frame after the first and nothing else:
+# most pixels change, and each frame decodes to the depth map it decodes to
+# without it, but for the odd pixel where the decoder, reading other dots,
+# is led astray by a chance match (at most 0.5 %; a depth map, squares or
+# size that changed would differ in thousands).
+if wanted fresh-dots; then
+  why=""
+  run_cli generate "${moving[@]:0:3}" -o "$work/out/spokojne" 2>"$work/fresh.err" &&
+    run_cli generate "${moving[@]:0:3}" --fresh-dots -o "$work/out/swieze" 2>>"$work/fresh.err" ||
+    why="refused: $(tr '\n' ' ' <"$work/fresh.err");"
+  for step in 1 2 3; do
+    calm=$work/out/spokojne/ruch$step.png fresh=$work/out/swieze/ruch$step.png
+    changed=$(compare -metric AE "$calm" "$fresh" null: 2>&1)
+    if [ "$step" -eq 1 ]; then
+      [ "$changed" = 0 ] || why="$why the first frame's dots changed in $changed pixels;"
+    else
+      [ "${changed%%[!0-9]*}" -gt 25600 ] 2>/dev/null || why="$why frame $step changed only $changed pixels;"
+    fi
+    run_cli decode "$calm" -o "$work/out/spokojne-$step.bmp" 2>>"$work/fresh.err" &&
+      run_cli decode "$fresh" -o "$work/out/swieze-$step.bmp" 2>>"$work/fresh.err" || why="$why decoding refused;"
+    differ=$(compare -metric AE "$work/out/spokojne-$step.bmp" "$work/out/swieze-$step.bmp" null: 2>&1)
+    [ "${differ%%[!0-9]*}" -le 320 ] 2>/dev/null || why="$why frame $step decodes $differ pixels apart;"
+  done
+  if [ -z "$why" ]; then pass fresh-dots; else fail fresh-dots "$why"; fi
+fi
 
 # A frame sequence into a folder, a worker per core: each frame is the
 # window's file, whatever the order the frames come in.
@@ -277,6 +371,29 @@ refused repeat-count 2 "Błędne wartości ilości powtórzeń wzorca" \
   generate "$in/kule.bmp" "$in/waski.bmp" --repeat 2 -o "$work/out/r2"
 refused unknown-option 2 "nieznana opcja: --glebia" generate "$in/kule.bmp" --glebia 3 -o "$work/out/x.bmp"
 refused no-output 2 "nie podano wyjścia" generate "$in/kule.bmp"
+# Models and text: what is refused, and the animations that are not made.
+head -c 300 "$in/modele/torus.stl" >"$in/modele/uciety.stl"
+refused model-decoded 1 "to model 3D, a nie stereogram" decode "$in/modele/torus.stl" -o "$work/out/model.bmp"
+refused damaged-model 1 "uciety.stl: Błąd: Uszkodzony lub nieobsługiwany plik STL!" \
+  generate "$in/modele/uciety.stl" -o "$work/out/uciety-model.bmp"
+refused bad-size 2 "niepoprawne wymiary: 0x480" generate "$in/modele/torus.stl" --size 0x480 -o "$work/out/s0.bmp"
+refused bad-rotation 2 "niepoprawny obrót: 10,nan,0" generate "$in/modele/torus.stl" --rotate 10,nan,0 -o "$work/out/r.bmp"
+refused text-and-inputs 2 "--text daje mapę głębokości zamiast plików" \
+  generate "$in/kule.bmp" --text "Ala" -o "$work/out/t.bmp"
+refused empty-text 1 "Napis jest pusty!" generate --text " " -o "$work/out/pusty.bmp"
+refused animation-sizes 1 "klatki animacji muszą mieć takie same wymiary" \
+  generate "$in/klatka1.bmp" "$in/klatka2.bmp" --animate -o "$work/out/rozne.png"
+head -c 200 "$in/ruch3.png" >"$in/ruch-uciety.png"
+refused animation-refused-frame 1 "ruch-uciety.png: Błąd: Uszkodzony lub nieobsługiwany plik PNG!" \
+  generate "${moving[@]:0:2}" "$in/ruch-uciety.png" "${moving[@]:2}" --animate -o "$work/out/przerwana.gif"
+refused animation-name 2 "animacja (--animate) jest zapisywana do pliku .png albo .gif" \
+  generate "${moving[@]}" --animate -o "$work/out/ruch.bmp"
+refused animation-fps 2 "niepoprawna liczba klatek na sekundę: 101" \
+  generate "${moving[@]}" --animate --fps 101 -o "$work/out/szybka.png"
+for written in s0.bmp r.bmp t.bmp pusty.bmp model.bmp uciety-model.bmp rozne.png przerwana.gif ruch.bmp szybka.png; do
+  [ -e "$work/out/$written" ] && fail "nothing-written-$written" "a refused run wrote $written"
+done
+[ -z "$(find "$work/out" -maxdepth 1 -name '*.part*')" ] || fail nothing-half-written "a refused animation left a part file"
 for written in g9.bmp r2 x.bmp wzorzec-niski.bmp uciety-png.bmp uciety-jpg.bmp bez-tablic.bmp za-krotki.bmp ogromny.bmp; do
   [ -e "$work/out/$written" ] && fail "nothing-written-$written" "a refused run wrote $written"
 done

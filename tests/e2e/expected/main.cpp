@@ -26,6 +26,11 @@
 //     rounded to 8 bits and laid over black by this tool's own code; the
 //     replay loads such a twin (PICTURE.bmp beside PICTURE) in place of its
 //     picture;
+//   tavrelic_expected animation-frames APNG PREFIX
+//     writes each frame of an animated PNG, read by the tests' own reader
+//     (zlib, apart from the program's deflate), as the 24-bit BMP
+//     PREFIX1.bmp, PREFIX2.bmp and so on; a frame that is not the whole
+//     picture, or a file the reader refuses, fails with the reason;
 //   tavrelic_expected menu-table
 //     prints the program's menu items, one a line: ID<TAB>NAME<TAB>MENU<TAB>ITEM;
 //   tavrelic_expected dialog-fields
@@ -49,8 +54,9 @@
 #include <string>
 #include <vector>
 
-#include "operations/operations.h"
+#include "apng_reader.h"
 #include "bmp_samples.h"
+#include "operations/operations.h"
 #include "files/stb_codecs.h"
 #include "recording_platform.h"
 #include "script.h"
@@ -171,6 +177,34 @@ int writePictureAsBmp(const std::string& input, const std::string& output) {
     std::ofstream out(std::filesystem::u8path(output), std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return out ? 0 : 1;
+}
+
+std::vector<uint8_t> fileBytes(const std::string& fileName) {
+    std::ifstream in(std::filesystem::u8path(fileName), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int writeAnimationFrames(const std::string& input, const std::string& prefix) {
+    const Apng apng = readApng(fileBytes(input));
+    if (!apng.error.empty()) {
+        std::fprintf(stderr, "tavrelic_expected: %s: %s\n", input.c_str(), apng.error.c_str());
+        return 1;
+    }
+    for (size_t i = 0; i < apng.frames.size(); ++i) {
+        const ApngFrame& frame = apng.frames[i];
+        if (frame.x != 0 || frame.y != 0 || frame.width != apng.width || frame.height != apng.height) {
+            std::fprintf(stderr, "tavrelic_expected: %s: frame %zu is not the whole picture\n", input.c_str(), i + 1);
+            return 1;
+        }
+        const size_t channels = static_cast<size_t>(apng.channels);
+        const auto pixelAt = [&frame, channels](int32_t x, int32_t y) {
+            const uint8_t* pixel = &frame.pixels[(static_cast<size_t>(y) * frame.width + static_cast<size_t>(x)) * channels];
+            return channels == 1 ? SamplePixel{pixel[0], pixel[0], pixel[0]} : SamplePixel{pixel[2], pixel[1], pixel[0]};
+        };
+        writeSampleFile(std::filesystem::u8path(prefix + std::to_string(i + 1) + ".bmp"),
+                        makeBmp(static_cast<int32_t>(frame.width), static_cast<int32_t>(frame.height), pixelAt));
+    }
+    return 0;
 }
 
 // The menu command that the scenarios call by this name.
@@ -435,11 +469,13 @@ int main(int argc, char** argv) {
     if (mode == "replay" && (argc == 3 || argc == 4)) return replay(argv[2], argc == 4 ? argv[3] : "");
     if (mode == "menu-table" && argc == 2) return printMenuTable();
     if (mode == "picture-as-bmp" && argc == 4) return writePictureAsBmp(argv[2], argv[3]);
+    if (mode == "animation-frames" && argc == 4) return writeAnimationFrames(argv[2], argv[3]);
     if (mode == "dialog-fields" && argc == 2) return printDialogFields();
     std::fprintf(stderr,
                  "usage: tavrelic_expected depth-map|noise-stereogram FILE WIDTH HEIGHT\n"
                  "       tavrelic_expected replay SCRIPT [SCENARIO]\n"
                  "       tavrelic_expected menu-table|dialog-fields\n"
-                 "       tavrelic_expected picture-as-bmp PICTURE BMP\n");
+                 "       tavrelic_expected picture-as-bmp PICTURE BMP\n"
+                 "       tavrelic_expected animation-frames APNG PREFIX\n");
     return 2;
 }
