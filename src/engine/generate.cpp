@@ -48,28 +48,35 @@ struct Generation {
     const Picture& pattern;
     int32_t width;
     int32_t stripWidth;
-    // The stereogram's channels: a grey pattern is widened to them.
+    // The stereogram's channels: a pattern of others is converted to them.
     int32_t channels;
     bool randomFill;
 };
 
 // The pattern row that image row y starts from: the rows of a pattern of
 // another height repeat down the picture. With as many channels as the
-// stereogram, it is read as it is; a grey row is widened into `widened`.
-const uint8_t* patternRow(const Generation& g, int32_t y, uint8_t* widened) {
+// stereogram, it is read as it is; otherwise it is made into `converted`:
+// a grey row widened for a colour stereogram, a colour row (loaded while
+// colour was on) taken as its greys for a grey one.
+const uint8_t* patternRow(const Generation& g, int32_t y, uint8_t* converted) {
     const uint8_t* row = rowOf(g.pattern, y % g.pattern.height);
     if (g.pattern.channels == g.channels) return row;
-    for (int32_t x = 0; x < g.pattern.width; ++x) std::memset(widened + ColourChannels * x, row[x], ColourChannels);
-    return widened;
+    for (int32_t x = 0; x < g.pattern.width; ++x) {
+        if (g.channels == ColourChannels)
+            std::memset(converted + ColourChannels * x, row[x], ColourChannels);
+        else
+            converted[x] = greyOf(row + ColourChannels * x);
+    }
+    return converted;
 }
 
 // Pattern pixel (row, c) read with the pattern's own row length, so a
 // strip narrower or wider than stripWidth is never read past its row.
-void fillRowStart(const Generation& g, int32_t y, uint8_t* scratch, uint8_t* widened, uint32_t& randomState) {
+void fillRowStart(const Generation& g, int32_t y, uint8_t* scratch, uint8_t* converted, uint32_t& randomState) {
     const int64_t pixel = g.channels;
     const int64_t fromPattern = std::min(g.stripWidth, g.width) * pixel;
     const int64_t rowLength = g.width * pixel;
-    tile(scratch, fromPattern, patternRow(g, y, widened), g.pattern.width * pixel);
+    tile(scratch, fromPattern, patternRow(g, y, converted), g.pattern.width * pixel);
     if (g.randomFill) {
         // nextRandom() % 256 is its low byte; colour takes one a channel.
         drawRandomInto(randomState, scratch + fromPattern, rowLength - fromPattern,
@@ -161,11 +168,12 @@ Outcome makeStereogram(Runtime& runtime, const Picture& depth, const Picture& pa
     const int32_t channels = stereogramChannels(pattern, prefs);
 
     if (!replacePicture(runtime, stereogram, width, height, channels)) return outOfMemoryOutcome();
-    // A thread's working row, and room to widen a grey pattern row.
+    // A thread's working row, and room for a pattern row of the
+    // stereogram's channels.
     const size_t scratchSize = (static_cast<size_t>(width) + static_cast<size_t>(levels) + stripWidth) * channels;
-    const size_t widenedSize = channels != pattern.channels ? static_cast<size_t>(pattern.width) * channels : 0;
+    const size_t convertedSize = channels != pattern.channels ? static_cast<size_t>(pattern.width) * channels : 0;
     int32_t threads = threadsFor(runtime, progress, height);
-    OwnedBytes scratch = allocateWorkingRows(runtime, scratchSize + widenedSize, threads);
+    OwnedBytes scratch = allocateWorkingRows(runtime, scratchSize + convertedSize, threads);
     if (scratch == nullptr) return outOfMemoryOutcome();
     Separations separations;
     fillSeparations(prefs, stripWidth, separations);
@@ -176,7 +184,7 @@ Outcome makeStereogram(Runtime& runtime, const Picture& depth, const Picture& pa
         prefs.randomFill ? static_cast<uint64_t>(width - std::min(stripWidth, width)) * channels : 0;
     const uint32_t firstState = randomState;
     const auto makeRows = [&](int32_t begin, int32_t end, int32_t thread) {
-        uint8_t* row = scratch.get() + (scratchSize + widenedSize) * static_cast<size_t>(thread);
+        uint8_t* row = scratch.get() + (scratchSize + convertedSize) * static_cast<size_t>(thread);
         uint32_t state = stateAfterDraws(firstState, drawsPerRow * static_cast<uint64_t>(begin));
         for (int32_t y = begin; y < end; ++y) {
             fillRowStart(g, y, row, row + scratchSize, state);

@@ -263,6 +263,18 @@ TEST_F(Colour, WithColourOffEverythingIsGrey) {
     EXPECT_EQ(makeStereogram(runtime, depth, tiled, off, state, Progress{}, stereogram).kind, OutcomeKind::Refused);
     const Picture pattern = pictureOf(60, Height, std::vector<uint8_t>(60 * Height, 90));
     EXPECT_EQ(generated(depth, pattern, off).channels, 1);
+    // A colour pattern left from while colour was on is read as its greys.
+    const std::vector<uint8_t> colours = colourTexture(60, Height);
+    std::vector<uint8_t> greys;
+    for (size_t i = 0; i < colours.size(); i += 3) greys.push_back(greyOf(&colours[i]));
+    const Picture colourPattern = pictureOf(60, Height, colours, ColourChannels);
+    const Picture greyPattern = pictureOf(60, Height, greys);
+    for (const bool randomFill : {true, false}) {
+        off.randomFill = randomFill;
+        const Picture fromColour = generated(depth, colourPattern, off);
+        EXPECT_EQ(fromColour.channels, 1);
+        EXPECT_EQ(bytesOf(fromColour), bytesOf(generated(depth, greyPattern, off))) << randomFill;
+    }
     Picture strip;
     ASSERT_EQ(makePattern(runtime, 60, Height, off, state, strip).kind, OutcomeKind::Done);
     EXPECT_EQ(strip.channels, 1);
