@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The benchmarks. First the engine's (the bench preset, build/bench): the
 # figures, then the time per pixel of each operation against its plain
-# reference measured in the same run. Then tavrelic-cli's frames per second
-# on a sequence of 1920x1080 depth maps, on one core and on all. Then the
-# wait of the real window:
+# reference measured in the same run, colour against grey, and the PNG
+# writer's time at 3840x2160. Then tavrelic-cli's frames per second on a
+# sequence of 1920x1080 depth maps, on one core and on all, BMP to BMP and
+# PNG to PNG, and the calm-frames table of an animation of a moving
+# sphere. Then the wait of the real window:
 # tavrelic.exe (the mingw preset) under Wine in Xvfb, each command's wait at
 # 640x480, 1920x1080 and 3840x2160 beside the engine's own time for the same
 # work. Then the same for the Linux program (the qt preset's tavrelic),
@@ -77,6 +79,16 @@ awk "$per_pixel_awk"'
       if (grey in perPixel)
         printf "%-42s %12.2f %12.2f %9.2f\n", grey, perPixel[grey], perPixel[name], perPixel[name] / perPixel[grey]
     }
+  }' "$results"
+
+echo
+echo "PNG files on one core: the program's own writer beside stb_image_write's, which wrote them before:"
+awk '
+  $1 ~ /^(reference\/stb_)?png\/(colour\/)?1core\/3840x2160\// {
+    bytes = ""
+    for (i = 1; i <= NF; ++i) if ($i ~ /^bytes=/) { bytes = $i; sub(/^bytes=/, "", bytes) }
+    name = $1; sub(/\/real_time$/, "", name)
+    printf "%-42s %10s %-3s %12s bytes\n", name, $2, $3, bytes
   }' "$results"
 
 echo

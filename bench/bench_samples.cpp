@@ -1,5 +1,6 @@
 #include "bench_samples.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -31,6 +32,22 @@ std::vector<uint8_t> smoothDepthMap(int32_t width, int32_t height) {
                 if (inside > 0) value = std::fmax(value, 128.0 + 127.0 * std::sqrt(inside));
             }
             depth[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(value);
+        }
+    }
+    return depth;
+}
+
+std::vector<uint8_t> movingSphereDepthMap(int32_t width, int32_t height, int32_t index, int32_t count) {
+    const double radius = height / 8.0;
+    const double centreX = radius + (width - 2 * radius) * index / std::max(1, count - 1);
+    const double centreY = height / 2.0;
+    std::vector<uint8_t> depth(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const double dx = (x + 0.5 - centreX) / radius;
+            const double dy = (y + 0.5 - centreY) / radius;
+            const double inside = 1.0 - dx * dx - dy * dy;
+            if (inside > 0) depth[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(64 + 191 * std::sqrt(inside));
         }
     }
     return depth;

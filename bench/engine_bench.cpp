@@ -10,11 +10,16 @@
 //   tavrelic_bench [Google Benchmark's flags]
 //   tavrelic_bench --write-depth-map FILE WIDTH HEIGHT
 //     writes the smooth depth map that the benchmarks start from as a 24-bit
-//     BMP file, so that the wait of the real window is measured on the same
-//     picture.
+//     BMP file (a grey PNG when FILE ends in .png), so that the wait of the
+//     real window and tavrelic-cli's frames are measured on the same
+//     picture;
+//   tavrelic_bench --write-moving-sphere PREFIX WIDTH HEIGHT COUNT
+//     writes the COUNT frames of a sphere crossing the picture as the BMP
+//     files PREFIX01.bmp, PREFIX02.bmp and so on.
 #include <benchmark/benchmark.h>
 #include <stb_image_write.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -415,11 +420,22 @@ void registerFor(const Samples& s) {
     }
 }
 
-int writeDepthMap(const char* fileName, int32_t width, int32_t height) {
-    const std::vector<uint8_t> depth = smoothDepthMap(width, height);
-    writeSampleFile(fileName, makeGreyBmp(width, height, [&depth, width](int32_t x, int32_t y) {
-                        return depth[static_cast<size_t>(y) * static_cast<size_t>(width) + x];
-                    }));
+// A grey depth map written by the program's own writers, as BMP or PNG by
+// the name; 0 when it was written.
+int writeGrey(const std::filesystem::path& fileName, int32_t width, int32_t height, const std::vector<uint8_t>& depth) {
+    const Picture picture = pictureOf(width, height, depth);
+    BmpFrame frame;
+    makePlainFrame(frame, width, height);
+    return writePictureFile(testRuntime(), fileName, picture, frame).kind == OutcomeKind::Done ? 0 : 1;
+}
+
+int writeMovingSphere(const std::string& prefix, int32_t width, int32_t height, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%02d", static_cast<int>(i + 1));
+        if (writeGrey(prefix + number + ".bmp", width, height, movingSphereDepthMap(width, height, i, count)) != 0)
+            return 1;
+    }
     return 0;
 }
 
@@ -427,7 +443,10 @@ int writeDepthMap(const char* fileName, int32_t width, int32_t height) {
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::string(argv[1]) == "--write-depth-map")
-        return writeDepthMap(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+        return writeGrey(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
+                         smoothDepthMap(std::atoi(argv[3]), std::atoi(argv[4])));
+    if (argc == 6 && std::string(argv[1]) == "--write-moving-sphere")
+        return writeMovingSphere(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     benchmark::Initialize(&argc, argv);
     // A deque keeps every sample where it is while more are added.
     std::deque<Samples> samples;

@@ -1,5 +1,6 @@
 # The package to download, with the program, the sample depth maps that
-# samples/make_samples.py draws, and the short guide in Polish and in
+# samples/make_samples.py draws and the sample 3D models that
+# samples/make_models.py makes, and the short guide in Polish and in
 # English:
 #   cmake --build --preset mingw --target package
 # makes build/mingw/Tavrelic-<version>-win64.zip, one folder to unpack
@@ -88,10 +89,17 @@ if(Python3_FOUND)
                      COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/samples/make_samples.py ${SAMPLES_DIR}
                      DEPENDS ${PROJECT_SOURCE_DIR}/samples/make_samples.py
                      COMMENT "Drawing the sample depth maps")
-  add_custom_target(tavrelic_samples ALL DEPENDS ${SAMPLE_PATHS})
-  install(FILES ${SAMPLE_PATHS} DESTINATION ${SAMPLES_DEST})
+  # The sample 3D models, from which depth maps are drawn.
+  set(MODEL_FILES torus.stl kostka-na-plycie.stl torus.obj kostka-na-plycie.ply)
+  list(TRANSFORM MODEL_FILES PREPEND ${SAMPLES_DIR}/ OUTPUT_VARIABLE MODEL_PATHS)
+  add_custom_command(OUTPUT ${MODEL_PATHS}
+                     COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/samples/make_models.py ${SAMPLES_DIR}
+                     DEPENDS ${PROJECT_SOURCE_DIR}/samples/make_models.py
+                     COMMENT "Making the sample 3D models")
+  add_custom_target(tavrelic_samples ALL DEPENDS ${SAMPLE_PATHS} ${MODEL_PATHS})
+  install(FILES ${SAMPLE_PATHS} ${MODEL_PATHS} DESTINATION ${SAMPLES_DEST})
 else()
-  message(WARNING "No Python 3: the package is made without its sample depth maps")
+  message(WARNING "No Python 3: the package is made without its sample depth maps and models")
 endif()
 
 set(CPACK_PACKAGE_NAME Tavrelic)

@@ -6,7 +6,10 @@ rampa-640x480.bmp     a slope that rises from left to right, with a step
 napis-640x480.bmp     raised block letters (SIRDS) on flat ground
 kule-1920x1080.bmp    the spheres at full HD
 Lighter is nearer; black is the ground, from which the program finds the
-strip width when it decodes."""
+strip width when it decodes. With --moving-sphere, instead:
+    make_samples.py --moving-sphere FOLDER
+kula-01.bmp ... kula-08.bmp   a sphere crossing a 320x200 picture, the
+                              frames of an animation"""
 import math
 import pathlib
 import struct
@@ -40,6 +43,18 @@ def spheres(width, height):
             if d2 < 1:
                 value = max(value, 255 * math.sqrt(1 - d2))
         return int(value + 0.5)
+    return depth
+
+
+def moving_sphere(index, count, width=320, height=200):
+    radius = height / 4
+    centre_x = radius + (width - 2 * radius) * index / (count - 1)
+
+    def depth(x, y):
+        dx = (x + 0.5 - centre_x) / radius
+        dy = (y + 0.5 - height / 2) / radius
+        inside = 1 - dx * dx - dy * dy
+        return int(64 + 191 * math.sqrt(inside)) if inside > 0 else 0
     return depth
 
 
@@ -86,8 +101,15 @@ SAMPLES = [
     ("kule-1920x1080.bmp", 1920, 1080, spheres),
 ]
 
+FRAMES = 8
+
 if __name__ == "__main__":
-    folder = pathlib.Path(sys.argv[1])
+    moving = sys.argv[1] == "--moving-sphere"
+    folder = pathlib.Path(sys.argv[2] if moving else sys.argv[1])
     folder.mkdir(parents=True, exist_ok=True)
-    for name, width, height, shape in SAMPLES:
-        (folder / name).write_bytes(bmp(width, height, shape(width, height)))
+    if moving:
+        for i in range(FRAMES):
+            (folder / ("kula-%02d.bmp" % (i + 1))).write_bytes(bmp(320, 200, moving_sphere(i, FRAMES)))
+    else:
+        for name, width, height, shape in SAMPLES:
+            (folder / name).write_bytes(bmp(width, height, shape(width, height)))
