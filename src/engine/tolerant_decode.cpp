@@ -28,9 +28,9 @@
 
 namespace {
 
-// A point's cost sums its differences over a window of 5 x 5 pixels.
-constexpr int32_t WindowRadiusX = 2;
-constexpr int32_t WindowRadiusY = 2;
+// A point's cost sums its differences over a window of 3 x 3 pixels.
+constexpr int32_t WindowRadiusX = 1;
+constexpr int32_t WindowRadiusY = 1;
 constexpr int32_t WindowRows = 2 * WindowRadiusY + 1;
 constexpr int32_t WindowArea = (2 * WindowRadiusX + 1) * WindowRows;
 // A pixel's difference (the average over a colour pixel's channels) counts
@@ -50,12 +50,12 @@ constexpr int16_t PadDifference = 300;
 constexpr int16_t PadCost = WindowArea * PadDifference;
 // Penalties between neighbouring points, in the units of a window's cost:
 // a step of one candidate, and any larger jump.
-constexpr int16_t StepPenalty = 60;
-constexpr int16_t JumpPenalty = 600;
+constexpr int16_t StepPenalty = 30;
+constexpr int16_t JumpPenalty = 300;
 // Rows worked out together, and the rows above and below a band that the
 // direction across the rows starts from.
 constexpr int32_t BandRows = 32;
-constexpr int32_t HaloRows = 4;
+constexpr int32_t HaloRows = 2;
 // At most this many candidates (or groups of them) are carried along the
 // directions.
 constexpr int32_t MostGroups = 33;
@@ -390,10 +390,11 @@ int32_t candidateOf(const Matching& m, const uint8_t* offsets, size_t point, int
     return group * m.groupSize + (offsets != nullptr ? offsets[point + static_cast<size_t>(group)] : 0);
 }
 
-// Each point's best group (the first on a tie), as a candidate, and its
-// margin to the best of the groups that are not its neighbours (with three
-// groups or fewer, of the others).
-void chooseCandidates(const Matching& m, const BandWork& w, const int16_t* totals, const uint8_t* offsets) {
+// Each point's best group (the first on a tie), as a candidate; when
+// `margins` is on, also its margin to the best of the groups that are not
+// its neighbours (with three groups or fewer, of the others).
+void chooseCandidates(const Matching& m, const BandWork& w, const int16_t* totals, const uint8_t* offsets,
+                      bool margins) {
     const int32_t vectors = m.lanes / CostLanes;
     const int32_t reach = m.groups <= 3 ? 0 : 1;
     for (int32_t x = 0; x < m.width; ++x) {
@@ -410,17 +411,19 @@ void chooseCandidates(const Matching& m, const BandWork& w, const int16_t* total
                 break;
             }
         }
+        w.best[x] = static_cast<int16_t>(candidateOf(m, offsets, point, best));
+        if (!margins) continue;
         CostVector others = splatCost(MostCost);
         for (int32_t k = 0; k < vectors; ++k)
             others = leastCosts(others, replaceLanesBetween(loadCosts(costs + CostLanes * k), best - reach - CostLanes * k,
                                                             best + reach - CostLanes * k, MostCost));
-        w.best[x] = static_cast<int16_t>(candidateOf(m, offsets, point, best));
         w.margin[x] = static_cast<int16_t>(leastLane(others) - bestCost);
     }
 }
 
 // For every point, the candidate by which some point to its left has it
-// as its partner at least cost: the check from the right.
+// as its partner at least cost (the first such point on a tie): the check
+// from the right.
 void chooseFromRight(const Matching& m, const BandWork& w, const int16_t* totals, const uint8_t* offsets) {
     std::fill(w.fromRight, w.fromRight + m.width, int16_t{-1});
     std::fill(w.fromRightCost, w.fromRightCost + m.width, MostCost);
@@ -431,34 +434,34 @@ void chooseFromRight(const Matching& m, const BandWork& w, const int16_t* totals
             const int32_t d = candidateOf(m, offsets, point, j);
             if (d >= inside) break;
             const int32_t t = x + m.stripWidth + d;
-            if (totals[point + static_cast<size_t>(j)] < w.fromRightCost[t]) {
-                w.fromRightCost[t] = totals[point + static_cast<size_t>(j)];
-                w.fromRight[t] = static_cast<int16_t>(d);
-            }
+            const int16_t cost = totals[point + static_cast<size_t>(j)];
+            const bool cheaper = cost < w.fromRightCost[t];
+            w.fromRightCost[t] = cheaper ? cost : w.fromRightCost[t];
+            w.fromRight[t] = cheaper ? static_cast<int16_t>(d) : w.fromRight[t];
         }
     }
 }
 
-// Whether point x's partner, seen from the right, has x as its partner
-// too (within one group); points whose partner lies past the row cannot
-// be checked and pass.
-bool confirmed(const Matching& m, const BandWork& w, int32_t x) {
+// Whether point x has a partner: whether its partner, seen from the
+// right, has x as its partner too (within one group). Points whose
+// partner lies past the row cannot be checked and pass.
+bool partnered(const Matching& m, const BandWork& w, int32_t x) {
     const int32_t t = x + m.stripWidth + w.best[x];
     return t >= m.width || std::abs(w.fromRight[t] - w.best[x]) <= m.groupSize;
 }
 
-// Points that fail the check have no partner: they lie where a nearer
-// surface to their right hid it, and take the larger separation of the
-// confirmed points on either side. Their margin becomes 0.
+// Points without a partner lie where a nearer surface to their right hid
+// it, and take the larger separation of the partnered points on either
+// side. Their margin becomes 0 (it is read only for the certainty).
 void fillOcclusions(const Matching& m, const BandWork& w) {
     int32_t x = 0;
     while (x < m.width) {
-        if (confirmed(m, w, x)) {
+        if (partnered(m, w, x)) {
             ++x;
             continue;
         }
         int32_t end = x;
-        while (end < m.width && !confirmed(m, w, end)) ++end;
+        while (end < m.width && !partnered(m, w, end)) ++end;
         const int32_t left = x > 0 ? w.best[x - 1] : -1;
         const int32_t right = end < m.width ? w.best[end] : -1;
         const int32_t taken = std::max(left, right);
@@ -505,7 +508,7 @@ void decodeBand(const Matching& m, BandWork& w, int32_t begin, int32_t end, Pict
         const bool ownRow = y >= begin && y < end;
         followRow(m, w, costsOf(y), -1, y == bottom - 1, ownRow ? own(w.totals, y) : nullptr);
         if (!ownRow) continue;
-        chooseCandidates(m, w, own(w.totals, y), offsetsOf(y));
+        chooseCandidates(m, w, own(w.totals, y), offsetsOf(y), certainty != nullptr);
         chooseFromRight(m, w, own(w.totals, y), offsetsOf(y));
         fillOcclusions(m, w);
         writeRow(m, w, rowOf(depth, y), certainty != nullptr ? rowOf(*certainty, y) : nullptr);
