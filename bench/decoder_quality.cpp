@@ -17,7 +17,8 @@
 // quantises it; for pamstereogram's, the level of the separation its
 // formula gives (with -planes=near,far: far pixels at depth 0, near at the
 // top), put at the left point of each pair, half a separation to the left
-// of the depth map's point (it links pixels symmetrically about a point).
+// of the depth map's point (it links pixels symmetrically about a point;
+// left points that pairs of two levels land on are not counted).
 // Colour rows also give how many points decode to the same level as their
 // grey twin (the same depth map and settings in grey).
 //
@@ -338,19 +339,31 @@ std::vector<Point> ourPoints(const Picture& truth, const Picture& decoded, int32
     return points;
 }
 
+// Each left point of a pair with the depth of the point the pair is
+// linked about. Left points that pairs of different levels land on (beside
+// an edge, where the symmetric links overlap) are left out: which of them
+// the file keeps is pamstereogram's choice, not the decoder's.
 std::vector<Point> pamPoints(const Picture& truth, const Picture& decoded, Planes planes, const Preferences& prefs) {
     const int32_t levels = levelCount(prefs);
+    const int32_t background = planes.nearest + levels - planes.farthest;
     std::vector<Point> points;
-    for (int32_t y = 0; y < truth.height; ++y)
+    for (int32_t y = 0; y < truth.height; ++y) {
+        std::vector<Point> byLeft(static_cast<size_t>(truth.width), Point{-1, background, 0, 0});
+        std::vector<bool> overlapped(static_cast<size_t>(truth.width), false);
         for (int32_t x = 0; x < truth.width; ++x) {
             const uint8_t d = rowOf(truth, y)[x];
             const int32_t separation = pamSeparation(planes, d);
             const int32_t left = x - separation / 2;
             if (left < 0 || left + planes.farthest >= truth.width) continue;
-            const int32_t background = planes.nearest + levels - planes.farthest;
-            points.push_back(Point{planes.nearest + levels - separation, background, d,
-                                   levelOfGrey(rowOf(decoded, y)[left], prefs.depthStep)});
+            Point& p = byLeft[static_cast<size_t>(left)];
+            const int32_t level = planes.nearest + levels - separation;
+            overlapped[static_cast<size_t>(left)] = overlapped[static_cast<size_t>(left)] || (p.expected >= 0 && p.expected != level);
+            p = Point{level, background, d, levelOfGrey(rowOf(decoded, y)[left], prefs.depthStep)};
         }
+        for (int32_t left = 0; left < truth.width; ++left)
+            if (byLeft[static_cast<size_t>(left)].expected >= 0 && !overlapped[static_cast<size_t>(left)])
+                points.push_back(byLeft[static_cast<size_t>(left)]);
+    }
     return points;
 }
 

@@ -59,6 +59,9 @@ constexpr int32_t HaloRows = 2;
 // At most this many candidates (or groups of them) are carried along the
 // directions.
 constexpr int32_t MostGroups = 33;
+// A point matches clearly where its window costs at most 1 / ClearMatch of
+// its average.
+constexpr int64_t ClearMatch = 6;
 // A margin between the best and the next best total cost of this much
 // (or more) makes a point's certainty white.
 constexpr int32_t SureMargin = 4 * JumpPenalty;
@@ -442,26 +445,40 @@ void chooseFromRight(const Matching& m, const BandWork& w, const int16_t* totals
     }
 }
 
+// Whether point x matches where it points clearly better than it matches
+// on average: its window costs at most 1 / ClearMatch of the average over the
+// groups whose partners lie in the row.
+bool matchesClearly(const Matching& m, const BandWork& w, const int16_t* windowCosts, int32_t x) {
+    const int16_t* costs = windowCosts + static_cast<size_t>(x) * m.lanes;
+    const int32_t inside = std::min(m.width - x - m.stripWidth, m.candidates);
+    const int32_t groups = (inside + m.groupSize - 1) / m.groupSize;
+    int64_t sum = 0;
+    for (int32_t j = 0; j < groups; ++j) sum += costs[j];
+    return groups > 0 && int64_t{costs[w.best[x] / m.groupSize]} * ClearMatch * groups <= sum;
+}
+
 // Whether point x has a partner: whether its partner, seen from the
-// right, has x as its partner too (within one group). Points whose
-// partner lies past the row cannot be checked and pass.
-bool partnered(const Matching& m, const BandWork& w, int32_t x) {
+// right, has x as its partner too (within one group), or else x matches
+// clearly (the partner has another that matches as well, as in a pattern
+// whose own width is a separation). Points whose partner lies past the row
+// cannot be checked and pass.
+bool partnered(const Matching& m, const BandWork& w, const int16_t* windowCosts, int32_t x) {
     const int32_t t = x + m.stripWidth + w.best[x];
-    return t >= m.width || std::abs(w.fromRight[t] - w.best[x]) <= m.groupSize;
+    return t >= m.width || std::abs(w.fromRight[t] - w.best[x]) <= m.groupSize || matchesClearly(m, w, windowCosts, x);
 }
 
 // Points without a partner lie where a nearer surface to their right hid
 // it, and take the larger separation of the partnered points on either
 // side. Their margin becomes 0 (it is read only for the certainty).
-void fillOcclusions(const Matching& m, const BandWork& w) {
+void fillOcclusions(const Matching& m, const BandWork& w, const int16_t* windowCosts) {
     int32_t x = 0;
     while (x < m.width) {
-        if (partnered(m, w, x)) {
+        if (partnered(m, w, windowCosts, x)) {
             ++x;
             continue;
         }
         int32_t end = x;
-        while (end < m.width && !partnered(m, w, end)) ++end;
+        while (end < m.width && !partnered(m, w, windowCosts, end)) ++end;
         const int32_t left = x > 0 ? w.best[x - 1] : -1;
         const int32_t right = end < m.width ? w.best[end] : -1;
         const int32_t taken = std::max(left, right);
@@ -493,24 +510,24 @@ void decodeBand(const Matching& m, BandWork& w, int32_t begin, int32_t end, Pict
     const int32_t top = std::max(0, begin - HaloRows);
     const int32_t bottom = std::min(m.height, end + HaloRows);
     const auto costsOf = [&m, &w, top](int32_t y) { return w.windowCosts + rowSize(m) * static_cast<size_t>(y - top); };
-    const auto own = [&m, &w, begin](int16_t* rows, int32_t y) { return rows + rowSize(m) * static_cast<size_t>(y - begin); };
+    const auto totalsOf = [&m, &w, begin](int32_t y) { return w.totals + rowSize(m) * static_cast<size_t>(y - begin); };
     const auto offsetsOf = [&m, &w, begin](int32_t y) {
         return w.offsets != nullptr ? w.offsets + rowSize(m) * static_cast<size_t>(y - begin) : nullptr;
     };
     startWindow(m, w, top);
     for (int32_t y = top; y < bottom; ++y) {
-        const bool ownRow = y >= begin && y < end;
+        const bool own = y >= begin && y < end;
         if (y > top) moveWindowDown(m, w, y);
-        windowCosts(m, w, costsOf(y), ownRow ? offsetsOf(y) : nullptr);
-        followRow(m, w, costsOf(y), 1, y == top, ownRow ? own(w.totals, y) : nullptr);
+        windowCosts(m, w, costsOf(y), own ? offsetsOf(y) : nullptr);
+        followRow(m, w, costsOf(y), 1, y == top, own ? totalsOf(y) : nullptr);
     }
     for (int32_t y = bottom - 1; y >= top; --y) {
-        const bool ownRow = y >= begin && y < end;
-        followRow(m, w, costsOf(y), -1, y == bottom - 1, ownRow ? own(w.totals, y) : nullptr);
-        if (!ownRow) continue;
-        chooseCandidates(m, w, own(w.totals, y), offsetsOf(y), certainty != nullptr);
-        chooseFromRight(m, w, own(w.totals, y), offsetsOf(y));
-        fillOcclusions(m, w);
+        const bool own = y >= begin && y < end;
+        followRow(m, w, costsOf(y), -1, y == bottom - 1, own ? totalsOf(y) : nullptr);
+        if (!own) continue;
+        chooseCandidates(m, w, totalsOf(y), offsetsOf(y), certainty != nullptr);
+        chooseFromRight(m, w, totalsOf(y), offsetsOf(y));
+        fillOcclusions(m, w, costsOf(y));
         writeRow(m, w, rowOf(depth, y), certainty != nullptr ? rowOf(*certainty, y) : nullptr);
     }
 }
