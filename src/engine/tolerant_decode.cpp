@@ -6,7 +6,7 @@
 // directions (both ways along the rows and across them), where a step of
 // one separation between neighbours costs a little and a larger jump
 // more, and each point takes the separation of least total. A point whose
-// partner was overwritten (an occlusion) has no good match: the check from
+// partner was overwritten (an occlusion) matches nowhere: the check from
 // the right finds it, and it takes the larger separation of the points
 // beside it. Separations become levels as in the exact decoder.
 //
@@ -18,6 +18,7 @@
 // a group costs what its best member does, the directions choose among the
 // groups, and each point takes its group's best member.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "engine/cost_lanes.h"
@@ -79,14 +80,16 @@ struct Matching {
     int32_t stripWidth;
     int32_t levels;
     int32_t depthStep;
-    // Candidate d is separation stripWidth + d, for d from 0 to levels; the
-    // candidates differ by lanes of 16 bytes and vectors of costs.
+    // Candidate d is separation stripWidth + d, for d from 0 to levels;
+    // their costs take fineLanes, whole vectors, and their differences
+    // differenceLanes, whole blocks of 16 bytes.
     int32_t candidates;
     int32_t differenceLanes;
     int32_t fineLanes;
     // Group j holds candidates j * groupSize .. (j + 1) * groupSize - 1
-    // (a group of one each, with few levels); `lanes` counts the groups
-    // with at least one lane to spare.
+    // (a group of one each, with few levels). Their costs take `lanes`,
+    // whole vectors with at least one lane to spare: the lane that a
+    // direction reads below a point's first is the point before's spare.
     int32_t groupSize;
     int32_t groups;
     int32_t lanes;
@@ -121,8 +124,9 @@ struct BandWork {
     int16_t* totals;       // the summed costs of the band's rows
     int16_t* best;
     int16_t* margin;
-    int16_t* fromRight;
-    int16_t* fromRightCost;
+    int16_t* bestTotal;    // each point's least total
+    int16_t* claimed;      // for each partner, the least total of the points that chose it
+    uint8_t* partnered;
 };
 
 size_t wholeBlocks(size_t bytes) {
@@ -171,7 +175,8 @@ BandWork layOut(const Matching& m, uint8_t* block, size_t& size) {
     for (int16_t*& row : w.across) row = p.guarded(rowSize(m));
     for (int16_t*& row : w.acrossLeast) row = p.costs(width);
     w.totals = p.costs(rowSize(m) * BandRows);
-    for (int16_t** row : {&w.best, &w.margin, &w.fromRight, &w.fromRightCost}) *row = p.costs(width);
+    for (int16_t** row : {&w.best, &w.margin, &w.bestTotal, &w.claimed}) *row = p.costs(width);
+    w.partnered = p.take(width);
     size = p.used;
     return w;
 }
@@ -415,6 +420,7 @@ void chooseCandidates(const Matching& m, const BandWork& w, const int16_t* total
             }
         }
         w.best[x] = static_cast<int16_t>(candidateOf(m, offsets, point, best));
+        w.bestTotal[x] = bestCost;
         if (!margins) continue;
         CostVector others = splatCost(MostCost);
         for (int32_t k = 0; k < vectors; ++k)
@@ -424,30 +430,9 @@ void chooseCandidates(const Matching& m, const BandWork& w, const int16_t* total
     }
 }
 
-// For every point, the candidate by which some point to its left has it
-// as its partner at least cost (the first such point on a tie): the check
-// from the right.
-void chooseFromRight(const Matching& m, const BandWork& w, const int16_t* totals, const uint8_t* offsets) {
-    std::fill(w.fromRight, w.fromRight + m.width, int16_t{-1});
-    std::fill(w.fromRightCost, w.fromRightCost + m.width, MostCost);
-    for (int32_t x = 0; x < m.width; ++x) {
-        const size_t point = static_cast<size_t>(x) * m.lanes;
-        const int32_t inside = std::min(m.width - x - m.stripWidth, m.candidates);
-        for (int32_t j = 0; j < m.groups; ++j) {
-            const int32_t d = candidateOf(m, offsets, point, j);
-            if (d >= inside) break;
-            const int32_t t = x + m.stripWidth + d;
-            const int16_t cost = totals[point + static_cast<size_t>(j)];
-            const bool cheaper = cost < w.fromRightCost[t];
-            w.fromRightCost[t] = cheaper ? cost : w.fromRightCost[t];
-            w.fromRight[t] = cheaper ? static_cast<int16_t>(d) : w.fromRight[t];
-        }
-    }
-}
-
 // Whether point x matches where it points clearly better than it matches
-// on average: its window costs at most 1 / ClearMatch of the average over the
-// groups whose partners lie in the row.
+// on average: its window costs at most 1 / ClearMatch of the average over
+// the groups whose partners lie in the row.
 bool matchesClearly(const Matching& m, const BandWork& w, const int16_t* windowCosts, int32_t x) {
     const int16_t* costs = windowCosts + static_cast<size_t>(x) * m.lanes;
     const int32_t inside = std::min(m.width - x - m.stripWidth, m.candidates);
@@ -457,28 +442,37 @@ bool matchesClearly(const Matching& m, const BandWork& w, const int16_t* windowC
     return groups > 0 && int64_t{costs[w.best[x] / m.groupSize]} * ClearMatch * groups <= sum;
 }
 
-// Whether point x has a partner: whether its partner, seen from the
-// right, has x as its partner too (within one group), or else x matches
-// clearly (the partner has another that matches as well, as in a pattern
-// whose own width is a separation). Points whose partner lies past the row
-// cannot be checked and pass.
-bool partnered(const Matching& m, const BandWork& w, const int16_t* windowCosts, int32_t x) {
-    const int32_t t = x + m.stripWidth + w.best[x];
-    return t >= m.width || std::abs(w.fromRight[t] - w.best[x]) <= m.groupSize || matchesClearly(m, w, windowCosts, x);
+// Whether each point has a partner: whether, of the points that chose the
+// same partner, it has the least total (the check from the right: in a
+// stereogram copied from left to right, of two points copied to one place
+// only the later one kept its copy), or else it matches clearly (another
+// that chose its partner matches as well, as in a pattern whose own width
+// is a separation). Points whose partner lies past the row cannot be
+// checked and pass.
+void findPartners(const Matching& m, const BandWork& w, const int16_t* windowCosts) {
+    std::fill(w.claimed, w.claimed + m.width, MostCost);
+    for (int32_t x = 0; x < m.width; ++x) {
+        const int32_t t = x + m.stripWidth + w.best[x];
+        if (t < m.width) w.claimed[t] = std::min(w.claimed[t], w.bestTotal[x]);
+    }
+    for (int32_t x = 0; x < m.width; ++x) {
+        const int32_t t = x + m.stripWidth + w.best[x];
+        w.partnered[x] = t >= m.width || w.bestTotal[x] <= w.claimed[t] || matchesClearly(m, w, windowCosts, x);
+    }
 }
 
 // Points without a partner lie where a nearer surface to their right hid
 // it, and take the larger separation of the partnered points on either
 // side. Their margin becomes 0 (it is read only for the certainty).
-void fillOcclusions(const Matching& m, const BandWork& w, const int16_t* windowCosts) {
+void fillOcclusions(const Matching& m, const BandWork& w) {
     int32_t x = 0;
     while (x < m.width) {
-        if (partnered(m, w, windowCosts, x)) {
+        if (w.partnered[x]) {
             ++x;
             continue;
         }
         int32_t end = x;
-        while (end < m.width && !partnered(m, w, windowCosts, end)) ++end;
+        while (end < m.width && !w.partnered[end]) ++end;
         const int32_t left = x > 0 ? w.best[x - 1] : -1;
         const int32_t right = end < m.width ? w.best[end] : -1;
         const int32_t taken = std::max(left, right);
@@ -526,8 +520,8 @@ void decodeBand(const Matching& m, BandWork& w, int32_t begin, int32_t end, Pict
         followRow(m, w, costsOf(y), -1, y == bottom - 1, own ? totalsOf(y) : nullptr);
         if (!own) continue;
         chooseCandidates(m, w, totalsOf(y), offsetsOf(y), certainty != nullptr);
-        chooseFromRight(m, w, totalsOf(y), offsetsOf(y));
-        fillOcclusions(m, w, costsOf(y));
+        findPartners(m, w, costsOf(y));
+        fillOcclusions(m, w);
         writeRow(m, w, rowOf(depth, y), certainty != nullptr ? rowOf(*certainty, y) : nullptr);
     }
 }

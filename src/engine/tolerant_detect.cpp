@@ -8,7 +8,6 @@
 // matches vote, noise does not hide the repeats, and noise that never
 // repeats finds none.
 #include <algorithm>
-#include <cstring>
 
 #include "engine/cost_lanes.h"
 #include "engine/engine.h"
@@ -72,12 +71,12 @@ int32_t sampledRow(const Survey& s, int32_t k) {
     return static_cast<int32_t>((2 * static_cast<int64_t>(k) + 1) * s.stereogram->height / (2 * s.sampled));
 }
 
-// The cost of the block at column x of rows y - 1 .. y + 1 against the
+// The cost of the block at column x of the rows around y against the
 // block p columns to its right.
 uint32_t blockCost(const Picture& picture, int32_t y, int32_t x, int32_t p) {
     const size_t channels = static_cast<size_t>(picture.channels);
     uint32_t cost = 0;
-    for (int32_t r = y - 1; r <= y + 1; ++r) {
+    for (int32_t r = y - BlockRows / 2; r <= y + BlockRows / 2; ++r) {
         const uint8_t* row = rowOf(picture, std::min(std::max(r, 0), picture.height - 1));
         cost += blockDifference(row + x * channels, row + (static_cast<size_t>(x) + p) * channels,
                                 picture.channels);
