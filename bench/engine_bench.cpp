@@ -202,8 +202,12 @@ void benchDecode(benchmark::State& state, const Samples& s, const std::vector<ui
     countPixels(state, pixelsOf(s.width, s.height));
 }
 
-void benchDecodeTolerantly(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels) {
+// The stereogram (made with 8 levels) decoded as having 2^depthBits levels:
+// the time grows with the candidates a point has.
+void benchDecodeTolerantly(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels,
+                           int32_t depthBits = DepthBits) {
     Session session;
+    storeDepthBits(session.prefs, depthBits);
     session.stereogram = pictureOf(s.width, s.height, pixels);
     session.stripWidth = s.width / RepeatCount;
     for (auto _ : state) {
@@ -344,6 +348,9 @@ void registerFor(const Samples& s) {
     const auto tolerant = [&s](benchmark::State& st) { benchDecodeTolerantly(st, s, s.stereogram); };
     add("decode_tolerant/stereogram" + at, tolerant);
     add("decode_tolerant/stereogram/1core" + at, onOneCore(tolerant));
+    for (const int32_t depthBits : {4, 8})
+        add("decode_tolerant/" + std::to_string(1 << depthBits) + "levels" + at,
+            [&s, depthBits](benchmark::State& st) { benchDecodeTolerantly(st, s, s.stereogram, depthBits); });
     add("detect_tolerant/stereogram" + at, [&s](benchmark::State& st) { benchDetectTolerantly(st, s, s.stereogram); });
     add("detect_tolerant/noise" + at, [&s](benchmark::State& st) { benchDetectTolerantly(st, s, s.noise); });
     add("load_bmp" + at, [&s](benchmark::State& st) { benchLoadBmp(st, s); });

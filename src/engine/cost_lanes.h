@@ -70,10 +70,17 @@ inline CostVector replaceLanesBetween(CostVector costs, int32_t first, int32_t l
     return _mm_or_si128(_mm_and_si128(replaced, _mm_set1_epi16(value)), _mm_andnot_si128(replaced, costs));
 }
 
-// The first lane holding `value`; CostLanes when none does.
+// The first lane holding `value`; CostLanes when none does. The mask has
+// two bits a lane; the lowest set one is found in three halvings, without
+// a branch.
 inline int32_t firstLaneHolding(CostVector costs, int16_t value) {
-    const uint32_t equal = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(costs, _mm_set1_epi16(value))));
-    return equal == 0 ? CostLanes : lowestLane(equal) / 2;
+    uint32_t equal = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(costs, _mm_set1_epi16(value))));
+    if (equal == 0) return CostLanes;
+    const uint32_t highHalf = (equal & 0xFFu) == 0;
+    equal >>= 8 * highHalf;
+    const uint32_t highQuarter = (equal & 0xFu) == 0;
+    equal >>= 4 * highQuarter;
+    return static_cast<int32_t>(4 * highHalf + 2 * highQuarter + ((equal & 0x3u) == 0));
 }
 
 inline int16_t leastLane(CostVector costs) {

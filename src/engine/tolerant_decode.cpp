@@ -57,8 +57,8 @@ constexpr int16_t JumpPenalty = 300;
 // direction across the rows starts from.
 constexpr int32_t BandRows = 32;
 constexpr int32_t HaloRows = 2;
-// At most this many candidates (or groups of them) are carried along the
-// directions.
+// Up to this many candidates are carried along the directions one by one;
+// more go in groups of a vector's lanes (at most 33 groups for 257).
 constexpr int32_t MostGroups = 33;
 // A point matches clearly where its window costs at most 1 / ClearMatch of
 // its average.
@@ -267,17 +267,19 @@ void moveWindowDown(const Matching& m, const BandWork& w, int32_t y) {
     addRow(m, w.columnSums, slot, false);
 }
 
-// A point's group costs from its window sums: each group's least member,
-// and which member that is.
+// A point's group costs from its window sums: each group's least member
+// (the first on a tie), and which member that is. A group is a vector.
 void groupCosts(const Matching& m, const int16_t* sums, int16_t* out, uint8_t* offsets) {
+    const int32_t vectors = m.fineLanes / CostLanes;
     for (int32_t j = 0; j < m.lanes; ++j) {
-        const int32_t first = j * m.groupSize;
-        const int32_t end = std::min(first + m.groupSize, m.candidates);
-        int32_t least = first < end ? first : -1;
-        for (int32_t d = first + 1; d < end; ++d)
-            if (sums[d] < sums[least]) least = d;
-        out[j] = least >= 0 ? sums[least] : PadCost;
-        if (offsets != nullptr) offsets[j] = static_cast<uint8_t>(least >= 0 ? least - first : 0);
+        if (j >= vectors) {
+            out[j] = PadCost;
+            if (offsets != nullptr) offsets[j] = 0;
+            continue;
+        }
+        const CostVector members = loadCosts(sums + CostLanes * j);
+        out[j] = leastLane(members);
+        if (offsets != nullptr) offsets[j] = static_cast<uint8_t>(firstLaneHolding(members, out[j]));
     }
 }
 
@@ -550,7 +552,7 @@ Matching matchingOf(const Picture& stereogram, int32_t stripWidth, const Prefere
     m.levels = tolerantLevelCount(prefs);
     m.depthStep = prefs.depthStep;
     m.candidates = m.levels + 1;
-    m.groupSize = (m.candidates + MostGroups - 1) / MostGroups;
+    m.groupSize = m.candidates <= MostGroups ? 1 : CostLanes;
     m.groups = (m.candidates + m.groupSize - 1) / m.groupSize;
     m.lanes = roundUp(m.groups + 1, CostLanes);
     // With a group of one each, the candidates have the groups' lanes.
