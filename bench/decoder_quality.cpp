@@ -478,7 +478,7 @@ void printSummary() {
     std::map<std::string, std::vector<const Row*>> groups;
     std::vector<std::string> order;
     for (const Row& r : rows) {
-        const std::string key = r.kind + (r.kind == "pam" ? " " + r.pattern : "") + " " + r.file;
+        const std::string key = r.kind + " " + r.pattern + " " + r.file;
         if (groups[key].empty()) order.push_back(key);
         groups[key].push_back(&r);
     }

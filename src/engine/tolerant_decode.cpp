@@ -48,7 +48,7 @@ constexpr int16_t OutsideDifference = 24;
 // enough never to be chosen, as a step from them or to them, and cheap
 // enough that the directions' sums of them still fit 16 bits.
 constexpr int16_t PadDifference = 300;
-constexpr int16_t PadCost = WindowArea * PadDifference;
+constexpr int16_t PadCost = static_cast<int16_t>(WindowArea * PadDifference);
 // Penalties between neighbouring points, in the units of a window's cost:
 // a step of one candidate, and any larger jump.
 constexpr int16_t StepPenalty = 30;
