@@ -2,10 +2,12 @@
 # The benchmarks. First the engine's (the bench preset, build/bench): the
 # figures, then the time per pixel of each operation against its plain
 # reference measured in the same run, colour against grey, and the PNG
-# writer's time at 3840x2160. Then tavrelic-cli's frames per second on a
-# sequence of 1920x1080 depth maps, on one core and on all, BMP to BMP and
-# PNG to PNG, and the calm-frames table of an animation of a moving
-# sphere. Then the wait of the real window:
+# writer's time at 3840x2160. Then how well the exact and the tolerant
+# decoder read stereograms back, the program's own and netpbm's
+# pamstereogram's, lossless and through JPEG. Then tavrelic-cli's frames
+# per second on a sequence of 1920x1080 depth maps, on one core and on
+# all, BMP to BMP and PNG to PNG, and the calm-frames table of an animation
+# of a moving sphere. Then the wait of the real window:
 # tavrelic.exe (the mingw preset) under Wine in Xvfb, each command's wait at
 # 640x480, 1920x1080 and 3840x2160 beside the engine's own time for the same
 # work. Then the same for the Linux program (the qt preset's tavrelic),
@@ -22,15 +24,16 @@ mkdir -p build
 for preset in bench mingw qt; do
   cmake --preset "$preset" >"build/$preset.configure.log" 2>&1 || { cat "build/$preset.configure.log"; exit 1; }
 done
-cmake --build --preset bench -j "$jobs" --target tavrelic_bench tavrelic_cli >build/bench.build.log 2>&1 ||
+cmake --build --preset bench -j "$jobs" --target tavrelic_bench tavrelic_decoder_quality tavrelic_cli \
+  >build/bench.build.log 2>&1 ||
   { tail -n 40 build/bench.build.log; exit 1; }
 cmake --build --preset mingw -j "$jobs" --target tavrelic tavrelic_waits >build/mingw.build.log 2>&1 ||
   { tail -n 40 build/mingw.build.log; exit 1; }
 cmake --build --preset qt -j "$jobs" --target tavrelic_qt tavrelic_expected >build/qt.build.log 2>&1 ||
   { tail -n 40 build/qt.build.log; exit 1; }
 
-results=$(mktemp) engine_json=$(mktemp) wait_lines=$(mktemp) native_lines=$(mktemp)
-trap 'rm -f "$results" "$engine_json" "$wait_lines" "$native_lines"' EXIT
+results=$(mktemp) engine_json=$(mktemp) wait_lines=$(mktemp) native_lines=$(mktemp) quality=$(mktemp -d)
+trap 'rm -f "$results" "$engine_json" "$wait_lines" "$native_lines"; rm -rf "$quality"' EXIT
 build/bench/bench/tavrelic_bench --benchmark_color=false --benchmark_out="$engine_json" \
   --benchmark_out_format=json "$@" | tee "$results"
 
@@ -90,6 +93,13 @@ awk '
     name = $1; sub(/\/real_time$/, "", name)
     printf "%-42s %10s %-3s %12s bytes\n", name, $2, $3, bytes
   }' "$results"
+
+echo
+echo "How well each decoder reads stereograms back (bench/decoder_quality.cpp): level = of the points off"
+echo "the background, the share at the level the lossless file holds; near = of all points, the share"
+echo "within one level; rho = the rank correlation with the true depth map; w = the strip width found."
+python3 samples/make_samples.py "$quality/samples"
+build/bench/bench/tavrelic_decoder_quality "$quality/samples" "$quality/work"
 
 echo
 bench/cli_frames.sh "$(pwd)/build/bench/bench/tavrelic_bench" "$(pwd)/build/bench/src/cli/tavrelic-cli"

@@ -2,10 +2,11 @@
 // writers on 640 x 480, 1920 x 1080 and 3840 x 2160 pictures, each next to
 // the plain version that the unit tests compare against ("reference/...";
 // for PNG, stb_image_write): the core's work alone, without the window's
-// share of a command. Generation, decoding and the batch run on every
-// core, and again on one ("/1core"). Every benchmark reports the wall
-// time, and per_px, the time per pixel of its input; the writers also
-// report the size of the file they made (bytes).
+// share of a command. Generation, decoding (the exact and the tolerant
+// decoder) and the batch run on every core, and again on one ("/1core").
+// Every benchmark reports the wall time, and per_px, the time per pixel of
+// its input; the writers also report the size of the file they made
+// (bytes).
 //
 //   tavrelic_bench [Google Benchmark's flags]
 //   tavrelic_bench --write-depth-map FILE WIDTH HEIGHT
@@ -117,6 +118,15 @@ Outcome decodeOnce(Session& session) {
                       session.depth);
 }
 
+// The tolerant decoder's work for the same command: its width detection,
+// then its decoding (no certainty picture, as the depth map alone is shown).
+Outcome decodeTolerantlyOnce(Session& session) {
+    const StripWidth found = findStripWidthTolerant(session.runtime, session.stereogram, session.prefs,
+                                                    session.stripWidth);
+    return decodeRowsTolerant(session.runtime, session.stereogram, found.width, session.prefs, Progress{},
+                              session.depth, nullptr);
+}
+
 // The batch's five passes of generating and decoding.
 Outcome roundTripOnce(Session& session) {
     for (int pass = 1; pass <= 5; ++pass) {
@@ -199,6 +209,31 @@ void benchDecode(benchmark::State& state, const Samples& s, const std::vector<ui
         decodeOnce(session);
         benchmark::DoNotOptimize(session.depth.pixels.get());
     }
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
+// The stereogram (made with 8 levels) decoded as having 2^depthBits levels:
+// the time grows with the candidates a point has.
+void benchDecodeTolerantly(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels,
+                           int32_t depthBits = DepthBits) {
+    Session session;
+    storeDepthBits(session.prefs, depthBits);
+    session.stereogram = pictureOf(s.width, s.height, pixels);
+    session.stripWidth = s.width / RepeatCount;
+    for (auto _ : state) {
+        if (decodeTolerantlyOnce(session).kind != OutcomeKind::Done) {
+            state.SkipWithError("the work was not done");
+            break;
+        }
+        benchmark::DoNotOptimize(session.depth.pixels.get());
+    }
+    countPixels(state, pixelsOf(s.width, s.height));
+}
+
+void benchDetectTolerantly(benchmark::State& state, const Samples& s, const std::vector<uint8_t>& pixels) {
+    const Picture stereogram = pictureOf(s.width, s.height, pixels);
+    const Preferences prefs;
+    for (auto _ : state) benchmark::DoNotOptimize(findStripWidthTolerant(testRuntime(), stereogram, prefs, 0).width);
     countPixels(state, pixelsOf(s.width, s.height));
 }
 
@@ -391,6 +426,15 @@ void registerFor(const Samples& s) {
     }
     const auto decode = [&s](benchmark::State& st) { benchDecode(st, s, s.stereogram, 0); };
     add("decode/keep/stereogram/1core" + at, onOneCore(decode));
+    // The tolerant decoder: width detection and decoding, as for a JPEG.
+    const auto tolerant = [&s](benchmark::State& st) { benchDecodeTolerantly(st, s, s.stereogram); };
+    add("decode_tolerant/stereogram" + at, tolerant);
+    add("decode_tolerant/stereogram/1core" + at, onOneCore(tolerant));
+    for (const int32_t depthBits : {4, 8})
+        add("decode_tolerant/" + std::to_string(1 << depthBits) + "levels" + at,
+            [&s, depthBits](benchmark::State& st) { benchDecodeTolerantly(st, s, s.stereogram, depthBits); });
+    add("detect_tolerant/stereogram" + at, [&s](benchmark::State& st) { benchDetectTolerantly(st, s, s.stereogram); });
+    add("detect_tolerant/noise" + at, [&s](benchmark::State& st) { benchDetectTolerantly(st, s, s.noise); });
     add("load_bmp" + at, [&s](benchmark::State& st) { benchLoadBmp(st, s); });
     const auto roundTrip = [&s](benchmark::State& st) { benchWithPattern(st, s, s.depth, roundTripOnce); };
     add("round_trip" + at, roundTrip);

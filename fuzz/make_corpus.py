@@ -8,6 +8,7 @@ fuzz_session:         sessions of menu commands, as fuzz_session.cpp reads
                       them: loads, generations, decodings, views, saves,
                       Preferences, an allocation that fails;
 fuzz_engine_vs_plain: states as fuzz_engine_vs_plain.cpp reads them;
+fuzz_tolerant_decoder: cases as fuzz_tolerant_decoder.cpp reads them;
 fuzz_cli_arguments:   tavrelic-cli's command lines, right and wrong;
 fuzz_model_stl,       tiny models in every way each format is read,
 fuzz_model_obj,       written by samples/make_models.py (binary and ASCII
@@ -216,6 +217,36 @@ ENGINE_STATES = {
 }
 
 
+def tolerant_case(width, height, flags, depth_bits, depth_step, min_match, search_range, rest):
+    """A case as fuzz_tolerant_decoder.cpp reads it: the size, the flags
+    (1 wall-eyed, 2 colour, 4 generated from a depth raster, 8 a colour
+    raster, 16 and 32 the threads, 64 a stop), four numbers, then the
+    raster (or the repeat count, random state and depth raster), the stop,
+    the strip width's kind and the fallback width."""
+    def number(value):
+        small = value + 20
+        return bytes((small,)) if 0 <= small < 256 and small % 4 else bytes((0,)) + struct.pack("<i", value)
+    return (bytes(((width - 1) & 0xFF, (width - 1) >> 8, height - 1, flags)) + number(depth_bits) +
+            number(depth_step) + number(min_match) + number(search_range) + rest)
+
+
+def raster(unit):
+    return bytes((len(unit) - 1,)) + unit
+
+
+TOLERANT_CASES = {
+    "generated": tolerant_case(200, 12, 1 | 4 | 16, 3, 32, 2, 165,
+                               bytes((4,)) + struct.pack("<I", 7) + raster(bytes((0, 0, 90, 200, 255, 90))) +
+                               bytes((0, 60 + 20))),
+    "colour_cross_eyed": tolerant_case(160, 9, 2 | 4 | 32, 4, 16, 1, 30,
+                                       bytes((5,)) + struct.pack("<I", 3) + raster(bytes(range(0, 250, 10))) +
+                                       bytes((0, 20))),
+    "hostile_settings": tolerant_case(97, 5, 8 | 64, 40, -3, -1, 2 ** 31 - 1,
+                                      raster(bytes((9, 200, 31, 7, 77))) + bytes((2, 4, 0, 255, 255, 255, 127))),
+    "strip_of_the_width": tolerant_case(64, 3, 1, 8, 1, 0, 0, raster(bytes((1, 2, 3))) + bytes((2, 21))),
+}
+
+
 def arguments(*words):
     """A command line as fuzz_cli_arguments takes it: the words after the
     program's name, each ended by a zero byte."""
@@ -290,6 +321,7 @@ if __name__ == "__main__":
     write(root / "fuzz_load_bmp", {**SEEDS, **PNG_SEEDS, **jpeg_seeds()})
     write(root / "fuzz_session", SESSIONS)
     write(root / "fuzz_engine_vs_plain", ENGINE_STATES)
+    write(root / "fuzz_tolerant_decoder", TOLERANT_CASES)
     write(root / "fuzz_cli_arguments", COMMAND_LINES)
     write(root / "fuzz_model_stl", STL_SEEDS)
     write(root / "fuzz_model_obj", OBJ_SEEDS)

@@ -7,7 +7,7 @@ packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev 
           wine wine64 xvfb xdotool imagemagick python3 locales
           libstb-dev libtinyobjloader-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils dpkg-dev lintian appstream
           dbus-daemon at-spi2-core libglib2.0-bin python3-pyatspi gir1.2-atspi-2.0
-          python3-xlib weston qt6-wayland)
+          python3-xlib weston qt6-wayland netpbm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -86,6 +86,35 @@ StripWidth findStripWidth(const Picture& stereogram, const Preferences& prefs, i
 Outcome decodeRows(Runtime& runtime, const Picture& stereogram, int32_t stripWidth, const Preferences& prefs,
                    uint32_t& randomState, const Progress& progress, Picture& depth);
 
+// --- The tolerant decoder: for stereograms whose repeats are no longer
+// exact (JPEG files, colour textures, smoothed pictures)
+
+// The strip width, from costs that tolerate noise: the periods the
+// stereogram's blocks clearly repeat at, over every channel, with the
+// levels of the preferences spanning them; a divisor of the width where one
+// fits, otherwise the one that puts the largest period at level 0
+// (wall-eyed) or the smallest at the top level (cross-eyed). When none is
+// convincing (noise that never repeats, a flat picture, a picture narrower
+// than 30 columns), `fallbackWidth` with the same notice as findStripWidth.
+StripWidth findStripWidthTolerant(Runtime& runtime, const Picture& stereogram, const Preferences& prefs,
+                                  int32_t fallbackWidth);
+
+// Decodes the stereogram at that strip width into `depth`, one grey
+// channel of the stereogram's size (made so first when it is not), by
+// semi-global matching: points match when their windows are close on every
+// channel, and separations change smoothly along and across the rows.
+// Points without a partner (occlusions) take the larger separation of the
+// points beside them. Separations become levels as in decodeRows, held to
+// 0 .. levels; the levels come from depthBits held to 0 .. 8. When
+// `certainty` is not null it becomes a grey picture of the same size:
+// dark where the picture cannot tell one separation from another (the last
+// strip, occlusions), light where it is sure. Refused without a
+// stereogram; with a strip width below 1 or not below the picture's width
+// the pictures stay cleared. Progress steps come after every tenth row;
+// a decoding stopped part way leaves both pictures cleared.
+Outcome decodeRowsTolerant(Runtime& runtime, const Picture& stereogram, int32_t stripWidth, const Preferences& prefs,
+                           const Progress& progress, Picture& depth, Picture* certainty);
+
 // --- Stereo pairs
 
 // How the two eyes' pictures are put together: an anaglyph for red/cyan

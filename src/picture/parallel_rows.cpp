@@ -97,6 +97,44 @@ void waitForHelpers(HelperPool& pool) {
     pool.task = nullptr;
 }
 
+// The runs of rowsPerRun rows on `threads` threads, the caller's among
+// them: the caller asks whether to stop before each run it takes and
+// reports the steps of the rows done so far after each; once none is left
+// it waits for the others, still reporting.
+bool shareRuns(Runtime& runtime, int32_t rows, int32_t rowsPerRun, int32_t threads, const Progress& progress,
+               const std::function<void(int32_t begin, int32_t end, int32_t thread)>& work) {
+    if (stopRequested(progress)) return false;
+    RowRuns runs;
+    runs.rows = rows;
+    runs.rowsPerRun = rowsPerRun;
+    runs.runCount = (rows + runs.rowsPerRun - 1) / runs.rowsPerRun;
+    runs.done.reset(new std::atomic<bool>[static_cast<size_t>(runs.runCount)]());
+    HelperPool& pool = runtime.helpers;
+    std::unique_lock<std::mutex> usingPool(pool.inUse, std::defer_lock);
+    const bool helped = threads > 1 && usingPool.try_lock();
+    if (helped) startHelpers(pool, threads - 1, [&runs, &work](int32_t helper) { takeRuns(runs, helper, work); });
+    while (true) {
+        if (stopRequested(progress)) {
+            runs.stop = true;
+            break;
+        }
+        const int32_t run = runs.next++;
+        if (run >= runs.runCount) break;
+        work(beginOf(runs, run), std::min(rows, beginOf(runs, run + 1)), 0);
+        runs.done[run] = true;
+        reportDoneRows(runs, progress);
+    }
+    while (!runs.stop && runs.doneRuns < runs.runCount) {
+        {
+            std::unique_lock<std::mutex> hold(runs.lock);
+            runs.finished.wait(hold, [&runs] { return runs.done[runs.doneRuns].load(); });
+        }
+        reportDoneRows(runs, progress);
+    }
+    if (helped) waitForHelpers(pool);
+    return !runs.stop;
+}
+
 }  // namespace
 
 void endHelpers(HelperPool& pool) {
@@ -125,39 +163,13 @@ bool forEachRowRun(Runtime& runtime, int32_t rows, int32_t threads, const Progre
         }
         return true;
     }
-    if (stopRequested(progress)) return false;
-    RowRuns runs;
-    runs.rows = rows;
-    runs.rowsPerRun = std::max(1, std::min(LongestRun, rows / (4 * threads)));
-    runs.runCount = (rows + runs.rowsPerRun - 1) / runs.rowsPerRun;
-    runs.done.reset(new std::atomic<bool>[static_cast<size_t>(runs.runCount)]());
-    HelperPool& pool = runtime.helpers;
-    std::unique_lock<std::mutex> usingPool(pool.inUse, std::try_to_lock);
-    const bool helped = usingPool.owns_lock();
-    if (helped) startHelpers(pool, threads - 1, [&runs, &work](int32_t helper) { takeRuns(runs, helper, work); });
-    // The caller does a run at a time, and between runs reports what is
-    // done and asks whether to go on; once none is left it waits for the
-    // others, still reporting.
-    while (true) {
-        if (stopRequested(progress)) {
-            runs.stop = true;
-            break;
-        }
-        const int32_t run = runs.next++;
-        if (run >= runs.runCount) break;
-        work(beginOf(runs, run), std::min(rows, beginOf(runs, run + 1)), 0);
-        runs.done[run] = true;
-        reportDoneRows(runs, progress);
-    }
-    while (!runs.stop && runs.doneRuns < runs.runCount) {
-        {
-            std::unique_lock<std::mutex> hold(runs.lock);
-            runs.finished.wait(hold, [&runs] { return runs.done[runs.doneRuns].load(); });
-        }
-        reportDoneRows(runs, progress);
-    }
-    if (helped) waitForHelpers(pool);
-    return !runs.stop;
+    return shareRuns(runtime, rows, std::max(1, std::min(LongestRun, rows / (4 * threads))), threads, progress, work);
+}
+
+bool forEachRowBand(Runtime& runtime, int32_t rows, int32_t bandRows, int32_t threads, const Progress& progress,
+                    const std::function<void(int32_t begin, int32_t end, int32_t thread)>& work) {
+    if (rows <= 0) return true;
+    return shareRuns(runtime, rows, std::max(1, bandRows), std::max(1, threads), progress, work);
 }
 
 void forEachRowRunOnEveryCore(Runtime& runtime, int32_t rows,

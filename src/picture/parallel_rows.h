@@ -23,6 +23,15 @@ int32_t threadsFor(const Runtime& runtime, const Progress& progress, int32_t row
 bool forEachRowRun(Runtime& runtime, int32_t rows, int32_t threads, const Progress& progress,
                    const std::function<void(int32_t begin, int32_t end, int32_t thread)>& work);
 
+// The same for work whose rows go in fixed bands: work(begin, end, thread)
+// for the bands of bandRows rows from row 0 (the last one shorter), on any
+// number of threads, one alone too; the bands do not depend on how many
+// threads there are, so neither does a result computed band by band. The
+// stop request is asked before each band the caller begins, and progress
+// steps come for rows as forEachRowRun reports them, once their band is done.
+bool forEachRowBand(Runtime& runtime, int32_t rows, int32_t bandRows, int32_t threads, const Progress& progress,
+                    const std::function<void(int32_t begin, int32_t end, int32_t thread)>& work);
+
 // Work that reports no progress and cannot be stopped (the conversion of a
 // picture), on the runtime's number of threads: work(begin, end) for runs
 // of rows together covering 0 .. rows - 1.
