@@ -37,6 +37,7 @@ constexpr NamedView Views[] = {
     {"pattern", {ViewKind::PatternStrip, false, PairForm::Anaglyph}},
     {"pattern-tiled", {ViewKind::PatternTiled, false, PairForm::Anaglyph}},
     {"anaglyph", {ViewKind::Anaglyph, false, PairForm::Anaglyph}},
+    {"certainty", {ViewKind::Certainty, false, PairForm::Anaglyph}},
     {"side-by-side", {ViewKind::Anaglyph, true, PairForm::SideBySide}},
     {"cross-view", {ViewKind::Anaglyph, true, PairForm::CrossView}},
 };

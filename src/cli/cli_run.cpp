@@ -52,6 +52,11 @@ struct Job {
     Picture depth;
     Picture pattern;
     Picture stereogram;
+    // How sure the tolerant decoder was of each point of `depth`.
+    Picture certainty;
+    // The stereogram came from a lossy (JPEG) file, which the automatic
+    // choice of decoder reads with the tolerant one.
+    bool stereogramIsLossy = false;
     // The frame of the picture on show: the loaded file's, or a widened one.
     BmpFrame frame;
     int32_t patternWidth = 0;
@@ -132,6 +137,7 @@ bool inputLoaded(Job& job, bool asStereogram) {
     Picture& picture = asStereogram ? job.stereogram : job.depth;
     if (!carriedOut(job, readPictureFile(runtime, job.input, request, picture, job.frame))) return false;
     dropColourWhereGrey(runtime, picture);
+    job.stereogramIsLossy = asStereogram && isLossyPictureFile(job.input);
     return true;
 }
 
@@ -174,16 +180,26 @@ bool patternMade(Job& job) {
 }
 
 bool stereogramMade(Job& job) {
+    job.stereogramIsLossy = false;
     return carriedOut(job, makeStereogram(job.run.runtime, job.depth, job.pattern, job.prefs, job.randomState,
                                           progressOf(job.run), job.stereogram));
 }
 
+// Decodes by the decoder the Preferences choose, as the window does.
 bool stereogramDecoded(Job& job) {
-    const StripWidth found = findStripWidth(job.stereogram, job.prefs, job.patternWidth);
+    Runtime& runtime = job.run.runtime;
+    const bool tolerant = decodesTolerantly(job.prefs.decoder, job.stereogramIsLossy);
+    const StripWidth found = tolerant ? findStripWidthTolerant(runtime, job.stereogram, job.prefs, job.patternWidth)
+                                      : findStripWidth(job.stereogram, job.prefs, job.patternWidth);
     Outcome start;
     start.notice = found.notice;
-    return carriedOut(job, start) && carriedOut(job, decodeRows(job.run.runtime, job.stereogram, found.width, job.prefs,
-                                                                job.randomState, progressOf(job.run), job.depth));
+    if (!carriedOut(job, start)) return false;
+    if (tolerant)
+        return carriedOut(job, decodeRowsTolerant(runtime, job.stereogram, found.width, job.prefs,
+                                                  progressOf(job.run), job.depth, &job.certainty));
+    releasePicture(job.certainty);
+    return carriedOut(job, decodeRows(runtime, job.stereogram, found.width, job.prefs, job.randomState,
+                                      progressOf(job.run), job.depth));
 }
 
 // The commands after the load, as their menu items run them; the view they
@@ -218,6 +234,7 @@ const Picture* viewedPicture(Job& job, ViewKind view, Picture& made) {
         case ViewKind::DepthOriginal: return &job.depth;
         case ViewKind::PatternTiled:
         case ViewKind::PatternStrip: return &job.pattern;
+        case ViewKind::Certainty: return &job.certainty;
         case ViewKind::Anaglyph: break;
     }
     if (!isPresent(job.depth)) return &job.depth;
@@ -275,7 +292,7 @@ fs::path frameName(const CliRequest& request, size_t index) {
 // Makes frame `index` and hands it on (its file written, or its place in
 // the animation taken); what came of it.
 InputResult runFrame(Run& run, size_t index, const std::function<Outcome(const fs::path&, Made&)>& handOn) {
-    Job job{run, frameName(run.request, index), startPreferences(), FirstRandomState, {}, {}, {}, {}, 0,
+    Job job{run, frameName(run.request, index), startPreferences(), FirstRandomState, {}, {}, {}, {}, false, {}, 0,
             InputResult::Written};
     applyPreferenceOptions(run.request.preferences, job.prefs);
     if (run.request.freshDots) job.randomState = freshDotsState(index);

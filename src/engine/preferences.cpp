@@ -16,3 +16,12 @@ void storeDepthBits(Preferences& prefs, int32_t depthBits) {
 int32_t channelsKept(const Preferences& prefs) {
     return prefs.colour ? ColourChannels : GreyChannels;
 }
+
+bool decodesTolerantly(DecoderChoice choice, bool fromLossyFile) {
+    switch (choice) {
+        case DecoderChoice::Exact: return false;
+        case DecoderChoice::Tolerant: return true;
+        case DecoderChoice::Automatic: break;
+    }
+    return fromLossyFile;
+}

@@ -8,6 +8,12 @@
 
 enum class UnresolvedPolicy : uint8_t { KeepPrevious = 0, Random = 1, Background = 2 };
 
+// Which decoder reads a stereogram: the exact one, whose repeats must be
+// exact; the tolerant one, for lossy files, colour textures and smoothed
+// pictures; or the one that suits the stereogram: tolerant for a lossy
+// (JPEG) file, exact for any other and for what the program generated.
+enum class DecoderChoice : int32_t { Exact = 0, Tolerant = 1, Automatic = 2 };
+
 struct Preferences {
     int32_t depthBits = 3;
     int32_t depthStep = 32;
@@ -21,7 +27,12 @@ struct Preferences {
     bool colour = false;
     // The largest parallax of stereo pairs, in pixels; 0 for automatic.
     int32_t parallax = 0;
+    DecoderChoice decoder = DecoderChoice::Automatic;
 };
+
+// Whether a stereogram is read by the tolerant decoder: as chosen, or,
+// chosen automatically, when it came from a lossy file.
+bool decodesTolerantly(DecoderChoice choice, bool fromLossyFile);
 
 // 2^depthBits, the number of depth levels.
 int32_t levelCount(const Preferences& prefs);

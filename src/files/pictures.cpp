@@ -72,6 +72,16 @@ Outcome writePictureFile(Runtime& runtime, const std::filesystem::path& fileName
                               : writeBmpFile(runtime, fileName, picture, frame);
 }
 
+bool isLossyPictureFile(const std::filesystem::path& fileName) {
+    std::ifstream file(fileName, std::ios::binary);
+    FileStart start;
+    return file && readStart(file, start) && isLossyPictureBytes(start.bytes, start.size);
+}
+
+bool isLossyPictureBytes(const uint8_t* bytes, size_t size) {
+    return compressedFormatOf(bytes, size) == CompressedFormat::Jpeg;
+}
+
 bool probePictureFile(Runtime& runtime, const std::filesystem::path& fileName, PictureFacts& facts) {
     std::ifstream file(fileName, std::ios::binary);
     FileStart start;

@@ -31,6 +31,12 @@ Outcome readPictureBytes(Runtime& runtime, const uint8_t* bytes, size_t size, co
 Outcome writePictureFile(Runtime& runtime, const std::filesystem::path& fileName, const Picture& picture,
                          const BmpFrame& frame);
 
+// Whether the picture is in a lossy format (JPEG), by its first bytes: a
+// stereogram saved so has lost its exact repeats. False for a file that
+// cannot be opened.
+bool isLossyPictureFile(const std::filesystem::path& fileName);
+bool isLossyPictureBytes(const uint8_t* bytes, size_t size);
+
 // False when the file cannot be opened or is no picture the program reads.
 // Nothing more is checked: loading the file says whether it is whole.
 bool probePictureFile(Runtime& runtime, const std::filesystem::path& fileName, PictureFacts& facts);

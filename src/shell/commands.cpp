@@ -162,6 +162,9 @@ bool handleCommand(Workspace& ws, WindowHandle mainWindow, int32_t commandId) {
         case CmdShowAnaglyph:
             renderView(ws, mainWindow, SourceKind::Anaglyph, ViewKind::Anaglyph);
             break;
+        case CmdShowCertainty:
+            renderView(ws, mainWindow, SourceKind::Certainty, ViewKind::Certainty);
+            break;
         case CmdPictureInfo:
             showPictureInfo(ws, mainWindow);
             break;

@@ -28,6 +28,7 @@ enum CommandId : int32_t {
     CmdShowPatternStrip = 40012,
     CmdShowPatternTiled = 40013,
     CmdShowAnaglyph = 40022,
+    CmdShowCertainty = 40027,
     CmdSaveParallelPair = 40023,
     CmdSaveCrossedPair = 40024,
     CmdPictureInfo = 40015,

@@ -39,6 +39,7 @@ const MenuItem ShowItems[] = {
     {ShowPatternTiledItem, CmdShowPatternTiled, "show-pattern-tiled"},
     Separator,
     {ShowAnaglyphItem, CmdShowAnaglyph, "show-anaglyph"},
+    {ShowCertaintyItem, CmdShowCertainty, "show-certainty"},
 };
 
 const MenuItem InfoItems[] = {

@@ -147,6 +147,7 @@ inline constexpr char ShowDepthOriginalItem[] = "Mapę głębokości (oryginaln�
 inline constexpr char ShowPatternStripItem[] = "Wzorzec (jeden pasek)";
 inline constexpr char ShowPatternTiledItem[] = "Wzorzec (powielony)";
 inline constexpr char ShowAnaglyphItem[] = "Anaglif (czerwony/cyjan)";
+inline constexpr char ShowCertaintyItem[] = "Pewność dekodowania";
 inline constexpr char InfoMenuTitle[] = "Info";
 inline constexpr char PictureInfoItem[] = "Picture Info";
 inline constexpr char AboutItem[] = "About";
@@ -155,6 +156,10 @@ inline constexpr char AboutItem[] = "About";
 inline constexpr char GenerationGroupTitle[] = "Generacja";
 inline constexpr char DecodingGroupTitle[] = "Dekodowanie";
 inline constexpr char UnresolvedGroupTitle[] = "Jeśli nie da się określić wartości punktu";
+inline constexpr char DecoderGroupTitle[] = "Dekoder";
+inline constexpr char ExactDecoderLabel[] = "Dokładny (pliki bezstratne)";
+inline constexpr char TolerantDecoderLabel[] = "Tolerancyjny (JPEG, obrazki wygładzone)";
+inline constexpr char AutomaticDecoderLabel[] = "Automatycznie, według pliku";
 inline constexpr char DepthBitsLabel[] = "Ilość poziomów głębokości (2^x):";
 inline constexpr char RepeatCountLabel[] = "Ile razy wzorzec ma być powielony:";
 inline constexpr char WallEyedLabel[] = "Rozbieżny (WALLEYED)";
@@ -220,7 +225,8 @@ inline constexpr char CliUsageHeadText[] =
 inline constexpr char CliUsageTailText[] =
     "  --pattern PLIK      wzorzec z pliku zamiast wygenerowanego (generate, batch)\n"
     "  --view WIDOK        zapisany widok: stereogram, stereogram-plain, depth,\n"
-    "                      depth-original, pattern, pattern-tiled; para stereo z mapy\n"
+    "                      depth-original, pattern, pattern-tiled, certainty (pewność\n"
+    "                      dekodowania); para stereo z mapy\n"
     "                      głębokości: anaglyph (czerwony/cyjan), side-by-side\n"
     "                      (równolegle), cross-view (zezem), dwa razy szersze\n"
     "  -o WYJŚCIE          plik dla jednego wejścia, folder dla kilku\n"
@@ -249,6 +255,7 @@ inline constexpr char MinMatchHelp[] = "minimum wrażliwości";
 inline constexpr char SearchRangeHelp[] = "maksymalny zakres poszukiwania";
 inline constexpr char UnresolvedHelp[] = "nieokreślona wartość punktu: stara, losowa lub tła";
 inline constexpr char ColourHelp[] = "stereogram w kolorze: kolory wzorca i kolorowe kropki";
+inline constexpr char DecoderHelp[] = "dekoder: dokładny, tolerancyjny (JPEG) lub automatycznie wg pliku";
 inline constexpr char ParallaxHelp[] = "największa paralaksa par stereo w pikselach, 0: 3% szerokości";
 inline constexpr char CliSeeHelpText[] = "Pomoc: tavrelic-cli --help";
 inline constexpr char CliUnknownCommandFormat[] = "nieznane polecenie: %s";
@@ -293,6 +300,11 @@ inline constexpr char ColourManual[] =
     "Keep the colours: a pattern loaded with \\fB\\-\\-pattern\\fP keeps its colours (a strip of another "
     "height is tiled down the rows), generated dots and random fill are drawn in colour, and a stereogram to decode "
     "keeps its colours and is matched on all three channels. A depth map is always read as grey.";
+inline constexpr char DecoderManual[] =
+    "Which decoder reads a stereogram: \\fBexact\\fP, which follows runs of exactly equal points and suits "
+    "BMP and PNG files; \\fBtolerant\\fP, which matches points whose neighbourhoods are close, chooses "
+    "separations that change smoothly along and across the rows, and so reads JPEG files, colour textures and "
+    "smoothed pictures; \\fBauto\\fP, the tolerant decoder for a JPEG input and the exact one for any other.";
 inline constexpr char ParallaxManual[] =
     "The largest parallax of the stereo pairs (\\fB\\-\\-view anaglyph\\fP, \\fBside\\-by\\-side\\fP, "
     "\\fBcross\\-view\\fP), in pixels: the distance between a point's two places in the two eyes at depth 255. "

@@ -16,6 +16,9 @@ enum class ViewKind : int32_t {
     PatternStrip = 6,
     // The stereo pair of the depth map as an anaglyph, drawn as it was made.
     Anaglyph = 7,
+    // How sure the tolerant decoder was of each point, grey as it was made:
+    // dark where the picture could not tell.
+    Certainty = 8,
 };
 
 // What a view is drawn from beside its kind.

@@ -19,12 +19,19 @@ constexpr PreferenceChoice UnresolvedChoices[] = {
     {"background", BackgroundValueLabel, static_cast<int32_t>(UnresolvedPolicy::Background), 1011, 0},
 };
 
+constexpr PreferenceChoice DecoderChoices[] = {
+    {"exact", ExactDecoderLabel, static_cast<int32_t>(DecoderChoice::Exact), 1014, 0},
+    {"tolerant", TolerantDecoderLabel, static_cast<int32_t>(DecoderChoice::Tolerant), 1015, 0},
+    {"auto", AutomaticDecoderLabel, static_cast<int32_t>(DecoderChoice::Automatic), 1016, 0},
+};
+
 }  // namespace
 
 const PreferencesFrameBox PreferencesFrames[PreferencesFrameCount] = {
     {GenerationGroupTitle, NoEnclosingFrame},
     {DecodingGroupTitle, NoEnclosingFrame},
     {UnresolvedGroupTitle, DecodingFrame},
+    {DecoderGroupTitle, DecodingFrame},
 };
 
 namespace {
@@ -62,6 +69,10 @@ const PreferenceRow PreferenceRows[] = {
      UnresolvedFrame, 0, 0, UnresolvedChoices, std::size(UnresolvedChoices), "--unresolved", 0, nullptr,
      UnresolvedHelp, UnresolvedManual, [](const Preferences& p) { return static_cast<int32_t>(p.unresolvedPolicy); },
      [](Preferences& p, int32_t v) { p.unresolvedPolicy = static_cast<UnresolvedPolicy>(v); }},
+    {"decoder", PreferenceKind::Choice, static_cast<int32_t>(DecoderChoice::Automatic), nullptr, nullptr, DecoderFrame,
+     0, 0, DecoderChoices, std::size(DecoderChoices), "--decoder", 0, nullptr, DecoderHelp, DecoderManual,
+     [](const Preferences& p) { return static_cast<int32_t>(p.decoder); },
+     [](Preferences& p, int32_t v) { p.decoder = static_cast<DecoderChoice>(v); }},
 };
 
 }  // namespace

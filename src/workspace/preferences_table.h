@@ -24,7 +24,7 @@ enum class PreferenceKind {
 
 // The dialog's frames, each titled; an enclosed frame lies inside another
 // and comes after the fields of the frame that holds it.
-enum PreferencesFrame : int32_t { GenerationFrame, DecodingFrame, UnresolvedFrame };
+enum PreferencesFrame : int32_t { GenerationFrame, DecodingFrame, UnresolvedFrame, DecoderFrame };
 
 struct PreferencesFrameBox {
     const char* title;
@@ -32,7 +32,7 @@ struct PreferencesFrameBox {
 };
 
 constexpr int32_t NoEnclosingFrame = -1;
-constexpr size_t PreferencesFrameCount = 3;
+constexpr size_t PreferencesFrameCount = 4;
 extern const PreferencesFrameBox PreferencesFrames[PreferencesFrameCount];
 
 // A number's rule: refused with the dialog's message below `least`, above

@@ -37,6 +37,7 @@ void makeWayFor(void* context, int32_t width, int32_t height) {
     ws.imageWidth = width;
     ws.imageHeight = height;
     releasePicture(loading.kind == SourceKind::DepthMap ? ws.stereogram : ws.depthMap);
+    releasePicture(ws.certainty);
 }
 
 // A depth map is depth, so it is always grey; a pattern is read at the
@@ -69,6 +70,7 @@ Outcome takeDrawnDepthMap(Workspace& ws, const Outcome& drawing, Picture& drawn)
     ws.imageWidth = drawn.width;
     ws.imageHeight = drawn.height;
     releasePicture(ws.stereogram);
+    releasePicture(ws.certainty);
     ws.depthMap = std::move(drawn);
     ws.displayDib.present = true;
     makePlainFrame(ws.displayDib.frame, ws.imageWidth, ws.imageHeight);
@@ -91,6 +93,12 @@ Outcome readInto(Workspace& ws, SourceKind kind, const Read& read) {
     const Outcome outcome = read(requestFor(loading), rasterOf(ws, kind), frame);
     if (outcome.kind == OutcomeKind::Done) takeRead(ws, kind, frame);
     return outcome;
+}
+
+// A stereogram taken from a file is lossy when the file is (JPEG).
+template <class IsLossy>
+void noteLossiness(Workspace& ws, SourceKind kind, const Outcome& read, const IsLossy& isLossy) {
+    if (kind == SourceKind::Stereogram && read.kind == OutcomeKind::Done) ws.stereogramIsLossy = isLossy();
 }
 
 // Makes the depth map repeatCount strips of stripWidth wide, with a picture
@@ -131,6 +139,8 @@ uint32_t inputsOf(ViewKind view) {
         case ViewKind::StereogramPlain: return ReadsStereogram;
         case ViewKind::DepthQuantised: return ReadsDepthMap | ReadsDepthStep;
         case ViewKind::DepthOriginal: return ReadsDepthMap;
+        // The decoding that replaces the depth map replaces it too.
+        case ViewKind::Certainty: return ReadsDepthMap;
         case ViewKind::PatternTiled:
         case ViewKind::PatternStrip: break;
     }
@@ -140,15 +150,19 @@ uint32_t inputsOf(ViewKind view) {
 }  // namespace
 
 Outcome readPictureFile(Workspace& ws, const std::filesystem::path& fileName, SourceKind kind) {
-    return readInto(ws, kind, [&](const ReadRequest& request, Picture& picture, BmpFrame& frame) {
+    const Outcome read = readInto(ws, kind, [&](const ReadRequest& request, Picture& picture, BmpFrame& frame) {
         return readPictureFile(*ws.runtime, fileName, request, picture, frame);
     });
+    noteLossiness(ws, kind, read, [&] { return isLossyPictureFile(fileName); });
+    return read;
 }
 
 Outcome readPictureBytes(Workspace& ws, const uint8_t* bytes, size_t size, SourceKind kind) {
-    return readInto(ws, kind, [&](const ReadRequest& request, Picture& picture, BmpFrame& frame) {
+    const Outcome read = readInto(ws, kind, [&](const ReadRequest& request, Picture& picture, BmpFrame& frame) {
         return readPictureBytes(*ws.runtime, bytes, size, request, picture, frame);
     });
+    noteLossiness(ws, kind, read, [&] { return isLossyPictureBytes(bytes, size); });
+    return read;
 }
 
 Outcome drawModelDepthMap(Workspace& ws, const std::filesystem::path& fileName) {
@@ -172,6 +186,7 @@ ViewKind viewShownAfterLoading(SourceKind kind) {
         case SourceKind::DepthMap: return ViewKind::DepthOriginal;
         case SourceKind::Stereogram: return ViewKind::StereogramPlain;
         case SourceKind::Anaglyph: return ViewKind::Anaglyph;
+        case SourceKind::Certainty: return ViewKind::Certainty;
         case SourceKind::Pattern: break;
     }
     return ViewKind::PatternStrip;
@@ -221,8 +236,10 @@ Outcome makeStereogram(Workspace& ws, const Progress& progress) {
     const Outcome refusal = generationRefusal(ws.imageWidth, ws.depthMap, ws.pattern, ws.preferences);
     if (refused(refusal)) return refusal;
     if (!rasterFitsImage(ws, SourceKind::Pattern)) return refusedOutcome(PatternHeightText, NoCaption);
-    return makeStereogram(*ws.runtime, ws.depthMap, ws.pattern, ws.preferences, ws.randomState, progress,
-                          ws.stereogram);
+    const Outcome made = makeStereogram(*ws.runtime, ws.depthMap, ws.pattern, ws.preferences, ws.randomState,
+                                        progress, ws.stereogram);
+    if (made.kind == OutcomeKind::Done) ws.stereogramIsLossy = false;
+    return made;
 }
 
 DecodingStart startDecoding(Workspace& ws) {
@@ -235,7 +252,9 @@ DecodingStart startDecoding(Workspace& ws) {
         start.outcome = outOfMemoryOutcome();
         return start;
     }
-    const StripWidth found = findStripWidth(ws.stereogram, ws.preferences, ws.patternWidth);
+    const StripWidth found = decodesTolerantly(ws.preferences.decoder, ws.stereogramIsLossy)
+                                 ? findStripWidthTolerant(*ws.runtime, ws.stereogram, ws.preferences, ws.patternWidth)
+                                 : findStripWidth(ws.stereogram, ws.preferences, ws.patternWidth);
     start.outcome.notice = found.notice;
     start.stripWidth = found.width;
     return start;
@@ -245,6 +264,11 @@ Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress) 
     // Only after startDecoding: a stereogram, and a depth map made for it.
     if (!rasterFitsImage(ws, SourceKind::Stereogram) || !rasterFitsImage(ws, SourceKind::DepthMap))
         return refusedOutcome(NoStereogramText, NoCaption);
+    if (decodesTolerantly(ws.preferences.decoder, ws.stereogramIsLossy))
+        return decodeRowsTolerant(*ws.runtime, ws.stereogram, stripWidth, ws.preferences, progress, ws.depthMap,
+                                  &ws.certainty);
+    // The exact decoder tells no certainty: the last one no longer fits.
+    releasePicture(ws.certainty);
     return decodeRows(*ws.runtime, ws.stereogram, stripWidth, ws.preferences, ws.randomState, progress, ws.depthMap);
 }
 

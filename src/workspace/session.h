@@ -66,13 +66,14 @@ struct DecodingStart {
 };
 
 // Replaces the DepthMap with a new one for the Stereogram and finds the
-// strip width. When none is found, the notice says so and patternWidth is
-// taken instead.
+// strip width, by the decoder the Preferences choose (decodesTolerantly).
+// When none is found, the notice says so and patternWidth is taken instead.
 DecodingStart startDecoding(Workspace& ws);
 
 // Decodes the Stereogram's rows at that strip width into the DepthMap that
-// startDecoding made. Progress steps come after every tenth row; the depth
-// map is for the caller to show.
+// startDecoding made, by the same decoder; the tolerant one also makes the
+// Certainty, the exact one releases it. Progress steps come after every
+// tenth row; the depth map is for the caller to show.
 Outcome decodeRows(Workspace& ws, int32_t stripWidth, const Progress& progress);
 
 // Writes the stereo pair of the depth map, side by side (twice as wide as

@@ -5,6 +5,7 @@ void releaseAll(Workspace& ws) {
     releasePicture(ws.stereogram);
     releasePicture(ws.depthMap);
     releasePicture(ws.anaglyph);
+    releasePicture(ws.certainty);
     ws.displayDib = DisplayDib{};
 }
 
@@ -13,6 +14,7 @@ const Picture& rasterOf(const Workspace& ws, SourceKind kind) {
         case SourceKind::Stereogram: return ws.stereogram;
         case SourceKind::DepthMap: return ws.depthMap;
         case SourceKind::Anaglyph: return ws.anaglyph;
+        case SourceKind::Certainty: return ws.certainty;
         case SourceKind::Pattern: break;
     }
     return ws.pattern;

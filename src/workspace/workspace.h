@@ -15,9 +15,10 @@
 #include "views/views.h"
 #include "workspace/preferences_table.h"
 
-// The pictures a view is made of: the three the user works with, and the
-// anaglyph, made from the depth map when it is chosen.
-enum class SourceKind : int32_t { Stereogram = 1, DepthMap = 2, Pattern = 3, Anaglyph = 4 };
+// The pictures a view is made of: the three the user works with, the
+// anaglyph, made from the depth map when it is chosen, and the certainty of
+// the tolerant decoder's last depth map.
+enum class SourceKind : int32_t { Stereogram = 1, DepthMap = 2, Pattern = 3, Anaglyph = 4, Certainty = 5 };
 
 // The picture on show as a save writes it: present from the first depth
 // map or stereogram read, with that file's frame (or the frame a widening
@@ -63,18 +64,25 @@ struct Workspace {
     Picture pattern;
     Picture stereogram;
     Picture anaglyph;
+    // How sure the decoding of the depth map was of each point: made by the
+    // tolerant decoder, gone when the depth map is replaced otherwise.
+    Picture certainty;
     DisplayDib displayDib;
     ShownView shownView;
     Preferences preferences = startPreferences();
     uint32_t randomState = FirstRandomState;
     // The text depth map asked for last, which its dialog offers again.
     TextDepthRequest lastTextRequest;
+    // The stereogram came from a lossy (JPEG) file: the automatic choice
+    // of decoder reads it with the tolerant one.
+    bool stereogramIsLossy = false;
 };
 
 // Frees the pictures and the picture on show, as the window's close does.
 void releaseAll(Workspace& ws);
 
-// The picture of a kind: DepthMap, Stereogram, Pattern or Anaglyph.
+// The picture of a kind: DepthMap, Stereogram, Pattern, Anaglyph or
+// Certainty.
 const Picture& rasterOf(const Workspace& ws, SourceKind kind);
 Picture& rasterOf(Workspace& ws, SourceKind kind);
 

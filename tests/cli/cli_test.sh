@@ -47,6 +47,7 @@ window_steps() {
       --cross-eyed) prefs+=("prefs-click wall-eyed") ;;
       --no-random-fill) prefs+=("prefs-click random-fill") ;;
       --colour) colour=1 ;;
+      --decoder) prefs+=("prefs-click decoder-$2"); shift ;;
       --unresolved)
         case "$2" in
           keep) prefs+=("prefs-click unresolved-keep") ;;
@@ -64,6 +65,7 @@ window_steps() {
           pattern) view=show-pattern-strip ;;
           pattern-tiled) view=show-pattern-tiled ;;
           anaglyph) view=show-anaglyph ;;
+          certainty) view=show-certainty ;;
           side-by-side) save=save-parallel-pair ;;
           cross-view) save=save-crossed-pair ;;
         esac
@@ -242,6 +244,21 @@ if wanted fresh-dots; then
   if [ -z "$why" ]; then pass fresh-dots; else fail fresh-dots "$why"; fi
 fi
 
+# Decoders: a JPEG stereogram read by the tolerant decoder on automatic,
+# its certainty, the exact decoder when asked for, and the batch through
+# the tolerant one.
+convert "$work/out/generate-view-stereogram-plain.bmp" -quality 85 "$in/stereogram.jpg" ||
+  echo "FAIL inputs: cannot save the stereogram as JPEG"
+same_as_window jpeg-auto decode "$in/stereogram.jpg"
+same_as_window jpeg-certainty decode "$in/stereogram.jpg" --view certainty
+same_as_window jpeg-exact decode "$in/stereogram.jpg" --decoder exact
+same_as_window batch-tolerant batch "$in/kule.bmp" --decoder tolerant --depth-bits 4
+same_as_window tolerant-certainty decode "$work/out/generate-default.bmp" --decoder tolerant --view certainty
+if wanted decoders-differ; then
+  cmp -s "$work/out/jpeg-auto.bmp" "$work/out/jpeg-exact.bmp" && fail decoders-differ "the JPEG decodes alike either way" ||
+    pass decoders-differ
+fi
+
 # A frame sequence into a folder, a worker per core: each frame is the
 # window's file, whatever the order the frames come in.
 if wanted frames; then
@@ -369,6 +386,10 @@ refused pattern-height 1 "Wysokość wzorca różni się od wysokości obrazka!"
 refused depth-bits 2 "Uwaga: Błędne wartości głębokości" generate "$in/kule.bmp" --depth-bits 9 -o "$work/out/g9.bmp"
 refused repeat-count 2 "Błędne wartości ilości powtórzeń wzorca" \
   generate "$in/kule.bmp" "$in/waski.bmp" --repeat 2 -o "$work/out/r2"
+refused certainty-of-exact 1 "Sorki, ale nie ma co wyświetlać" \
+  decode "$work/out/generate-default.bmp" --view certainty -o "$work/out/pewnosc.bmp"
+refused bad-decoder 2 "--decoder: niepoprawna wartość: szybki" decode "$in/stereogram.jpg" --decoder szybki \
+  -o "$work/out/szybki.bmp"
 refused unknown-option 2 "nieznana opcja: --glebia" generate "$in/kule.bmp" --glebia 3 -o "$work/out/x.bmp"
 refused no-output 2 "nie podano wyjścia" generate "$in/kule.bmp"
 # Models and text: what is refused, and the animations that are not made.
@@ -390,7 +411,7 @@ refused animation-name 2 "animacja (--animate) jest zapisywana do pliku .png alb
   generate "${moving[@]}" --animate -o "$work/out/ruch.bmp"
 refused animation-fps 2 "niepoprawna liczba klatek na sekundę: 101" \
   generate "${moving[@]}" --animate --fps 101 -o "$work/out/szybka.png"
-for written in s0.bmp r.bmp t.bmp pusty.bmp model.bmp uciety-model.bmp rozne.png przerwana.gif ruch.bmp szybka.png; do
+for written in pewnosc.bmp szybki.bmp s0.bmp r.bmp t.bmp pusty.bmp model.bmp uciety-model.bmp rozne.png przerwana.gif ruch.bmp szybka.png; do
   [ -e "$work/out/$written" ] && fail "nothing-written-$written" "a refused run wrote $written"
 done
 [ -z "$(find "$work/out" -maxdepth 1 -name '*.part*')" ] || fail nothing-half-written "a refused animation left a part file"

@@ -7,8 +7,9 @@
 # BMP twin of its pixels beside it, a truncated PNG, and a colour texture
 # tile as PNG (with its twin) for the colour scenario, and the sample 3D
 # models (STL, OBJ, PLY) and a truncated STL for the scenarios of drawn
-# depth maps. BUILD is a native
-# build that holds tavrelic_expected.
+# depth maps, and a stereogram of the program's saved as JPEG at quality 85
+# (with no twin: the scenario decodes the JPEG the program reads). BUILD is
+# a native build that holds tavrelic_expected and tavrelic-cli.
 #   write_inputs.sh FOLDER BUILD
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -30,4 +31,6 @@ mkdir -p "$folder/Zdjęcia"
   convert -size 60x50 -seed 11 plasma:fractal -depth 8 -define png:color-type=2 "$folder/tile-colour.png" &&
   "$tool" picture-as-bmp "$folder/tile-colour.png" "$folder/tile-colour.png.bmp" &&
   python3 "$root/samples/make_models.py" "$folder/models" &&
-  head -c 300 "$folder/models/torus.stl" >"$folder/models/damaged.stl"
+  head -c 300 "$folder/models/torus.stl" >"$folder/models/damaged.stl" &&
+  "$2/src/cli/tavrelic-cli" generate "$folder/depth400.bmp" --view stereogram-plain -o "$folder/stereogram.bmp" &&
+  convert "$folder/stereogram.bmp" -quality 85 "$folder/stereogram-q85.jpg" && rm "$folder/stereogram.bmp"

@@ -45,7 +45,8 @@ const std::vector<ExpectedMenu> ExpectedMenuBar = {
       {"Wzorzec (jeden pasek)", 40012},
       {"Wzorzec (powielony)", 40013},
       {"-", 0},
-      {"Anaglif (czerwony/cyjan)", 40022}}},
+      {"Anaglif (czerwony/cyjan)", 40022},
+      {"Pewność dekodowania", 40027}}},
     {"Info", {{"Picture Info", 40015}, {"-", 0}, {"About", 40014}}},
 };
 
@@ -90,7 +91,7 @@ TEST(MenuTable, NoMnemonicsAndEveryCommandOnce) {
             ++items;
         }
     }
-    EXPECT_EQ(items, 23u);
+    EXPECT_EQ(items, 24u);
     EXPECT_EQ(commands.size(), items);
 }
 

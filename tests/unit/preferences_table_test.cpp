@@ -34,6 +34,9 @@ const std::vector<ExpectedControl> ExpectedControls = {
     {1010, "unresolved-random", ControlKind::RadioButton, "Losuj wartość", "Jeśli nie da się określić wartości punktu"},
     {1011, "unresolved-background", ControlKind::RadioButton, "Przyjmij wartość tła",
      "Jeśli nie da się określić wartości punktu"},
+    {1014, "decoder-exact", ControlKind::RadioButton, "Dokładny (pliki bezstratne)", "Dekoder"},
+    {1015, "decoder-tolerant", ControlKind::RadioButton, "Tolerancyjny (JPEG, obrazki wygładzone)", "Dekoder"},
+    {1016, "decoder-auto", ControlKind::RadioButton, "Automatycznie, według pliku", "Dekoder"},
 };
 
 TEST(PreferencesTable, ControlsNamesKindsLabelsAndFramesInOrder) {
@@ -49,6 +52,7 @@ TEST(PreferencesTable, ControlsNamesKindsLabelsAndFramesInOrder) {
     }
     EXPECT_STREQ(PreferencesFrames[UnresolvedFrame].title, "Jeśli nie da się określić wartości punktu");
     EXPECT_EQ(PreferencesFrames[UnresolvedFrame].enclosing, DecodingFrame);
+    EXPECT_EQ(PreferencesFrames[DecoderFrame].enclosing, DecodingFrame);
     EXPECT_EQ(PreferencesFrames[GenerationFrame].enclosing, NoEnclosingFrame);
     EXPECT_EQ(PreferencesFrames[DecodingFrame].enclosing, NoEnclosingFrame);
 }
@@ -100,12 +104,15 @@ TEST(PreferencesTable, EachControlShowsAndStoresItsOwnSetting) {
     prefs.colour = true;
     prefs.parallax = 23;
     prefs.unresolvedPolicy = UnresolvedPolicy::Random;
+    prefs.decoder = DecoderChoice::Tolerant;
     const PreferencesForm form = preferencesFormFrom(prefs);
     const std::map<std::string, std::string> texts = {
         {"depth-bits", "4"}, {"repeat", "7"}, {"min-match", "11"}, {"search-range", "200"}, {"parallax", "23"}};
     const std::map<std::string, bool> ticks = {{"wall-eyed", true},         {"random-fill", false},
                                                {"colour", true},            {"unresolved-keep", false},
-                                               {"unresolved-random", true}, {"unresolved-background", false}};
+                                               {"unresolved-random", true}, {"unresolved-background", false},
+                                               {"decoder-exact", false},    {"decoder-tolerant", true},
+                                               {"decoder-auto", false}};
     const std::vector<PreferencesControl>& controls = preferencesControls();
     for (size_t i = 0; i < controls.size(); ++i) {
         SCOPED_TRACE(controls[i].name);

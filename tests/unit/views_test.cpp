@@ -188,6 +188,7 @@ int32_t plainViewGrey(const Workspace& ws, ViewKind view, int32_t x, int32_t y) 
         case ViewKind::StereogramPlain: return ws.stereogram.pixels[y * width + x];
         case ViewKind::DepthQuantised: return std::max(0, step * ((ws.depthMap.pixels[y * width + x] + 1) / step) - 1);
         case ViewKind::DepthOriginal: return ws.depthMap.pixels[y * width + x];
+        case ViewKind::Certainty: return ws.certainty.pixels[y * width + x];
         case ViewKind::PatternTiled: return ws.pattern.pixels[y * pw + x % pw];
         case ViewKind::Anaglyph: return -1;  // a colour view, not among these grey ones
         case ViewKind::PatternStrip: break;
