@@ -4,8 +4,6 @@
 // certainty view the tolerant one leaves.
 #include <gtest/gtest.h>
 
-#include <stb_image_write.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "bmp_samples.h"
 #include "engine/engine.h"
 #include "files/pictures.h"
+#include "jpeg_samples.h"
 #include "recording_platform.h"
 #include "shell/commands.h"
 #include "workspace_fixture.h"
@@ -51,15 +50,7 @@ protected:
         generateStereogram();
         const fs::path file = testFolder() / name;
         if (file.extension() == ".jpg") {
-            std::vector<uint8_t> bytes;
-            EXPECT_NE(stbi_write_jpg_to_func(
-                          [](void* context, void* data, int size) {
-                              auto& out = *static_cast<std::vector<uint8_t>*>(context);
-                              out.insert(out.end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-                          },
-                          &bytes, Width, Height, 1, ws.stereogram.pixels.get(), 85),
-                      0);
-            writeSampleFile(file, bytes);
+            writeJpegFile(file, ws.stereogram, 85);
         } else {
             recordedUi.saveAnswers.push_back(file);
             handleCommand(ws, nullptr, CmdShowStereogramPlain);

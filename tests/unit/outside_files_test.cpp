@@ -7,6 +7,7 @@
 #include "bmp_samples.h"
 #include "engine/engine.h"
 #include "files/pictures.h"
+#include "jpeg_samples.h"
 #include "model_samples.h"
 #include "recording_platform.h"
 #include "shell/outside_files.h"
@@ -199,6 +200,23 @@ TEST_F(OutsideFile, AModelIsDrawnAsADepthMap) {
     open(damaged, FileKindChoice::DepthMap);
     EXPECT_EQ(recordedMessages(), std::vector<std::string>{"Uszkodzony lub nieobsługiwany plik OBJ!"});
     EXPECT_EQ(recordedStatusTexts().back(), "Nie wczytano pliku");
+}
+
+// A stereogram saved as JPEG has lost its exact repeats, and loads as a
+// stereogram all the same; so does a JPEG of a depth map load as one.
+TEST_F(OutsideFile, AJpegStereogramLoadsAsAStereogram) {
+    const std::filesystem::path jpeg = testFile("discs-stereogram.jpg");
+    const std::filesystem::path depthJpeg = testFile("discs.jpg");
+    for (const auto& [from, to] : {std::pair{stereogramFile(), jpeg}, std::pair{depthMapFile(), depthJpeg}}) {
+        Picture picture;
+        BmpFrame frame;
+        ASSERT_EQ(readPictureFile(testRuntime(), from, ReadRequest{}, picture, frame).kind, OutcomeKind::Done);
+        writeJpegFile(to, picture, 85);
+    }
+    open(jpeg, FileKindChoice::Detect);
+    EXPECT_EQ(recordedStatusTexts().back(), "Wczytano jako stereogram");
+    open(depthJpeg, FileKindChoice::Detect);
+    EXPECT_EQ(recordedStatusTexts().back(), "Wczytano jako mapę głębokości");
 }
 
 // The same box as from the open dialog, and the window keeps its picture.
