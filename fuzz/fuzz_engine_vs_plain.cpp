@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "fuzz_input.h"
 #include "operations/operations.h"
 #include "recording_platform.h"
 #include "reference_decoding.h"
@@ -20,35 +21,9 @@
 
 namespace {
 
-// The input, read from the front; past its end every read gives 0.
-struct EngineInput {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-
-    uint8_t byte() { return at < size ? data[at++] : 0; }
-    uint32_t number32() {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(byte()) << (8 * i);
-        return value;
-    }
-    // A raster of `count` bytes: a run of input bytes repeated, so that
-    // short inputs still give plateaus and repeats.
-    std::vector<uint8_t> raster(size_t count) {
-        const size_t unit = 1 + byte() % 64;
-        std::vector<uint8_t> values(unit);
-        for (uint8_t& v : values) v = byte();
-        std::vector<uint8_t> out(count);
-        for (size_t i = 0; i < count; ++i) out[i] = values[(i / (1 + values[0] % 8)) % unit];
-        return out;
-    }
-};
-
-// A minMatch or searchRange: small ones mostly, hostile ones too.
-int32_t anyCount(EngineInput& in) {
-    const uint8_t kind = in.byte();
-    if (kind % 4 == 0) return static_cast<int32_t>(in.number32());
-    return static_cast<int32_t>(kind) - 20;
+// A raster of `count` bytes with plateaus and repeats.
+std::vector<uint8_t> rasterFrom(FuzzInput& in, size_t count) {
+    return fuzzRaster(in, count, [](size_t i, size_t, uint8_t first) { return i / (1 + first % 8); });
 }
 
 [[noreturn]] void differ(const std::string& what, const std::vector<uint8_t>& got,
@@ -73,7 +48,7 @@ struct Case {
     int32_t threads = 1;
 };
 
-Case caseFrom(EngineInput& in) {
+Case caseFrom(FuzzInput& in) {
     Case c;
     GenerationInputs& g = c.generation;
     // Up to 320 columns: rows of many 16-byte blocks, with several
@@ -90,19 +65,19 @@ Case caseFrom(EngineInput& in) {
     const int32_t stripWidth = g.width / g.repeatCount;
     g.patternWidth = (flags & 4) != 0 ? 1 + in.byte() % (2 * stripWidth + 5) : stripWidth;
     g.randomState = in.number32();
-    g.depth = in.raster(static_cast<size_t>(g.width) * g.height);
+    g.depth = rasterFrom(in, static_cast<size_t>(g.width) * g.height);
     // Colour: a grey or colour pattern, tiled down the rows when it is of
     // another height.
     g.colour = (flags & 64) != 0;
     g.patternChannels = g.colour && (flags & 128) != 0 ? 3 : 1;
     g.patternHeight = g.colour ? 1 + in.byte() % (g.height + 3) : g.height;
-    g.pattern = in.raster(static_cast<size_t>(g.patternWidth) * g.patternHeight * g.patternChannels);
+    g.pattern = rasterFrom(in, static_cast<size_t>(g.patternWidth) * g.patternHeight * g.patternChannels);
     c.decoding.depthBits = g.depthBits;
-    c.decoding.minMatch = anyCount(in);
-    c.decoding.searchRange = anyCount(in);
+    c.decoding.minMatch = in.anyNumber();
+    c.decoding.searchRange = in.anyNumber();
     c.decoding.policy = in.byte() % 3;
     c.decoding.patternWidth = static_cast<int32_t>(in.byte()) - 2;
-    if ((flags & 8) != 0) c.loadedStereogram = in.raster(static_cast<size_t>(g.width) * g.height);
+    if ((flags & 8) != 0) c.loadedStereogram = rasterFrom(in, static_cast<size_t>(g.width) * g.height);
     // The rows on 1, 2 or 8 threads: the same bytes whatever the number.
     static constexpr int32_t ThreadCounts[] = {1, 2, 8};
     c.threads = ThreadCounts[(flags >> 4) % 3];
@@ -178,7 +153,7 @@ void compareGenerationAndDecoding(const Case& c) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    EngineInput in{data, size};
+    FuzzInput in{data, size};
     const Case c = caseFrom(in);
     testRuntime().threads = c.threads;
     comparePatternGeneration(c);

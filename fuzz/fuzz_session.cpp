@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "bmp_samples.h"
+#include "fuzz_input.h"
 #include "shell/preferences_form.h"
 #include "shell/text_depth_dialog.h"
 #include "recording_platform.h"
@@ -39,27 +40,6 @@
 #include "workspace_samples.h"
 
 namespace {
-
-// The input, read from the front; past its end every read gives 0.
-struct SessionInput {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-
-    bool finished() const { return at >= size; }
-    uint8_t byte() { return at < size ? data[at++] : 0; }
-    uint32_t number16() { return byte() | static_cast<uint32_t>(byte()) << 8; }
-    std::vector<uint8_t> bytes(size_t count) {
-        const size_t taken = std::min(count, size - std::min(at, size));
-        std::vector<uint8_t> out(data + at, data + at + taken);
-        at += taken;
-        return out;
-    }
-    std::string text(size_t longest) {
-        const std::vector<uint8_t> chars = bytes(byte() % (longest + 1));
-        return std::string(chars.begin(), chars.end());
-    }
-};
 
 [[noreturn]] void breach(const std::string& what) {
     std::fprintf(stderr, "session breach: %s\n", what.c_str());
@@ -105,7 +85,7 @@ std::vector<uint8_t> readFile(const std::filesystem::path& path) {
 
 // A valid 24-bit file: its size, header kind, row order and contents come
 // from the input. Widths up to 300 reach several candidate strip widths.
-std::vector<uint8_t> generatedBmp(SessionInput& in) {
+std::vector<uint8_t> generatedBmp(FuzzInput& in) {
     SampleShape shape;
     shape.width = 1 + static_cast<int32_t>(in.number16() % 300);
     shape.height = 1 + in.byte() % 48;
@@ -135,7 +115,7 @@ std::vector<uint8_t> generatedBmp(SessionInput& in) {
 
 // An OBJ model of up to 8 vertices of small whole coordinates and up to 6
 // faces of 3 or 4 vertex numbers, some of which may be out of range.
-std::vector<uint8_t> generatedModel(SessionInput& in) {
+std::vector<uint8_t> generatedModel(FuzzInput& in) {
     std::string text;
     const int vertices = in.byte() % 9;
     for (int v = 0; v < vertices; ++v)
@@ -154,7 +134,7 @@ std::vector<uint8_t> generatedModel(SessionInput& in) {
 // The text depth map dialog as a user fills it: a text, and sizes either
 // typed at random or small enough to draw quickly; confirmed with OK (by
 // the dialog's rules) or cancelled.
-void answerTextDepthDialog(SessionInput& in) {
+void answerTextDepthDialog(FuzzInput& in) {
     TextDepthForm form;
     form.texts[0] = in.text(16);
     const bool typedAtRandom = (in.byte() & 1) != 0;
@@ -170,7 +150,7 @@ void answerTextDepthDialog(SessionInput& in) {
 // Answers the dialog of a command that the identifiers beyond the menu's
 // reached: the model's open dialog with a model file, the text dialog with
 // a form.
-void answerDrawingDialog(SessionInput& in, int32_t command, const std::filesystem::path& folder) {
+void answerDrawingDialog(FuzzInput& in, int32_t command, const std::filesystem::path& folder) {
     if (command == CmdTextDepthMap) {
         answerTextDepthDialog(in);
         return;
@@ -189,7 +169,7 @@ const int32_t ViewCommands[] = {CmdShowStereogramWithDots, CmdShowStereogramPlai
 // The Preferences dialog as a user fills it: every field, check box and
 // radio button from the input (colour among them), confirmed with OK (by
 // the dialog's rules) or cancelled.
-void answerPreferences(SessionInput& in, bool confirm) {
+void answerPreferences(FuzzInput& in, bool confirm) {
     PreferencesForm form = preferencesFormFrom(startPreferences());
     const std::vector<PreferencesControl>& controls = preferencesControls();
     for (size_t i = 0; i < controls.size(); ++i) {
@@ -286,7 +266,7 @@ void checkSavedFile(Workspace& ws, const std::filesystem::path& path) {
 }
 
 // One command; false when the program has ended.
-bool runCommand(Workspace& ws, SessionInput& in, bool& allocationsMayFail) {
+bool runCommand(Workspace& ws, FuzzInput& in, bool& allocationsMayFail) {
     static int windowToken = 0;
     WindowHandle mainWindow = &windowToken;
     resetRecordedUi();
@@ -357,7 +337,7 @@ bool runCommand(Workspace& ws, SessionInput& in, bool& allocationsMayFail) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SessionInput in{data, size};
+    FuzzInput in{data, size};
     Workspace ws = freshWorkspace();
     bool allocationsMayFail = false;
     for (int commands = 0; commands < 64 && !in.finished(); ++commands)

@@ -15,39 +15,16 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "fuzz_input.h"
 #include "engine/random_batch.h"
 #include "test_runtime.h"
 
 namespace {
 
-// The input, read from the front; past its end every read gives 0.
-struct FuzzInput {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-
-    uint8_t byte() { return at < size ? data[at++] : 0; }
-    int32_t number32() {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(byte()) << (8 * i);
-        return static_cast<int32_t>(value);
-    }
-    // Small values mostly (-20 .. 235), any 32-bit one sometimes.
-    int32_t anyNumber() {
-        const uint8_t kind = byte();
-        return kind % 4 == 0 ? number32() : static_cast<int32_t>(kind) - 20;
-    }
-    // `count` bytes: a run of input bytes repeated, so that short inputs
-    // still give repeats.
-    std::vector<uint8_t> raster(size_t count) {
-        const size_t unit = 1 + byte() % 64;
-        std::vector<uint8_t> values(unit);
-        for (uint8_t& v : values) v = byte();
-        std::vector<uint8_t> out(count);
-        for (size_t i = 0; i < count; ++i) out[i] = values[(i * 7 + i / unit) % unit];
-        return out;
-    }
-};
+// A raster of `count` bytes with repeats.
+std::vector<uint8_t> rasterFrom(FuzzInput& in, size_t count) {
+    return fuzzRaster(in, count, [](size_t i, size_t unit, uint8_t) { return i * 7 + i / unit; });
+}
 
 [[noreturn]] void broken(const char* what) {
     std::fprintf(stderr, "the tolerant decoder broke a promise: %s\n", what);
@@ -72,12 +49,12 @@ Picture generatedStereogram(FuzzInput& in, int32_t width, int32_t height, const 
     sane.colour = hostile.colour;
     sane.repeatCount = 1 + in.byte() % 12;
     const int32_t strip = width / sane.repeatCount;
-    uint32_t state = static_cast<uint32_t>(in.number32());
+    uint32_t state = in.number32();
     Picture pattern;
     Picture stereogram;
     if (strip < 1 || makePattern(testRuntime(), strip, height, sane, state, pattern).kind != OutcomeKind::Done)
-        return pictureOf(width, height, in.raster(static_cast<size_t>(width) * height));
-    const Picture depth = pictureOf(width, height, in.raster(static_cast<size_t>(width) * height));
+        return pictureOf(width, height, rasterFrom(in, static_cast<size_t>(width) * height));
+    const Picture depth = pictureOf(width, height, rasterFrom(in, static_cast<size_t>(width) * height));
     if (makeStereogram(testRuntime(), depth, pattern, sane, state, Progress{}, stereogram).kind != OutcomeKind::Done)
         return pictureOf(width, height, bytesOf(depth));
     return stereogram;
@@ -89,7 +66,7 @@ int32_t stripWidthFrom(FuzzInput& in, int32_t width) {
         case 1: return 0;
         case 2: return width;
         case 3: return width + in.byte();
-        case 4: return in.number32();
+        case 4: return static_cast<int32_t>(in.number32());
         default: return in.byte();
     }
 }
@@ -109,7 +86,7 @@ Case caseFrom(FuzzInput& in) {
         c.stereogram = generatedStereogram(in, width, height, c.prefs);
     } else {
         const int32_t channels = (flags & 8) != 0 ? ColourChannels : GreyChannels;
-        c.stereogram = pictureOf(width, height, in.raster(static_cast<size_t>(width) * height * channels), channels);
+        c.stereogram = pictureOf(width, height, rasterFrom(in, static_cast<size_t>(width) * height * channels), channels);
     }
     static constexpr int32_t ThreadCounts[] = {1, 2, 8};
     c.threads = ThreadCounts[(flags >> 4) % 3];

@@ -15,36 +15,13 @@
 #include "engine/random_batch.h"
 #include "files/pictures.h"
 #include "test_runtime.h"
+#include "told_progress.h"
 #include "views/views.h"
 #include "workspace/preferences_table.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// What a caller of the core was told.
-struct Told {
-    int steps = 0;
-    int stopAfter = -1;  // steps before the caller asks to stop; -1: never
-    std::thread::id thread;
-    bool otherThread = false;
-};
-
-void countStep(void* context) {
-    Told& told = *static_cast<Told*>(context);
-    ++told.steps;
-    told.otherThread |= std::this_thread::get_id() != told.thread;
-}
-
-bool stopWanted(void* context) {
-    const Told& told = *static_cast<Told*>(context);
-    return told.stopAfter >= 0 && told.steps >= told.stopAfter;
-}
-
-Progress progressTo(Told& told) {
-    told.thread = std::this_thread::get_id();
-    return Progress{&told, countStep, stopWanted};
-}
 
 void expectRefused(const Outcome& outcome, const std::string& text, const std::string& caption) {
     EXPECT_EQ(outcome.kind, OutcomeKind::Refused);

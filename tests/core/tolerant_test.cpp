@@ -20,6 +20,7 @@
 #include "files/pictures.h"
 #include "files/stb_codecs.h"
 #include "test_runtime.h"
+#include "told_progress.h"
 
 namespace {
 
@@ -387,24 +388,6 @@ TEST(TolerantDecoder, MatchesOnEveryChannel) {
 
 // As in the exact decoder: a step after every tenth row on the caller's
 // thread, and a stopped decoding leaves both pictures cleared.
-struct Told {
-    int steps = 0;
-    int stopAfter = -1;
-    std::thread::id thread = std::this_thread::get_id();
-    bool otherThread = false;
-};
-
-void countStep(void* context) {
-    Told& told = *static_cast<Told*>(context);
-    ++told.steps;
-    told.otherThread |= std::this_thread::get_id() != told.thread;
-}
-
-bool stopWanted(void* context) {
-    const Told& told = *static_cast<Told*>(context);
-    return told.stopAfter >= 0 && told.steps >= told.stopAfter;
-}
-
 TEST(TolerantDecoder, StepsAndStopsAsTheExactDecoderDoes) {
     const Preferences prefs = settingsOf(3, true);
     const Picture stereogram = generated(domesAndBlock(), prefs);
@@ -414,7 +397,7 @@ TEST(TolerantDecoder, StepsAndStopsAsTheExactDecoderDoes) {
         Picture depth;
         Picture certainty;
         ASSERT_EQ(decodeRowsTolerant(testRuntime(), stereogram, Strip, prefs,
-                                     Progress{&told, countStep, stopWanted, threads}, depth, &certainty)
+                                     progressTo(told, threads), depth, &certainty)
                       .kind,
                   OutcomeKind::Done);
         EXPECT_EQ(told.steps, 12);
@@ -423,7 +406,7 @@ TEST(TolerantDecoder, StepsAndStopsAsTheExactDecoderDoes) {
         Told stopping;
         stopping.stopAfter = threads == 1 ? 4 : 0;
         ASSERT_EQ(decodeRowsTolerant(testRuntime(), stereogram, Strip, prefs,
-                                     Progress{&stopping, countStep, stopWanted, threads}, depth, &certainty)
+                                     progressTo(stopping, threads), depth, &certainty)
                       .kind,
                   OutcomeKind::Stopped);
         EXPECT_LT(stopping.steps, 12);

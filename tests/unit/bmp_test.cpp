@@ -18,6 +18,7 @@
 #include "recording_platform.h"
 #include "views/views.h"
 #include "workspace_fixture.h"
+#include "written_files.h"
 
 namespace {
 
@@ -36,18 +37,7 @@ SamplePixel darker(int32_t x, int32_t y) {
     return SamplePixel{static_cast<uint8_t>(x + y), static_cast<uint8_t>(2 * x), static_cast<uint8_t>(3 * y)};
 }
 
-// A file name under the test folder that no other test uses.
-fs::path tempFile(const std::string& name) {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string unique = std::string(info->test_suite_name()) + "_" + info->name() + "_" + name;
-    std::replace(unique.begin(), unique.end(), '/', '_');
-    const fs::path folder = TAVRELIC_TEST_TMP;
-    fs::create_directories(folder);
-    const fs::path path = folder / unique;
-    std::error_code error;
-    fs::remove(path, error);
-    return path;
-}
+using writtenFiles::tempFile;
 
 // The picture on show's bytes, the view chosen last written in as a save
 // writes it.
