@@ -1,4 +1,4 @@
-// The six views of the pictures: what the window shows and a save writes,
+// The views of the pictures: what the window shows and a save writes,
 // each made from its picture in one pass, as a picture of the image's size
 // or as the screen's 32-bit pixels.
 #pragma once

@@ -81,9 +81,9 @@ window_steps() {
   case "$input" in
     --text=*)
       # WIDTHxHEIGHT:TEXT, through the text depth map dialog.
-      local spec=${input#--text=} size
-      size=${spec%%:*}
-      printf 'command text-depth-map\ndialog-set depth-text "%s"\ndialog-set depth-width %s\n' "${spec#*:}" "${size%x*}"
+      local drawn=${input#--text=} size
+      size=${drawn%%:*}
+      printf 'command text-depth-map\ndialog-set depth-text "%s"\ndialog-set depth-width %s\n' "${drawn#*:}" "${size%x*}"
       printf 'dialog-set depth-height %s\ndialog-click depth-ok\n' "${size#*x}" ;;
     *.stl | *.obj | *.ply) printf 'command load-model\nchoose-file "%s"\n' "$input" ;;
     *)
@@ -127,8 +127,8 @@ same_as_window() {
   local out=$work/out/$name.bmp want=$work/expected/$name.bmp
   local given=("$input")
   if [[ $input == --text=* ]]; then
-    local spec=${input#--text=}
-    given=(--text "${spec#*:}" --size "${spec%%:*}")
+    local drawn=${input#--text=}
+    given=(--text "${drawn#*:}" --size "${drawn%%:*}")
   fi
   if ! expected_file "$command" "$input" "$want" "$@"; then fail "$name" "the window's replay failed"; return; fi
   if ! run_cli "$command" "${given[@]}" -o "$out" "$@" 2>"$work/$name.err"; then
