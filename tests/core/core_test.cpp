@@ -14,6 +14,7 @@
 #include "engine/engine.h"
 #include "engine/random_batch.h"
 #include "files/pictures.h"
+#include "outcome_checks.h"
 #include "test_runtime.h"
 #include "told_progress.h"
 #include "views/views.h"
@@ -22,13 +23,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-void expectRefused(const Outcome& outcome, const std::string& text, const std::string& caption) {
-    EXPECT_EQ(outcome.kind, OutcomeKind::Refused);
-    ASSERT_TRUE(isMessage(outcome.refusal));
-    EXPECT_EQ(outcome.refusal.text, text);
-    EXPECT_EQ(outcome.refusal.caption, caption);
-}
 
 class Core : public ::testing::Test {
 protected:

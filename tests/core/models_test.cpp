@@ -16,18 +16,12 @@
 #include "models/model_files.h"
 #include "models/render_model.h"
 #include "models/text_depth.h"
+#include "outcome_checks.h"
 #include "test_runtime.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void expectRefused(const Outcome& outcome, const std::string& text, const std::string& caption) {
-    EXPECT_EQ(outcome.kind, OutcomeKind::Refused);
-    ASSERT_TRUE(isMessage(outcome.refusal));
-    EXPECT_EQ(outcome.refusal.text, text);
-    EXPECT_EQ(outcome.refusal.caption, caption);
-}
 
 class Models : public ::testing::Test {
 protected:

@@ -10,6 +10,7 @@
 
 #include "apng_reader.h"
 #include "files/animation.h"
+#include "outcome_checks.h"
 #include "test_runtime.h"
 #include "written_files.h"
 
@@ -28,13 +29,6 @@ Outcome writeAnimation(const fs::path& file, AnimationFormat format, const std::
         if (added.kind != OutcomeKind::Done) return added;
     }
     return finishAnimation(writer);
-}
-
-void expectRefusal(const Outcome& outcome, const std::string& text) {
-    EXPECT_EQ(outcome.kind, OutcomeKind::Refused);
-    ASSERT_TRUE(isMessage(outcome.refusal));
-    EXPECT_EQ(outcome.refusal.text, text);
-    EXPECT_EQ(std::string(outcome.refusal.caption), "Błąd");
 }
 
 TEST(AnimatedPng, FramesAreTheInputPicturesInOrder) {
@@ -145,11 +139,11 @@ TEST(Animation, AFrameOfAnotherSizeIsRefusedAndNoFileIsLeft) {
         const fs::path file = tempFile(format == AnimationFormat::Png ? "anim.png" : "anim.gif");
         AnimationWriter writer = beginAnimation(testRuntime(), file, format, 10);
         ASSERT_EQ(addAnimationFrame(writer, first).kind, OutcomeKind::Done);
-        expectRefusal(addAnimationFrame(writer, wider), FrameSizeText);
+        expectRefused(addAnimationFrame(writer, wider), FrameSizeText, "Błąd");
         EXPECT_TRUE(filesNamedLike(file).empty());
         // The animation is over.
-        expectRefusal(addAnimationFrame(writer, first), FrameSizeText);
-        expectRefusal(finishAnimation(writer), FrameSizeText);
+        expectRefused(addAnimationFrame(writer, first), FrameSizeText, "Błąd");
+        expectRefused(finishAnimation(writer), FrameSizeText, "Błąd");
         EXPECT_TRUE(filesNamedLike(file).empty());
     }
 }
@@ -175,8 +169,8 @@ TEST(Animation, NothingToWriteWithoutFramesAndGifsHaveTheirLimit) {
     ASSERT_TRUE(isMessage(none.refusal));
     EXPECT_EQ(std::string(none.refusal.text), "Teee...... nie ma co nagrywać!");
     const Picture tooWide = samplePicture(65536, 1, GreyChannels);
-    expectRefusal(writeAnimation(file, AnimationFormat::Gif, {&tooWide}),
-                  "Obrazek jest zbyt duży dla pliku GIF!\nGIF mieści najwyżej 65535 x 65535 punktów.");
+    expectRefused(writeAnimation(file, AnimationFormat::Gif, {&tooWide}),
+                  "Obrazek jest zbyt duży dla pliku GIF!\nGIF mieści najwyżej 65535 x 65535 punktów.", "Błąd");
     EXPECT_TRUE(filesNamedLike(file).empty());
     // The same picture makes an animated PNG.
     EXPECT_EQ(writeAnimation(tempFile("wide.png"), AnimationFormat::Png, {&tooWide}).kind, OutcomeKind::Done);
