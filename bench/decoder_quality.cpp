@@ -27,6 +27,8 @@
 // them); WORK takes pamstereogram's files. With ONLY, just the cases whose
 // name ("kind depth pattern eye levels", e.g. "ours ramp ramp cross 16")
 // contains it.
+#include <stb_image_write.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

@@ -30,14 +30,15 @@ bool holdsWork(const CliRequest& request) {
         case CliCommand::Version:
             return true;
         case CliCommand::Info:
-            return !request.inputs.empty();
+            return !request.inputs.empty() && !request.drawn.text;
         case CliCommand::Decode:
-            if (!request.pattern.empty()) return false;
+            if (!request.pattern.empty() || request.drawn.text) return false;
             break;
         default:
             break;
     }
-    return !request.inputs.empty() && !request.output.empty();
+    // Either input files or --text, never both.
+    return request.inputs.empty() == request.drawn.text.has_value() && !request.output.empty();
 }
 
 }  // namespace

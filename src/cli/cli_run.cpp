@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
@@ -20,6 +19,7 @@
 #include "models/model_files.h"
 #include "models/render_model.h"
 #include "models/text_depth.h"
+#include "picture/whole_file.h"
 #include "texts/user_texts.h"
 #include "workspace/preferences_table.h"
 
@@ -301,15 +301,10 @@ InputResult runFrame(Run& run, size_t index, const std::function<Outcome(const f
     return InputResult::Written;
 }
 
-std::string lowerCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // An output in a folder keeps its input's name; a picture that came as PNG
 // or JPEG is written as PNG, any other as BMP.
 fs::path outputNameFor(const fs::path& input) {
-    const std::string extension = lowerCase(input.extension().u8string());
+    const std::string extension = lowerCaseExtension(input);
     fs::path name = input.filename();
     name.replace_extension(extension == ".png" || extension == ".jpg" || extension == ".jpeg" ? ".png" : ".bmp");
     return name;

@@ -130,7 +130,7 @@ const uint8_t* greyRow(const Picture& picture, int64_t y, std::vector<uint8_t>& 
     const uint8_t* row = rowOf(picture, static_cast<int32_t>(y));
     if (!isColour(picture)) return row;
     grey.resize(static_cast<size_t>(picture.width));
-    for (int32_t x = 0; x < picture.width; ++x) grey[static_cast<size_t>(x)] = greyOf(row + ColourChannels * x);
+    greyRowOf(row, picture.width, grey.data());
     return grey.data();
 }
 

@@ -61,12 +61,12 @@ struct Generation {
 const uint8_t* patternRow(const Generation& g, int32_t y, uint8_t* converted) {
     const uint8_t* row = rowOf(g.pattern, y % g.pattern.height);
     if (g.pattern.channels == g.channels) return row;
-    for (int32_t x = 0; x < g.pattern.width; ++x) {
-        if (g.channels == ColourChannels)
-            std::memset(converted + ColourChannels * x, row[x], ColourChannels);
-        else
-            converted[x] = greyOf(row + ColourChannels * x);
+    if (g.channels == GreyChannels) {
+        greyRowOf(row, g.pattern.width, converted);
+        return converted;
     }
+    for (int32_t x = 0; x < g.pattern.width; ++x)
+        std::memset(converted + ColourChannels * static_cast<size_t>(x), row[x], ColourChannels);
     return converted;
 }
 

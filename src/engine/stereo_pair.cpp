@@ -11,6 +11,7 @@
 // one on the same place; and a gap that opens beside a near edge (what the
 // other eye sees behind it) takes the farther side's shade.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -94,22 +95,49 @@ int32_t slopeAt(const uint8_t* depths, ptrdiff_t stride) {
     return (at(after) - at(-before)) * SlopeUnits / (before + after);
 }
 
-// The depths around a row, its edges repeated SlopeReach points out on
-// every side, so that every slope reads inside it.
-struct PaddedRows {
-    int32_t width;
-    std::vector<uint8_t> bytes;  // 2 * SlopeReach + 1 rows of width + 2 * SlopeReach
+constexpr int32_t PaddedRowCount = 2 * SlopeReach + 1;
 
-    ptrdiff_t stride() const { return width + 2 * SlopeReach; }
-    const uint8_t* centre() const { return bytes.data() + SlopeReach * stride() + SlopeReach; }
+// One thread's working rows for a picture `width` wide, in one block from
+// the runtime: the depths around a row, its edges repeated SlopeReach
+// points out on every side so that every slope reads inside them; each
+// point's shade; the two eyes' rows; and the depth nearest on each place.
+struct WorkingRows {
+    int32_t width;
+    uint8_t* padded;
+    uint8_t* shade;
+    uint8_t* left;
+    uint8_t* right;
+    int16_t* nearest;
+
+    ptrdiff_t stride() const { return static_cast<ptrdiff_t>(width) + 2 * SlopeReach; }
+    const uint8_t* centre() const { return padded + SlopeReach * stride() + SlopeReach; }
 };
 
-void padRows(const Picture& depth, int32_t y, PaddedRows& rows) {
-    rows.width = depth.width;
-    rows.bytes.resize(static_cast<size_t>(rows.stride()) * (2 * SlopeReach + 1));
+size_t paddedSize(int32_t width) {
+    return (static_cast<size_t>(width) + 2 * SlopeReach) * PaddedRowCount;
+}
+
+// Bytes of one thread's working rows, rounded up so that each thread's
+// rows begin aligned; the int16 ones come first.
+size_t workingRowsSize(int32_t width) {
+    const size_t bytes = static_cast<size_t>(width) * (sizeof(int16_t) + 3) + paddedSize(width);
+    return (bytes + 15) / 16 * 16;
+}
+
+WorkingRows workingRowsIn(uint8_t* block, int32_t width) {
+    const size_t w = static_cast<size_t>(width);
+    WorkingRows rows{width, nullptr, nullptr, nullptr, nullptr, reinterpret_cast<int16_t*>(block)};
+    rows.shade = block + w * sizeof(int16_t);
+    rows.left = rows.shade + w;
+    rows.right = rows.left + w;
+    rows.padded = rows.right + w;
+    return rows;
+}
+
+void padRows(const Picture& depth, int32_t y, WorkingRows& rows) {
     for (int32_t r = -SlopeReach; r <= SlopeReach; ++r) {
         const uint8_t* source = rowOf(depth, std::max(0, std::min(depth.height - 1, y + r)));
-        uint8_t* out = rows.bytes.data() + (r + SlopeReach) * rows.stride();
+        uint8_t* out = rows.padded + (r + SlopeReach) * rows.stride();
         std::memset(out, source[0], SlopeReach);
         std::memcpy(out + SlopeReach, source, static_cast<size_t>(depth.width));
         std::memset(out + SlopeReach + depth.width, source[depth.width - 1], SlopeReach);
@@ -117,39 +145,39 @@ void padRows(const Picture& depth, int32_t y, PaddedRows& rows) {
 }
 
 // The grey of each point: the light on its slope, tinted by its depth.
-void shadeRow(const Pairing& pairing, const PaddedRows& rows, std::vector<uint8_t>& shade) {
+void shadeRow(const Pairing& pairing, WorkingRows& rows) {
     const uint8_t* depth = rows.centre();
     for (int32_t x = 0; x < rows.width; ++x) {
         const int32_t across = slopeAt(depth + x, 1);
         const int32_t down = slopeAt(depth + x, rows.stride());
         const int32_t light =
             pairing.light[static_cast<size_t>((across + SteepestSlope) * SlopeValues + down + SteepestSlope)];
-        shade[static_cast<size_t>(x)] = static_cast<uint8_t>(std::min(255, light * pairing.tint[depth[x]] / 256));
+        rows.shade[x] = static_cast<uint8_t>(std::min(255, light * pairing.tint[depth[x]] / 256));
     }
 }
 
 // a / b rounded down, for any sign of a (b > 0).
-int32_t floorDivision(int32_t a, int32_t b) {
+int64_t floorDivision(int64_t a, int64_t b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
 // The first picture column a place covers: the one whose centre it reaches.
-int32_t firstColumn(int32_t place) {
+// Places are 64-bit: a wide picture's run past 2^31 256ths of a pixel.
+int64_t firstColumn(int64_t place) {
     return floorDivision(place + PlaceUnits / 2 - 1, PlaceUnits);
 }
 
 // Fills each gap from its farther side: the neighbour of lesser depth.
-void fillGaps(std::vector<int16_t>& nearest, uint8_t* out, int32_t width) {
+void fillGaps(const int16_t* nearest, uint8_t* out, int32_t width) {
     for (int32_t i = 0; i < width;) {
-        if (nearest[static_cast<size_t>(i)] != NoDepth) {
+        if (nearest[i] != NoDepth) {
             ++i;
             continue;
         }
         int32_t end = i;
-        while (end < width && nearest[static_cast<size_t>(end)] == NoDepth) ++end;
+        while (end < width && nearest[end] == NoDepth) ++end;
         const int32_t left = i - 1;
-        const bool useLeft =
-            end >= width || (left >= 0 && nearest[static_cast<size_t>(left)] <= nearest[static_cast<size_t>(end)]);
+        const bool useLeft = end >= width || (left >= 0 && nearest[left] <= nearest[end]);
         const int32_t from = useLeft ? left : end;
         if (from >= 0 && from < width) std::memset(out + i, out[from], static_cast<size_t>(end - i));
         i = end;
@@ -158,26 +186,30 @@ void fillGaps(std::vector<int16_t>& nearest, uint8_t* out, int32_t width) {
 
 // One eye's row: every point moved by `side` times half its parallax, the
 // nearest on each place, the gaps taking the farther side's shade.
-void eyeRow(const Pairing& pairing, const uint8_t* depthRow, const std::vector<uint8_t>& shade, int32_t width,
-            int32_t side, uint8_t* out, std::vector<int16_t>& nearest) {
-    std::fill(nearest.begin(), nearest.end(), NoDepth);
-    const auto placeOf = [&](int32_t x) { return x * PlaceUnits + side * pairing.shift[depthRow[x]]; };
+void eyeRow(const Pairing& pairing, const uint8_t* depthRow, const WorkingRows& rows, int32_t side, uint8_t* out) {
+    const int32_t width = rows.width;
+    int16_t* nearest = rows.nearest;
+    std::fill(nearest, nearest + width, NoDepth);
+    const auto placeOf = [&](int32_t x) {
+        return static_cast<int64_t>(x) * PlaceUnits + side * pairing.shift[depthRow[x]];
+    };
     for (int32_t x = 0; x < width; ++x) {
-        const int32_t first = firstColumn(placeOf(x));
+        const int64_t first = firstColumn(placeOf(x));
         const bool joined = x + 1 < width && std::abs(depthRow[x + 1] - depthRow[x]) <= SurfaceStep;
-        const int32_t last = joined ? std::max(first, firstColumn(placeOf(x + 1)) - 1) : first;
+        const int64_t last = joined ? std::max(first, firstColumn(placeOf(x + 1)) - 1) : first;
         const int16_t depth = depthRow[x];
-        for (int32_t i = std::max(first, 0); i <= std::min(last, width - 1); ++i) {
-            if (depth < nearest[static_cast<size_t>(i)]) continue;
-            nearest[static_cast<size_t>(i)] = depth;
-            out[i] = shade[static_cast<size_t>(x)];
+        const int64_t end = std::min<int64_t>(last, width - 1);
+        for (int64_t i = std::max<int64_t>(first, 0); i <= end; ++i) {
+            if (depth < nearest[i]) continue;
+            nearest[i] = depth;
+            out[i] = rows.shade[x];
         }
     }
     fillGaps(nearest, out, width);
 }
 
-int32_t pairWidth(PairForm form, int32_t width) {
-    return form == PairForm::Anaglyph ? width : 2 * width;
+int64_t pairWidth(PairForm form, int32_t width) {
+    return form == PairForm::Anaglyph ? width : 2 * static_cast<int64_t>(width);
 }
 
 int32_t pairChannels(PairForm form) {
@@ -218,21 +250,26 @@ Outcome makeStereoPair(Runtime& runtime, const Picture& depth, int32_t parallaxS
     const int32_t width = depth.width;
     // A parallax past twice the width moves every point out of the picture
     // as surely as twice the width does.
-    const int32_t parallax = std::max(0, std::min(parallaxSetting, 2 * width));
-    if (!replacePicture(runtime, pair, pairWidth(form, width), depth.height, pairChannels(form)))
+    const int32_t parallax =
+        static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(parallaxSetting, 2 * static_cast<int64_t>(width))));
+    // A pair wider than a picture can be has no room, as much as one that
+    // does not fit in memory.
+    const int64_t wide = pairWidth(form, width);
+    if (wide > INT32_MAX || !replacePicture(runtime, pair, static_cast<int32_t>(wide), depth.height, pairChannels(form)))
         return outOfMemoryOutcome();
     const Pairing pairing = pairingFor(parallax);
-    forEachRowRunOnEveryCore(runtime, depth.height, [&](int32_t begin, int32_t end) {
-        std::vector<uint8_t> shade(static_cast<size_t>(width)), left(static_cast<size_t>(width)),
-            right(static_cast<size_t>(width));
-        std::vector<int16_t> nearest(static_cast<size_t>(width));
-        PaddedRows rows;
+    const size_t rowsSize = workingRowsSize(width);
+    int32_t threads = threadsFor(runtime, Progress{}, depth.height);
+    const OwnedBytes working = allocateWorkingRows(runtime, rowsSize, threads);
+    if (working == nullptr) return outOfMemoryOutcome();
+    forEachRowRun(runtime, depth.height, threads, Progress{}, [&](int32_t begin, int32_t end, int32_t thread) {
+        WorkingRows rows = workingRowsIn(working.get() + rowsSize * static_cast<size_t>(thread), width);
         for (int32_t y = begin; y < end; ++y) {
             padRows(depth, y, rows);
-            shadeRow(pairing, rows, shade);
-            eyeRow(pairing, rowOf(depth, y), shade, width, 1, left.data(), nearest);
-            eyeRow(pairing, rowOf(depth, y), shade, width, -1, right.data(), nearest);
-            composeRow(form, left.data(), right.data(), width, rowOf(pair, y));
+            shadeRow(pairing, rows);
+            eyeRow(pairing, rowOf(depth, y), rows, 1, rows.left);
+            eyeRow(pairing, rowOf(depth, y), rows, -1, rows.right);
+            composeRow(form, rows.left, rows.right, width, rowOf(pair, y));
         }
     });
     return doneOutcome();

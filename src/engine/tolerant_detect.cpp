@@ -37,6 +37,11 @@ constexpr int64_t DivisorShare = 95;
 // Otherwise this share (in 1000ths) of the votes at either end of the
 // span is left out.
 constexpr int64_t TrimmedShare = 20;
+// A sampled row compares at most this many blocks with their periods
+// (blocks times periods): a wider picture has its blocks spaced further
+// apart, so that the look at a very wide picture stays short. Pictures up
+// to 3840 pixels wide stay well within it and look at every block.
+constexpr int64_t MostBlockPeriods = int64_t{1} << 22;
 
 // The periods looked at: from the narrowest strip the exact detection
 // considers (a thirtieth of the width) to its widest (a third) with the
@@ -105,7 +110,10 @@ void surveyRow(const Survey& s, int32_t k) {
     std::fill(votes, votes + count, 0);
     s.textured[k] = 0;
     const uint64_t pixels = static_cast<uint64_t>(BlockPixels) * BlockRows * static_cast<uint64_t>(picture.channels);
-    for (int32_t x = 0; x + BlockPixels + s.periods.first <= picture.width; x += BlockPixels) {
+    const int64_t blocks = (picture.width - s.periods.first) / BlockPixels;
+    const int64_t wanted = std::max<int64_t>(1, MostBlockPeriods / count);
+    const int32_t step = BlockPixels * static_cast<int32_t>(std::max<int64_t>(1, (blocks + wanted - 1) / wanted));
+    for (int32_t x = 0; x + BlockPixels + s.periods.first <= picture.width; x += step) {
         // The periods whose block still lies in the row.
         const int32_t valid = std::min(count, picture.width - BlockPixels - x - s.periods.first + 1);
         uint64_t sum = 0;

@@ -7,9 +7,6 @@
 
 #include "engine/preferences.h"
 
-// The most depth levels a picture can have (8 bits of depth).
-constexpr int32_t MostTolerantLevels = 256;
-
 // 2^depthBits, with depthBits held to 0 .. 8, so that no setting asks for
 // more candidate separations than a picture can have levels.
 inline int32_t tolerantLevelCount(const Preferences& prefs) {

@@ -1,7 +1,6 @@
 #include "files/animation.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -12,6 +11,7 @@
 #include "files/png_encoder.h"
 #include "files/stb_codecs.h"
 #include "texts/user_texts.h"
+#include "picture/whole_file.h"
 
 // An animated PNG as written here: the signature and IHDR; acTL (the
 // number of frames, then of plays, 0 for forever), whose count is filled
@@ -204,9 +204,7 @@ Outcome startAnimation(AnimationWriter& writer, const Picture& frame) {
 }  // namespace
 
 bool animationFormatOf(const std::filesystem::path& fileName, AnimationFormat& format) {
-    std::string extension = fileName.extension().u8string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    const std::string extension = lowerCaseExtension(fileName);
     if (extension == ".png") format = AnimationFormat::Png;
     if (extension == ".gif") format = AnimationFormat::Gif;
     return extension == ".png" || extension == ".gif";

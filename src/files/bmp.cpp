@@ -171,7 +171,7 @@ void convertRows(Runtime& runtime, const uint8_t* block, const PictureLayout& la
                 }
             } else {
                 for (int32_t x = 0; x < layout.width; ++x, pixel += 3)
-                    out[x] = static_cast<uint8_t>((pixel[0] + pixel[1] + pixel[2]) / 3);
+                    out[x] = greyOf(pixel);
             }
         }
     });

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "picture/little_endian.h"
+
 #if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && !defined(TAVRELIC_NO_SIMD)
 #include <emmintrin.h>
 #define TAVRELIC_FILES_SSE2 1
@@ -27,11 +29,6 @@ struct CrcTables {
 };
 
 constexpr CrcTables Crc{};
-
-uint32_t loadLe32(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
-}
 
 // Adler-32 works modulo this prime; BlockBytes more bytes at most may be
 // summed before the sums could overflow 32 bits (zlib's NMAX), a multiple
@@ -74,8 +71,8 @@ uint32_t updateCrc32(uint32_t crc, const uint8_t* bytes, size_t size) {
     const auto& t = Crc.t;
     uint32_t c = ~crc;
     for (; size >= 8; size -= 8, bytes += 8) {
-        const uint32_t low = loadLe32(bytes) ^ c;
-        const uint32_t high = loadLe32(bytes + 4);
+        const uint32_t low = readLe32(bytes) ^ c;
+        const uint32_t high = readLe32(bytes + 4);
         c = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
             t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^ t[1][(high >> 16) & 0xFF] ^ t[0][high >> 24];
     }

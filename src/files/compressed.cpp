@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "files/big_endian.h"
 #include "files/file_output.h"
 #include "files/png_encoder.h"
 #include "files/stb_codecs.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr uint8_t PngSignature[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr uint8_t JpegStart[] = {0xFF, 0xD8, 0xFF};
 
 Outcome damaged(CompressedFormat format) {
@@ -83,7 +83,7 @@ void fillPicture(Runtime& runtime, const Sample* pixels, int channels, Picture& 
                 if (isColour(picture)) {
                     std::memcpy(out + ColourChannels * x, rgb, 3);
                 } else {
-                    out[x] = static_cast<uint8_t>((rgb[2] + rgb[1] + rgb[0]) / 3);
+                    out[x] = greyOf(rgb);
                 }
             }
         }
@@ -94,11 +94,6 @@ bool fitsAsBmp(int64_t width, int64_t height) {
     if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
     return BmpFileHeaderSize + displayDibSize(static_cast<int32_t>(width), static_cast<int32_t>(height)) <=
            LargestFileSize;
-}
-
-uint32_t readBe32(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) << 24 | static_cast<uint32_t>(at[1]) << 16 |
-           static_cast<uint32_t>(at[2]) << 8 | at[3];
 }
 
 // The size a PNG file's first chunk, IHDR, declares: the library tells a

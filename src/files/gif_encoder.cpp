@@ -4,14 +4,11 @@
 #include <cstring>
 #include <new>
 
+#include "picture/little_endian.h"
+
 namespace {
 
 constexpr int PaletteSize = 256;
-
-void putLe16(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
 
 // --- Palettes
 
@@ -259,13 +256,13 @@ uint8_t* putFrameHead(uint8_t* at, const Picture& picture, int32_t delay, const 
     // Graphic control: left in place (disposal 1), no transparency.
     const uint8_t control[8] = {0x21, 0xF9, 4, 1 << 2, 0, 0, 0, 0};
     std::memcpy(at, control, sizeof control);
-    putLe16(at + 4, static_cast<uint32_t>(delay));
+    writeLe16(at + 4, static_cast<uint32_t>(delay));
     at += sizeof control;
     // Image descriptor: at (0, 0), full size, a local table of 2^(7 + 1)
     // colours, not interlaced.
     uint8_t descriptor[10] = {0x2C, 0, 0, 0, 0, 0, 0, 0, 0, 0x80 | 7};
-    putLe16(descriptor + 5, static_cast<uint32_t>(picture.width));
-    putLe16(descriptor + 7, static_cast<uint32_t>(picture.height));
+    writeLe16(descriptor + 5, static_cast<uint32_t>(picture.width));
+    writeLe16(descriptor + 7, static_cast<uint32_t>(picture.height));
     std::memcpy(at, descriptor, sizeof descriptor);
     at += sizeof descriptor;
     std::memcpy(at, palette, PaletteSize * 3);
@@ -281,8 +278,8 @@ void putGifHeader(uint8_t* at, int32_t width, int32_t height) {
     std::memcpy(at, "GIF89a", 6);
     // No global colour table; 8 bits a primary; background 0; square pixels.
     uint8_t screen[7] = {0, 0, 0, 0, 0x70, 0, 0};
-    putLe16(screen, static_cast<uint32_t>(width));
-    putLe16(screen + 2, static_cast<uint32_t>(height));
+    writeLe16(screen, static_cast<uint32_t>(width));
+    writeLe16(screen + 2, static_cast<uint32_t>(height));
     std::memcpy(at + 6, screen, sizeof screen);
     const uint8_t loop[19] = {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0};
     std::memcpy(at + 13, loop, sizeof loop);

@@ -1,7 +1,6 @@
 #include "files/pictures.h"
 
-#include <algorithm>
-#include <cctype>
+#include <climits>
 #include <fstream>
 #include <string>
 
@@ -12,6 +11,10 @@
 #include "texts/user_texts.h"
 
 namespace {
+
+// The PNG and JPEG reader takes at most this many bytes: a larger file is
+// refused before it is read.
+constexpr uint64_t LargestCompressedFileSize = INT_MAX;
 
 // The first bytes of a file, enough for every format's signature and for
 // the BMP checks, and its length.
@@ -33,9 +36,7 @@ bool readStart(std::ifstream& file, FileStart& start) {
 }
 
 bool namesPng(const std::filesystem::path& fileName) {
-    std::string extension = fileName.extension().u8string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    const std::string extension = lowerCaseExtension(fileName);
     return extension == ".png";
 }
 
@@ -51,7 +52,7 @@ Outcome readPictureFile(Runtime& runtime, const std::filesystem::path& fileName,
     const CompressedFormat format = compressedFormatOf(start.bytes, start.size);
     if (format == CompressedFormat::None) return silentRefusal();
     Outcome unread;
-    const OwnedBytes bytes = readWholeFile(runtime, file, start.length, LargestFileSize, PictureTooLargeText, unread);
+    const OwnedBytes bytes = readWholeFile(runtime, file, start.length, LargestCompressedFileSize, PictureTooLargeText, unread);
     if (bytes == nullptr) return unread;
     return readCompressedPicture(runtime, bytes.get(), static_cast<size_t>(start.length), format, request, picture,
                                  frame);
@@ -90,6 +91,6 @@ bool probePictureFile(Runtime& runtime, const std::filesystem::path& fileName, P
     const CompressedFormat format = compressedFormatOf(start.bytes, start.size);
     if (format == CompressedFormat::None) return false;
     Outcome unread;
-    const OwnedBytes bytes = readWholeFile(runtime, file, start.length, LargestFileSize, PictureTooLargeText, unread);
+    const OwnedBytes bytes = readWholeFile(runtime, file, start.length, LargestCompressedFileSize, PictureTooLargeText, unread);
     return bytes != nullptr && probeCompressed(bytes.get(), static_cast<size_t>(start.length), format, facts);
 }

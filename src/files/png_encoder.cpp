@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr uint8_t Signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 // A chunk may hold up to 2^31 - 1 bytes; image data is cut into pieces of
 // at most this many.
 constexpr size_t MostChunkData = size_t{1} << 30;
@@ -29,7 +28,7 @@ void putRow(const Picture& picture, int32_t y, int32_t channels, uint8_t* out) {
     } else if (channels == ColourChannels) {
         for (int32_t x = 0; x < picture.width; ++x, out += 3) out[0] = out[1] = out[2] = in[x];
     } else {
-        for (int32_t x = 0; x < picture.width; ++x) out[x] = in[ColourChannels * x];
+        for (int32_t x = 0; x < picture.width; ++x, in += ColourChannels) out[x] = in[0];
     }
 }
 
@@ -70,8 +69,8 @@ uint8_t* endPngChunk(uint8_t* chunk, uint8_t* end) {
 
 uint8_t* putPngHeader(uint8_t* at, int32_t width, int32_t height, int32_t channels) {
     constexpr uint8_t GreyType = 0, ColourType = 2, BitDepth = 8;
-    std::memcpy(at, Signature, sizeof Signature);
-    uint8_t* chunk = at + sizeof Signature;
+    std::memcpy(at, PngSignature, sizeof PngSignature);
+    uint8_t* chunk = at + sizeof PngSignature;
     uint8_t* data = startPngChunk(chunk, "IHDR", 13);
     putBe32(data, static_cast<uint32_t>(width));
     putBe32(data + 4, static_cast<uint32_t>(height));

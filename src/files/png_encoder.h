@@ -17,6 +17,9 @@
 #include "picture/bytes.h"
 #include "picture/picture.h"
 
+// The first eight bytes of every PNG file.
+constexpr uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
 // Bytes made in memory.
 struct EncodedBytes {
     OwnedBytes bytes;

@@ -22,7 +22,6 @@ void* allocateForCodec(size_t size) {
 #define STBI_REALLOC(block, size) std::realloc(block, size)
 #define STBI_FREE(block) std::free(block)
 #define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 
 #include "files/stb_codecs.h"
 

@@ -1,7 +1,6 @@
 // The parts of stb_image the program uses, compiled in one place
 // (stb_codecs.cpp) with only the PNG and JPEG readers and no file access of
-// their own; and stb_image_write, whose PNG files the tests and benchmarks
-// hold the program's own to.
+// their own.
 #pragma once
 
 #define STBI_ONLY_PNG
@@ -9,10 +8,8 @@
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
-#define STBI_WRITE_NO_STDIO
 
 #include <stb_image.h>
-#include <stb_image_write.h>
 
 #include "picture/runtime.h"
 

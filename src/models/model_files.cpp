@@ -1,7 +1,5 @@
 #include "models/model_files.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <fstream>
@@ -78,9 +76,7 @@ ModelFormat modelFormatOf(const uint8_t* bytes, size_t size) {
 }
 
 ModelFormat modelFormatNamed(const std::filesystem::path& fileName) {
-    std::string extension = fileName.extension().u8string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    const std::string extension = lowerCaseExtension(fileName);
     if (extension == ".stl") return ModelFormat::Stl;
     if (extension == ".obj") return ModelFormat::Obj;
     if (extension == ".ply") return ModelFormat::Ply;

@@ -213,7 +213,9 @@ void drawTriangle(ScreenVertex a, ScreenVertex b, ScreenVertex c, int32_t top, i
         stepRight[e] = -(int64_t{edgeEnd[e]->y} - edgeStart[e]->y) * Subpixels;
         depthRight += static_cast<double>(stepRight[e]) * cornerDepth[e];
     }
-    const float depthStep = static_cast<float>(depthRight / static_cast<double>(area));
+    // Stepped in double: a float carried along a wide row drifts by a
+    // fraction of a level.
+    const double depthStep = depthRight / static_cast<double>(area);
     const int64_t firstX = columns.first * Subpixels + HalfPixel;
     for (int64_t y = rows.first; y <= rows.last; ++y) {
         const int64_t centreY = y * Subpixels + HalfPixel;
@@ -223,10 +225,10 @@ void drawTriangle(ScreenVertex a, ScreenVertex b, ScreenVertex c, int32_t top, i
             edge[e] = edgeAt(*edgeStart[e], *edgeEnd[e], firstX, centreY);
             weighted += static_cast<double>(edge[e]) * cornerDepth[e];
         }
-        float depth = static_cast<float>(weighted / static_cast<double>(area));
+        double depth = weighted / static_cast<double>(area);
         float* row = band + (y - top) * width;
         for (int64_t x = columns.first; x <= columns.last; ++x) {
-            if ((edge[0] | edge[1] | edge[2]) >= 0) row[x] = std::max(row[x], depth);
+            if ((edge[0] | edge[1] | edge[2]) >= 0) row[x] = std::max(row[x], static_cast<float>(depth));
             for (int e = 0; e < 3; ++e) edge[e] += stepRight[e];
             depth += depthStep;
         }

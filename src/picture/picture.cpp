@@ -29,11 +29,7 @@ bool makeGreyPicture(Runtime& runtime, const Picture& picture, Picture& grey) {
         return true;
     }
     forEachRowRunOnEveryCore(runtime, picture.height, [&](int32_t begin, int32_t end) {
-        for (int32_t y = begin; y < end; ++y) {
-            const uint8_t* in = rowOf(picture, y);
-            uint8_t* out = rowOf(grey, y);
-            for (int32_t x = 0; x < picture.width; ++x, in += ColourChannels) out[x] = greyOf(in);
-        }
+        for (int32_t y = begin; y < end; ++y) greyRowOf(rowOf(picture, y), picture.width, rowOf(grey, y));
     });
     return true;
 }

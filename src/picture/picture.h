@@ -55,6 +55,11 @@ inline uint8_t greyOf(const uint8_t* rgb) {
     return static_cast<uint8_t>((rgb[0] + rgb[1] + rgb[2]) / 3);
 }
 
+// The greys of a row of `width` colour pixels.
+inline void greyRowOf(const uint8_t* rgb, int32_t width, uint8_t* grey) {
+    for (int32_t x = 0; x < width; ++x, rgb += ColourChannels) grey[x] = greyOf(rgb);
+}
+
 // Replaces `grey` with the one-channel picture of `picture`: a copy of a
 // grey one, the average of the three channels of a colour one. False when
 // out of memory.

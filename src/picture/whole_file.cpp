@@ -1,5 +1,7 @@
 #include "picture/whole_file.h"
 
+#include <cctype>
+
 #include "texts/user_texts.h"
 
 OwnedBytes readWholeFile(Runtime& runtime, std::istream& file, uint64_t length, uint64_t largest,
@@ -21,4 +23,10 @@ OwnedBytes readWholeFile(Runtime& runtime, std::istream& file, uint64_t length, 
         return nullptr;
     }
     return bytes;
+}
+
+std::string lowerCaseExtension(const std::filesystem::path& fileName) {
+    std::string extension = fileName.extension().u8string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
 }

@@ -1,9 +1,12 @@
 // A whole file in one block of the runtime's, for the readers that work
-// from memory.
+// from memory; and a file name's extension as the program tells formats
+// by it.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <istream>
+#include <string>
 
 #include "picture/bytes.h"
 #include "picture/outcome.h"
@@ -16,3 +19,7 @@
 // its length was taken).
 OwnedBytes readWholeFile(Runtime& runtime, std::istream& file, uint64_t length, uint64_t largest,
                          const char* tooLargeText, Outcome& outcome);
+
+// The name's extension with its dot, in lower case (".png" for
+// "Kule.PNG"); empty when it has none.
+std::string lowerCaseExtension(const std::filesystem::path& fileName);

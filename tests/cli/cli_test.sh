@@ -401,6 +401,8 @@ refused bad-size 2 "niepoprawne wymiary: 0x480" generate "$in/modele/torus.stl" 
 refused bad-rotation 2 "niepoprawny obrót: 10,nan,0" generate "$in/modele/torus.stl" --rotate 10,nan,0 -o "$work/out/r.bmp"
 refused text-and-inputs 2 "--text daje mapę głębokości zamiast plików" \
   generate "$in/kule.bmp" --text "Ala" -o "$work/out/t.bmp"
+refused text-with-decode 2 "opcja --text nie dotyczy polecenia decode" \
+  decode --text "Ala" -o "$work/out/t-dekod.bmp"
 refused empty-text 1 "Napis jest pusty!" generate --text " " -o "$work/out/pusty.bmp"
 refused animation-sizes 1 "klatki animacji muszą mieć takie same wymiary" \
   generate "$in/klatka1.bmp" "$in/klatka2.bmp" --animate -o "$work/out/rozne.png"

@@ -3,6 +3,8 @@
 // colour patterns from every format giving one stereogram.
 #include <gtest/gtest.h>
 
+#include <stb_image_write.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>

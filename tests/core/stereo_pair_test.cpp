@@ -2,6 +2,7 @@
 // points on one place is seen, and how the forms are put together.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -152,6 +153,29 @@ TEST(StereoPair, TheAutomaticParallaxIsThreePercentOfTheWidth) {
     EXPECT_EQ(parallaxFor(25, 1920), 25);
     Picture pair;
     EXPECT_EQ(makeStereoPair(testRuntime(), Picture{}, 20, PairForm::Anaglyph, pair).kind, OutcomeKind::Refused);
+}
+
+}  // namespace
+
+namespace {
+
+// Places run in 256ths of a pixel: past 2^23 columns they no longer fit
+// in 32 bits. A bar at the end of a very wide row lands where the same bar
+// lands at the end of a narrow one.
+TEST(StereoPairWide, ABarPastTwoToTheTwentyThreeColumnsLandsInItsPlace) {
+    const auto barAtEnd = [](int32_t width) {
+        std::vector<uint8_t> depth(static_cast<size_t>(width), 0);
+        std::fill(depth.end() - 600, depth.end() - 300, uint8_t{200});
+        return pictureOf(width, 1, depth);
+    };
+    const auto leftEyeEnd = [](const Picture& depth) {
+        Picture pair;
+        EXPECT_EQ(makeStereoPair(testRuntime(), depth, 40, PairForm::SideBySide, pair).kind, OutcomeKind::Done);
+        const uint8_t* left = rowOf(pair, 0) + depth.width - 1000;
+        return std::vector<uint8_t>(left, left + 1000);
+    };
+    const std::vector<uint8_t> narrow = leftEyeEnd(barAtEnd(2000));
+    EXPECT_EQ(leftEyeEnd(barAtEnd((int32_t{1} << 23) + 5000)), narrow);
 }
 
 }  // namespace

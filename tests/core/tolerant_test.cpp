@@ -7,6 +7,8 @@
 // their plain loops give.
 #include <gtest/gtest.h>
 
+#include <stb_image_write.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
